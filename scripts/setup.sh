@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages the build, the tests and the program need, when missing.
+set -euo pipefail
+packages=(
+  build-essential cmake ninja-build pkg-config
+  qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-translations-l10n qt6-gtk-platformtheme
+  libgl-dev fonts-liberation2 fonts-dejavu-core
+  xvfb xauth poppler-utils
+)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "== Installing: ${missing[*]}"
+  sudo_cmd=""
+  [ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
+  $sudo_cmd apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq "${missing[@]}"
+fi

@@ -1,0 +1,2 @@
+#include <cstdio>
+int main() { std::fputs("vellora-list: not built yet\n", stderr); return 2; }

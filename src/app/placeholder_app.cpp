@@ -1,0 +1,2 @@
+// Placeholder until the app subsystem lands.
+namespace vellora { void app_placeholder() {} }

@@ -1,0 +1,2 @@
+// Placeholder until the export subsystem lands.
+namespace vellora { void export_placeholder() {} }

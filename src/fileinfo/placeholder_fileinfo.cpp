@@ -1,0 +1,2 @@
+// Placeholder until the fileinfo subsystem lands.
+namespace vellora { void fileinfo_placeholder() {} }

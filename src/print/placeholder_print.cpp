@@ -1,0 +1,2 @@
+// Placeholder until the print subsystem lands.
+namespace vellora { void print_placeholder() {} }

@@ -1,0 +1,34 @@
+#pragma once
+// The program's own pattern rules: only "*" is special ("?" is ordinary), letter case is
+// ignored, blanks at both ends of the pattern are trimmed. Built once per scan; matching
+// works on the raw name bytes so names that cannot match need no conversion and no stat.
+
+#include <QString>
+#include <string_view>
+
+namespace vellora {
+
+class PatternMatcher
+{
+public:
+    explicit PatternMatcher(const QString& pattern);
+
+    [[nodiscard]] bool matches(std::string_view nameBytes) const;
+    [[nodiscard]] bool matches(const QString& name) const;
+
+    // True when every name matches ("*.*", "*", "**"): the walk may skip the test.
+    [[nodiscard]] bool matchesEverything() const { return m_all; }
+
+private:
+    enum class Rule { All, Exact, Prefix, Suffix, Contains, PrefixSuffix };
+    Rule m_rule = Rule::All;
+    bool m_all = false;
+    QString m_prefix; // folded to lower case
+    QString m_suffix;
+    QString m_middle;
+    // ASCII fast path: the same texts as bytes, lower case, when the pattern is pure ASCII.
+    bool m_ascii = true;
+    std::string m_prefixA, m_suffixA, m_middleA;
+};
+
+} // namespace vellora

@@ -1,0 +1,2 @@
+// Placeholder until the scan subsystem lands.
+namespace vellora { void scan_placeholder() {} }

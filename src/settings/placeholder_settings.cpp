@@ -1,0 +1,2 @@
+// Placeholder until the settings subsystem lands.
+namespace vellora { void settings_placeholder() {} }

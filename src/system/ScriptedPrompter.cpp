@@ -1,0 +1,37 @@
+#include "ScriptedPrompter.h"
+
+#include <QDialog>
+
+namespace vellora {
+
+Prompter::Answer ScriptedPrompter::message(const QString& text, const QString& title, Icon icon,
+                                           Buttons buttons)
+{
+    messages.push_back({text, title, icon, buttons});
+    if (messageAnswers.empty())
+        return buttons == Buttons::YesNo ? Answer::No : Answer::Ok;
+    const Answer a = messageAnswers.front();
+    messageAnswers.pop_front();
+    return a;
+}
+
+std::optional<QString> ScriptedPrompter::input(const QString& prompt, const QString& title,
+                                               const QString& defaultAnswer)
+{
+    inputs.push_back({prompt, title, defaultAnswer});
+    if (inputAnswers.empty())
+        return std::nullopt;
+    auto a = inputAnswers.front();
+    inputAnswers.pop_front();
+    return a;
+}
+
+int ScriptedPrompter::exec(QDialog& dialog)
+{
+    ++dialogsRun;
+    if (onDialog)
+        return onDialog(dialog);
+    return QDialog::Rejected;
+}
+
+} // namespace vellora
