@@ -1,0 +1,122 @@
+#include "SettingsStore.h"
+
+#include <limits>
+#include <QSettings>
+#include <QStandardPaths>
+
+namespace vellora {
+
+Q_LOGGING_CATEGORY(lcSettings, "vellora.settings")
+
+QString defaultSettingsPath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::ConfigLocation) +
+           QStringLiteral("/Vellora/Vellora.ini");
+}
+
+SettingsKey::SettingsKey(const SettingsStore& store, const QString& keyPath)
+    : m_settings(std::make_unique<QSettings>(store.filePath(), QSettings::IniFormat))
+{
+    // Qt 6 keeps a backslash in a group name as an ordinary character (stored as "%5C" in
+    // the section name), so the key path survives as one group, as one registry key would.
+    m_settings->beginGroup(keyPath);
+    if (m_settings->status() != QSettings::NoError)
+        qCInfo(lcSettings) << "settings file" << store.filePath() << "read with status"
+                           << m_settings->status() << "- missing values take their defaults";
+}
+
+SettingsKey::~SettingsKey()
+{
+    if (m_settings)
+        (void)close();
+}
+
+SettingsKey::SettingsKey(SettingsKey&&) noexcept = default;
+SettingsKey& SettingsKey::operator=(SettingsKey&&) noexcept = default;
+
+bool SettingsKey::isReadable() const
+{
+    return m_settings && m_settings->status() != QSettings::AccessError;
+}
+
+std::optional<QString> SettingsKey::readString(const QString& name) const
+{
+    if (!isReadable())
+        return std::nullopt;
+    const QVariant v = m_settings->value(name);
+    // An unquoted comma makes QSettings return a list, "@ByteArray(...)" a byte array: a
+    // value of another type than a string is unreadable, as in the registry.
+    if (v.typeId() != QMetaType::QString)
+        return std::nullopt;
+    QString text = v.toString();
+    if (text.size() >= kMaxStringLength)
+        return std::nullopt;
+    return text;
+}
+
+std::optional<qint32> SettingsKey::readNumber(const QString& name) const
+{
+    if (!isReadable())
+        return std::nullopt;
+    const QVariant v = m_settings->value(name);
+    qint64 n = 0;
+    bool ok = false;
+    switch (v.typeId()) {
+    case QMetaType::QString:
+        n = v.toString().trimmed().toLongLong(&ok, 10);
+        break;
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+        n = v.toLongLong(&ok);
+        break;
+    default:
+        return std::nullopt;
+    }
+    if (!ok || n < std::numeric_limits<qint32>::min() || n > std::numeric_limits<quint32>::max())
+        return std::nullopt;
+    return static_cast<qint32>(static_cast<quint32>(n));
+}
+
+void SettingsKey::writeString(const QString& name, const QString& value)
+{
+    if (!m_settings)
+        return;
+    m_settings->setValue(name, value);
+    m_dirty = true;
+}
+
+void SettingsKey::writeNumber(const QString& name, qint32 value)
+{
+    if (!m_settings)
+        return;
+    m_settings->setValue(name, value);
+    m_dirty = true;
+}
+
+bool SettingsKey::close()
+{
+    if (!m_settings)
+        return true;
+    bool ok = true;
+    if (m_dirty) {
+        m_settings->endGroup();
+        m_settings->sync();
+        // FormatError only says that the old file was garbled; QSettings still rewrote it
+        // with what we gave it, which repairs it. Only an access error means nothing was saved.
+        ok = m_settings->status() != QSettings::AccessError;
+        if (!ok)
+            qCWarning(lcSettings) << "cannot write the settings file" << m_settings->fileName();
+    }
+    m_settings.reset();
+    m_dirty = false;
+    return ok;
+}
+
+SettingsKey ApriChiave(const SettingsStore& store, const QString& keyPath)
+{
+    return SettingsKey(store, keyPath);
+}
+
+} // namespace vellora

@@ -1,2 +1,0 @@
-// Placeholder until the settings subsystem lands.
-namespace vellora { void settings_placeholder() {} }

@@ -1,0 +1,217 @@
+// The column dialog driven through its object names, on the window's state and a fake
+// column 0 of the result table.
+
+#include "results/ColonneDialog.h"
+#include "system/ScriptedPrompter.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+using namespace vellora;
+
+Q_DECLARE_METATYPE(vellora::ColumnProfile)
+
+namespace {
+
+// Column 0 of a table: index 0 is the heading, 1..rows the cells.
+struct FakeTable : NumberColumnTarget
+{
+    FakeTable(QStringList c, QString n) : column0(std::move(c)), counter(std::move(n)) {}
+    QStringList column0;
+    QString counter;
+
+    QString fileCounterText() const override { return counter; }
+    qsizetype rowCount() const override { return column0.size() - 1; }
+    void clearNumberColumn(qsizetype n) override
+    {
+        for (qsizetype r = 0; r <= n; ++r)
+            column0[r].clear();
+    }
+    void numberRows(qsizetype n) override
+    {
+        for (qsizetype r = 1; r <= n; ++r)
+            column0[r] = QString::number(r);
+        column0[0] = QStringLiteral("Nr.");
+    }
+};
+
+QCheckBox* box(QDialog& d, int i)
+{
+    return d.findChild<QCheckBox*>(QStringLiteral("ckOpt%1").arg(i));
+}
+
+void press(QDialog& d, const char* button)
+{
+    d.findChild<QPushButton*>(QLatin1String(button))->click();
+}
+
+AppState stateFor(const QString& profile)
+{
+    AppState s;
+    s.ProfiloColonne = profile;
+    s.Intestazioni[ColInfo] = QStringLiteral("Descrizione File");
+    s.OptS = {0, 1, 1, 1, 0, 1, 0, 1}; // 0 and 7 unusual on purpose: hidden boxes keep them
+    s.OptV = {1, 1, 1, 0, 1, 0, 0, 0};
+    return s;
+}
+
+} // namespace
+
+class TestColonne : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void loads_data()
+    {
+        QTest::addColumn<QString>("profile");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<ColumnProfile>("shown"); // the flags the boxes show
+        QTest::newRow("VEDI") << "VEDI"
+                              << "Colonne da Visualizzare" << stateFor({}).OptV;
+        QTest::newRow("STAMPA") << "STAMPA"
+                                << "Colonne da Stampare" << stateFor({}).OptS;
+        QTest::newRow("ESPORTA") << "ESPORTA"
+                                 << "Colonne da Esportare" << stateFor({}).OptS;
+    }
+
+    void loads()
+    {
+        QFETCH(QString, profile);
+        QFETCH(QString, caption);
+        QFETCH(ColumnProfile, shown);
+        AppState state = stateFor(profile);
+        const bool vedi = profile == u"VEDI";
+        ColonneDialog d(state, nullptr);
+        QCOMPARE(d.objectName(), QStringLiteral("frmColonne"));
+        QCOMPARE(d.windowTitle(), caption);
+        QCOMPARE(d.findChild<QLabel*>(QStringLiteral("imgST"))->isHidden(), vedi);
+        QCOMPARE(d.findChild<QLabel*>(QStringLiteral("imgVEDI"))->isHidden(), !vedi);
+        QVERIFY(!d.findChild<QLabel*>(QStringLiteral("imgCOL"))->isHidden());
+        for (int i = 0; i < 8; ++i) {
+            QCOMPARE(box(d, i)->text(), state.Intestazioni[i]); // follows the current info heading
+            QCOMPARE(box(d, i)->isChecked(), shown[i] != 0 || i == ColName || i == ColExt);
+        }
+        QCOMPARE(box(d, ColNumber)->isHidden(), !vedi); // reports have no number column
+        QVERIFY(box(d, ColFolder)->isHidden());
+        QVERIFY(!box(d, ColName)->isEnabled() && !box(d, ColExt)->isEnabled());
+    }
+
+    // Print and export edit the same flags; boxes the user cannot see keep their values.
+    void okKeepsTheSharedProfile()
+    {
+        AppState state = stateFor(QStringLiteral("STAMPA"));
+        state.OptS[ColName] = 0; // left by an older version; the name is always printed
+        {
+            ColonneDialog d(state, nullptr);
+            for (int i : {ColSize, ColInfo, ColName, ColNumber})
+                box(d, i)->click();
+            press(d, "cmdOK");
+            QCOMPARE(d.result(), int(QDialog::Accepted));
+        }
+        QCOMPARE(state.OptS, (ColumnProfile{0, 1, 1, 0, 0, 1, 1, 1}));
+        QCOMPARE(state.OptV, stateFor({}).OptV);
+
+        state.ProfiloColonne = QStringLiteral("ESPORTA");
+        ColonneDialog e(state, nullptr);
+        QVERIFY(!box(e, ColSize)->isChecked() && box(e, ColInfo)->isChecked());
+    }
+
+    void nothingKept_data()
+    {
+        QTest::addColumn<QString>("profile");
+        QTest::addColumn<QByteArray>("button");
+        QTest::newRow("VEDI, Annulla") << "VEDI" << QByteArray("cmdAnnulla");
+        QTest::newRow("ESPORTA, Annulla") << "ESPORTA" << QByteArray("cmdAnnulla");
+        QTest::newRow("unknown profile, OK") << "vedi" << QByteArray("cmdOK");
+    }
+
+    void nothingKept()
+    {
+        QFETCH(QString, profile);
+        QFETCH(QByteArray, button);
+        AppState state = stateFor(profile);
+        FakeTable table{{"Nr.", "1", "2"}, QStringLiteral("2")};
+        {
+            ColonneDialog d(state, &table);
+            for (int i = 0; i < 8; ++i)
+                box(d, i)->click();
+            press(d, button.constData());
+        }
+        QCOMPARE(state.OptS, stateFor(profile).OptS);
+        QCOMPARE(state.OptV, stateFor(profile).OptV);
+        QCOMPARE(table.column0, QStringList({"Nr.", "1", "2"}));
+    }
+
+    void numberColumn_data()
+    {
+        QTest::addColumn<int>("flag0");  // OptV[0] when the dialog opens
+        QTest::addColumn<int>("clicks"); // clicks on the number box
+        QTest::addColumn<QStringList>("column0");
+        QTest::addColumn<QString>("counter");
+        QTest::addColumn<QStringList>("expected");
+
+        const QStringList numbered{"Nr.", "1", "2", "3"};
+        const QStringList empty{"", "", "", ""};
+        const QStringList reordered{"Nr.", "3", "1", "2"}; // renumbering follows the current order
+        QTest::newRow("uncheck empties heading and rows") << 1 << 1 << reordered << "3" << empty;
+        QTest::newRow("check numbers in current order") << 0 << 1 << empty << "3" << numbered;
+        QTest::newRow("check again renumbers") << 1 << 2 << reordered << "3" << numbered;
+        QTest::newRow("no click leaves a disagreeing column") << 0 << 0 << numbered << "3" << numbered;
+        QTest::newRow("counter not a number") << 0 << 1 << empty << "abc" << empty;
+        QTest::newRow("counter beyond the table") << 1 << 1 << numbered << "4" << numbered;
+        QTest::newRow("counter below the table") << 1 << 1 << numbered << "2" << QStringList{"", "", "", "3"};
+        QTest::newRow("empty table") << 0 << 1 << QStringList{""} << "0" << QStringList{"Nr."};
+    }
+
+    void numberColumn()
+    {
+        QFETCH(int, flag0);
+        QFETCH(int, clicks);
+        QFETCH(QStringList, column0);
+        QFETCH(QString, counter);
+        QFETCH(QStringList, expected);
+
+        AppState state = stateFor(QStringLiteral("VEDI"));
+        state.OptV[ColNumber] = std::int16_t(flag0);
+        FakeTable table{column0, counter};
+        ColonneDialog d(state, &table);
+        for (int c = 0; c < clicks; ++c)
+            box(d, ColNumber)->click();
+        box(d, ColSize)->click(); // takes effect at the next fill only
+        QCOMPARE(table.column0, column0);
+        press(d, "cmdOK");
+        QCOMPARE(int(state.OptV[ColNumber]), (flag0 + clicks) % 2);
+        QCOMPARE(int(state.OptV[ColSize]), 1);
+        QCOMPARE(table.column0, expected);
+    }
+
+    void openerSetsTheProfile()
+    {
+        ScriptedPrompter prompter;
+        AppState state = stateFor(QString());
+        prompter.onDialog = [](QDialog& d) {
+            box(d, ColDate)->click();
+            press(d, "cmdOK");
+            return d.result();
+        };
+        QCOMPARE(apriColonne(prompter, state, QStringLiteral("ESPORTA"), nullptr), int(QDialog::Accepted));
+        QCOMPARE(state.ProfiloColonne, QStringLiteral("ESPORTA"));
+        QCOMPARE(int(state.OptS[ColDate]), 1);
+    }
+
+    void profileDefaults()
+    {
+        AppState state;
+        state.OptS = {};
+        state.OptV = {0, 0, 0, 0, 0, 0, 0, 1};
+        applyProfileDefaults(state);
+        QCOMPARE(state.OptS, kDefaultOptS);
+        QCOMPARE(state.OptV, (ColumnProfile{0, 0, 0, 0, 0, 0, 0, 1}));
+    }
+};
+
+QTEST_MAIN(TestColonne)
+#include "test_colonne.moc"
