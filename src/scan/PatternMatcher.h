@@ -23,7 +23,7 @@ private:
     enum class Rule { All, Exact, Prefix, Suffix, Contains, PrefixSuffix };
     Rule m_rule = Rule::All;
     bool m_all = false;
-    QString m_prefix; // folded to lower case
+    QString m_prefix; // as typed: QString's case-insensitive compare folds both sides
     QString m_suffix;
     QString m_middle;
     // ASCII fast path: the same texts as bytes, lower case, when the pattern is pure ASCII.

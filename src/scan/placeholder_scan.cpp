@@ -1,2 +1,0 @@
-// Placeholder until the scan subsystem lands.
-namespace vellora { void scan_placeholder() {} }
