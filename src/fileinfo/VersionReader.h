@@ -7,6 +7,8 @@
 #include <QByteArray>
 #include <QString>
 
+class QLocale;
+
 namespace vellora {
 
 // Which version-resource string fills the info column.
@@ -30,6 +32,10 @@ struct VersionData {
 
 // Same, from bytes already in memory (the fuzzer and the tests use it).
 [[nodiscard]] VersionData parseVersionData(const QByteArray& fileBytes);
+
+// Same, choosing among the languages of the resource for a user of userLocale rather than
+// of the system locale.
+[[nodiscard]] VersionData parseVersionData(const QByteArray& fileBytes, const QLocale& userLocale);
 
 // The file version text; empty without a version resource. ok is false when the file
 // could not be read at all, which callers treat as a failed query.

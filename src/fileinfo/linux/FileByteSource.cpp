@@ -1,0 +1,83 @@
+#include "fileinfo/ByteSource.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <limits>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vellora::fileinfo {
+
+FileByteSource::FileByteSource(const QByteArray& path)
+{
+    // A name with an embedded NUL would silently open a different, shorter path.
+    if (path.isEmpty() || path.contains('\0'))
+        return;
+    int fd;
+    do {
+        fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        return;
+    struct stat st = {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0) {
+        ::close(fd);
+        return;
+    }
+    m_fd = fd;
+    m_size = quint64(st.st_size);
+}
+
+FileByteSource::~FileByteSource()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+bool FileByteSource::preadFully(quint64 offset, char* dst, quint64 len)
+{
+    while (len > 0) {
+        if (offset > quint64(std::numeric_limits<off_t>::max()))
+            return false;
+        ++m_readCalls;
+        const ssize_t got = ::pread(m_fd, dst, size_t(qMin<quint64>(len, 1u << 30)), off_t(offset));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0) { // error, or the file shrank since fstat
+            m_failed = true;
+            return false;
+        }
+        dst += got;
+        offset += quint64(got);
+        len -= quint64(got);
+    }
+    return true;
+}
+
+bool FileByteSource::read(quint64 offset, void* dst, quint64 len)
+{
+    if (m_fd < 0 || offset > m_size || len > m_size - offset)
+        return false;
+    if (len == 0)
+        return true;
+    if (offset >= m_windowStart && offset - m_windowStart <= m_windowLen &&
+        len <= m_windowLen - (offset - m_windowStart)) {
+        std::memcpy(dst, m_window.data() + (offset - m_windowStart), size_t(len));
+        return true;
+    }
+    if (len > kWindowSize / 2)
+        return preadFully(offset, static_cast<char*>(dst), len);
+    // Start the window a little before the request: directory walks step back and forth.
+    const quint64 start = offset - qMin<quint64>(offset % 512, kWindowSize / 2 - len);
+    const quint64 windowLen = qMin<quint64>(kWindowSize, m_size - start);
+    m_windowLen = 0;
+    if (!preadFully(start, m_window.data(), windowLen))
+        return false;
+    m_windowStart = start;
+    m_windowLen = windowLen;
+    std::memcpy(dst, m_window.data() + (offset - start), size_t(len));
+    return true;
+}
+
+} // namespace vellora::fileinfo

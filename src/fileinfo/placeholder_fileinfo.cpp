@@ -1,2 +1,0 @@
-// Placeholder until the fileinfo subsystem lands.
-namespace vellora { void fileinfo_placeholder() {} }

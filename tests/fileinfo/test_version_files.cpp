@@ -1,0 +1,166 @@
+// Reading from the file system: opening safely, failing cleanly, reading only a little.
+
+#include "fileinfo/ByteSource.h"
+#include "fileinfo/Languages.h"
+#include "fileinfo/VersionParser.h"
+#include "fileinfo/VersionReader.h"
+#include "PeBuilder.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace vellora;
+using namespace vtest;
+
+class TestVersionFiles : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void readsLikeMemory_data();
+    void readsLikeMemory();
+    void kindSwitch();
+    void unreadable_data();
+    void unreadable();
+    void fewReadsOnLargeFile();
+    void fileShrinksWhileRead();
+
+private:
+    QByteArray write(const QString& name, const QByteArray& bytes);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+};
+
+QByteArray TestVersionFiles::write(const QString& name, const QByteArray& bytes)
+{
+    QFile f(m_dir->filePath(name));
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        qFatal("cannot write the test file");
+    return QFile::encodeName(f.fileName());
+}
+
+void TestVersionFiles::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+}
+
+void TestVersionFiles::readsLikeMemory_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    const VersionSpec spec = simpleSpec(QStringLiteral("Società"), "Tool", "Suite");
+    QTest::newRow("PE32") << peWithVersion(versionBlock(spec));
+    QTest::newRow("PE32+") << peWithVersion(versionBlock(spec), true);
+    QTest::newRow("NE") << buildNe({{0x8010, 0x8001, versionBlock16(spec)}});
+    QTest::newRow("text") << QByteArray("just some text\n");
+    QTest::newRow("empty") << QByteArray();
+}
+
+void TestVersionFiles::readsLikeMemory()
+{
+    QFETCH(QByteArray, bytes);
+    const QByteArray path = write(QStringLiteral("file è.exe"), bytes);
+    const VersionData fromFile = readVersionData(path);
+    const VersionData fromMemory = parseVersionData(bytes);
+    QVERIFY(fromFile.readable);
+    QCOMPARE(fromFile.hasResource, fromMemory.hasResource);
+    QCOMPARE(fromFile.fileVersion, fromMemory.fileVersion);
+    QCOMPARE(fromFile.companyName, fromMemory.companyName);
+    QCOMPARE(fromFile.productName, fromMemory.productName);
+
+    bool ok = false;
+    QCOMPARE(GetFileVersion(path, &ok), fromMemory.fileVersion);
+    QVERIFY(ok);
+}
+
+void TestVersionFiles::kindSwitch()
+{
+    const QByteArray path =
+        write(QStringLiteral("a.dll"), peWithVersion(versionBlock(simpleSpec("Acme", "Tool", "Suite"))));
+    QCOMPARE(LeggiStringaVersione(path, InfoKind::CompanyName), QStringLiteral("Acme"));
+    QCOMPARE(LeggiStringaVersione(path, InfoKind::ProductName), QStringLiteral("Suite"));
+    QCOMPARE(LeggiStringaVersione(path, InfoKind::FileDescription), QStringLiteral("Tool"));
+}
+
+void TestVersionFiles::unreadable_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("missing") << "missing";
+    QTest::newRow("fifo") << "fifo";
+    QTest::newRow("directory") << "directory";
+    QTest::newRow("embedded NUL") << "nul";
+    QTest::newRow("empty path") << "empty";
+    QTest::newRow("no permission") << "noperm";
+}
+
+void TestVersionFiles::unreadable()
+{
+    QFETCH(QString, kind);
+    const QByteArray pe = peWithVersion(versionBlock(simpleSpec("Acme", "Tool", "Suite")));
+    QByteArray path;
+    if (kind == QLatin1String("missing")) {
+        path = QFile::encodeName(m_dir->filePath(QStringLiteral("gone.exe")));
+    } else if (kind == QLatin1String("fifo")) {
+        // Opening a FIFO for reading blocks until a writer comes, unless done without blocking.
+        path = QFile::encodeName(m_dir->filePath(QStringLiteral("pipe.exe")));
+        QCOMPARE(::mkfifo(path.constData(), 0600), 0);
+    } else if (kind == QLatin1String("directory")) {
+        path = QFile::encodeName(m_dir->path());
+    } else if (kind == QLatin1String("nul")) {
+        // The part before the NUL names a real executable; it must not be read in its place.
+        path = write(QStringLiteral("real.exe"), pe) + QByteArray("\0.bak", 5);
+    } else if (kind == QLatin1String("noperm")) {
+        if (::geteuid() == 0)
+            QSKIP("root reads files without permission");
+        path = write(QStringLiteral("locked.exe"), pe);
+        QCOMPARE(::chmod(path.constData(), 0), 0);
+    }
+    bool ok = true;
+    QCOMPARE(GetFileVersion(path, &ok), QString());
+    QVERIFY(!ok);
+    const VersionData d = readVersionData(path);
+    QVERIFY(!d.readable);
+    QVERIFY(!d.hasResource);
+    QCOMPARE(LeggiStringaVersione(path, InfoKind::CompanyName), QString());
+}
+
+void TestVersionFiles::fewReadsOnLargeFile()
+{
+    // A large program with its resources after 8 MiB of code, and a payload after them as
+    // installers have: only headers, directory and the version block may be read.
+    Resource r;
+    r.data = versionBlock(simpleSpec("Acme", "Tool", "Suite"));
+    PeOptions options;
+    options.codeSize = 8 * 1024 * 1024;
+    const QByteArray bytes = buildPe({r}, options);
+    const QByteArray path = write(QStringLiteral("setup.exe"), bytes);
+    QVERIFY(::truncate(path.constData(), 256 * 1024 * 1024) == 0); // sparse: no disk used
+
+    fileinfo::FileByteSource src(path);
+    QVERIFY(src.isOpen());
+    const VersionData d = fileinfo::readVersion(src, fileinfo::LanguagePreference{});
+    QCOMPARE(d.companyName, QStringLiteral("Acme"));
+    qInfo("preads: %d", src.readCalls());
+    QVERIFY2(src.readCalls() <= 4, qPrintable(QString::number(src.readCalls())));
+}
+
+void TestVersionFiles::fileShrinksWhileRead()
+{
+    const QByteArray path =
+        write(QStringLiteral("b.exe"), peWithVersion(versionBlock(simpleSpec("Acme", "T", "S"))));
+    fileinfo::FileByteSource src(path);
+    QVERIFY(src.isOpen());
+    QVERIFY(::truncate(path.constData(), 0x100) == 0);
+    const VersionData d = fileinfo::readVersion(src, fileinfo::LanguagePreference{});
+    QVERIFY(src.failed());
+    QVERIFY(!d.readable);
+    QCOMPARE(d.companyName, QString());
+}
+
+QTEST_GUILESS_MAIN(TestVersionFiles)
+#include "test_version_files.moc"

@@ -1,0 +1,381 @@
+// Truncated, damaged and hostile executables: the reader answers with an empty text or
+// "*** error ***", never a crash, a hang, a huge allocation or a wrong string.
+
+#include "fileinfo/VersionReader.h"
+#include "PeBuilder.h"
+
+#include <QLoggingCategory>
+#include <QTest>
+
+#include <functional>
+
+using namespace vellora;
+using namespace vtest;
+
+namespace {
+
+const QString kError = QStringLiteral("*** error ***");
+const QString kCompany = QStringLiteral("Acme");
+
+QByteArray plainBlock()
+{
+    return versionBlock(simpleSpec(kCompany, "Tool", "Suite"));
+}
+
+using Damage = std::function<void(QByteArray& file, const PeLayout& l)>;
+using Damage16 = std::function<void(QByteArray& file, const NeLayout& l)>;
+
+// Every string of a damaged file is empty, the error text or the value the intact file has.
+void checkBounded(const VersionData& d, const VersionData& intact)
+{
+    QVERIFY(d.fileVersion.isEmpty() || d.fileVersion == intact.fileVersion);
+    for (auto kind : {InfoKind::CompanyName, InfoKind::FileDescription, InfoKind::ProductName}) {
+        const QString& s = d.info(kind);
+        if (!(s.isEmpty() || s == kError || s == intact.info(kind)))
+            QFAIL(qPrintable(QStringLiteral("unexpected string '%1'").arg(s)));
+    }
+}
+
+} // namespace
+
+class TestVersionHostile : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { QLoggingCategory::setFilterRules(QStringLiteral("vellora.fileinfo.debug=false")); }
+    void everyTruncation_data();
+    void everyTruncation();
+    void everyByteDamaged();
+    void peHeaders_data();
+    void peHeaders();
+    void neHeaders_data();
+    void neHeaders();
+    void damagedBlock_data();
+    void damagedBlock();
+};
+
+void TestVersionHostile::everyTruncation_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    VersionSpec two = simpleSpec(kCompany, "Tool", "Suite");
+    two.tables.prepend({QStringLiteral("041004E4"), {{QStringLiteral("CompanyName"), QStringLiteral("It")}}});
+    QTest::newRow("PE32") << peWithVersion(plainBlock());
+    QTest::newRow("PE32+") << peWithVersion(versionBlock(two), true);
+    QTest::newRow("NE") << buildNe({{0x8010, 0x8001, versionBlock16(two)}});
+}
+
+void TestVersionHostile::everyTruncation()
+{
+    QFETCH(QByteArray, file);
+    const VersionData intact = parseVersionData(file);
+    QCOMPARE(intact.companyName, kCompany);
+    for (qsizetype n = 0; n < file.size(); ++n) {
+        const VersionData d = parseVersionData(file.left(n));
+        checkBounded(d, intact);
+        if (QTest::currentTestFailed())
+            QFAIL(qPrintable(QStringLiteral("cut at %1").arg(n)));
+    }
+}
+
+void TestVersionHostile::everyByteDamaged()
+{
+    // Each byte of headers, directory and version block replaced in turn; the checks here
+    // are that nothing crashes (the sanitizer build watches the reads) and that every
+    // answer stays within the receiving buffer's limit.
+    PeLayout l;
+    const QByteArray pe = peWithVersion(plainBlock(), false, &l);
+    const QByteArray ne = buildNe({{0x8010, 0x8001, versionBlock16(simpleSpec(kCompany, "Tool", "Suite"))}});
+    for (const QByteArray& file : {pe, ne}) {
+        for (qsizetype i = 0; i < file.size(); ++i) {
+            if (i >= 0x400 && i < l.rsrcSection && file.size() == pe.size())
+                continue; // code section filler
+            for (const uchar v :
+                 {uchar(0x00), uchar(0xFF), uchar(0x7F), uchar(file[i] + 1), uchar(file[i] ^ 0x80)}) {
+                QByteArray damaged = file;
+                damaged[i] = char(v);
+                const VersionData d = parseVersionData(damaged);
+                for (auto kind : {InfoKind::CompanyName, InfoKind::FileDescription, InfoKind::ProductName})
+                    QVERIFY(d.info(kind).size() <= 254 || d.info(kind) == kError);
+            }
+        }
+    }
+}
+
+void TestVersionHostile::peHeaders_data()
+{
+    QTest::addColumn<bool>("pe64");
+    QTest::addColumn<Damage>("damage");
+    QTest::addColumn<QString>("company");
+
+    auto row = [](const char* name, const Damage& damage, const QString& company) {
+        for (bool pe64 : {false, true})
+            QTest::addRow("%s%s", name, pe64 ? " (PE32+)" : "") << pe64 << damage << company;
+    };
+    const quint32 resourceEntrySize = 4; // offset of the size word in a data entry
+
+    row(
+        "intact", [](QByteArray&, const PeLayout&) {}, kCompany);
+    row(
+        "header offset past the end",
+        [](QByteArray& f, const PeLayout&) { put32(f, 0x3C, quint32(f.size())); }, "");
+    row(
+        "header offset at the last bytes",
+        [](QByteArray& f, const PeLayout&) { put32(f, 0x3C, quint32(f.size() - 4)); }, "");
+    row(
+        "header offset 0xFFFFFFFF", [](QByteArray& f, const PeLayout&) { put32(f, 0x3C, 0xFFFFFFFF); }, "");
+    row(
+        "bad signature", [](QByteArray& f, const PeLayout& l) { f[l.peHeader + 2] = 'X'; }, "");
+    row(
+        "unknown optional header",
+        [](QByteArray& f, const PeLayout& l) { put16(f, l.optionalHeader, 0x107); }, "");
+    row(
+        "optional header too short for the directories",
+        [](QByteArray& f, const PeLayout& l) { put16(f, l.peHeader + 20, 96); }, "");
+    row(
+        "two directories only",
+        [](QByteArray& f, const PeLayout& l) {
+            const bool pe64 = f[l.optionalHeader + 1] == 2;
+            put32(f, l.optionalHeader + (pe64 ? 108 : 92), 2);
+        },
+        "");
+    row(
+        "three directories",
+        [](QByteArray& f, const PeLayout& l) {
+            const bool pe64 = f[l.optionalHeader + 1] == 2;
+            put32(f, l.optionalHeader + (pe64 ? 108 : 92), 3);
+        },
+        kCompany);
+    row(
+        "resource directory outside every section",
+        [](QByteArray& f, const PeLayout& l) {
+            const bool pe64 = f[l.optionalHeader + 1] == 2;
+            put32(f, l.optionalHeader + (pe64 ? 112 : 96) + 16, 0x90000);
+        },
+        "");
+    row(
+        "65535 sections", [](QByteArray& f, const PeLayout& l) { put16(f, l.peHeader + 6, 0xFFFF); },
+        kCompany);
+    row(
+        "section table cut by the end of file",
+        [](QByteArray& f, const PeLayout& l) {
+            put16(f, l.peHeader + 20, quint16(f.size() - l.optionalHeader - 40));
+        },
+        "");
+    row(
+        "section data past the end of file",
+        [](QByteArray& f, const PeLayout& l) { put32(f, l.rsrcSectionHeader + 20, quint32(f.size())); }, "");
+    row(
+        "section raw size 0", [](QByteArray& f, const PeLayout& l) { put32(f, l.rsrcSectionHeader + 16, 0); },
+        "");
+    row(
+        "section ends inside the root directory",
+        [](QByteArray& f, const PeLayout& l) { put32(f, l.rsrcSectionHeader + 16, 16); }, "");
+    row(
+        "section ends exactly at the block",
+        [](QByteArray& f, const PeLayout& l) {
+            put32(f, l.rsrcSectionHeader + 16, quint32(l.data[0] - l.rsrcSection + plainBlock().size()));
+        },
+        kCompany);
+    row(
+        "section ends one byte into the block's end",
+        [](QByteArray& f, const PeLayout& l) {
+            put32(f, l.rsrcSectionHeader + 16, quint32(l.data[0] - l.rsrcSection + plainBlock().size() - 1));
+        },
+        "");
+    row(
+        "section raw size 0xFFFFFFFF",
+        [](QByteArray& f, const PeLayout& l) { put32(f, l.rsrcSectionHeader + 16, 0xFFFFFFFF); }, kCompany);
+    row(
+        "section address near 4 GiB",
+        [](QByteArray& f, const PeLayout& l) { put32(f, l.rsrcSectionHeader + 12, 0xFFFFFFF0); }, "");
+    row(
+        "version type points back at the root",
+        [](QByteArray& f, const PeLayout& l) { put32(f, l.directories[0] + 20, 0x80000000u); }, "");
+    row(
+        "name level points at itself",
+        [](QByteArray& f, const PeLayout& l) {
+            put32(f, l.directories[1] + 20, 0x80000000u | quint32(l.directories[1] - l.rsrcSection));
+        },
+        "");
+    row(
+        "language level points at a directory",
+        [](QByteArray& f, const PeLayout& l) {
+            put32(f, l.directories[2] + 20, 0x80000000u | quint32(l.directories[2] - l.rsrcSection));
+        },
+        "");
+    row(
+        "subdirectory offset 0x7FFFFFFF",
+        [](QByteArray& f, const PeLayout& l) { put32(f, l.directories[0] + 20, 0xFFFFFFFF); }, "");
+    row(
+        "version type is a data entry",
+        [](QByteArray& f, const PeLayout& l) { put32(f, l.directories[0] + 20, 0); }, "");
+    row(
+        "65535 id entries at the root",
+        [](QByteArray& f, const PeLayout& l) { put16(f, l.directories[0] + 14, 0xFFFF); }, "");
+    row(
+        "65535 named and id entries",
+        [](QByteArray& f, const PeLayout& l) {
+            put16(f, l.directories[0] + 12, 0xFFFF);
+            put16(f, l.directories[0] + 14, 0xFFFF);
+        },
+        "");
+    row(
+        "no languages", [](QByteArray& f, const PeLayout& l) { put16(f, l.directories[2] + 14, 0); }, "");
+    row(
+        "data entry past the section",
+        [](QByteArray& f, const PeLayout& l) { put32(f, l.directories[2] + 20, 0x7FFFFFF0); }, "");
+    row(
+        "data at the section's last byte",
+        [](QByteArray& f, const PeLayout& l) {
+            put32(f, l.dataEntries[0], l.rsrcRva + quint32(f.size() - l.rsrcSection - 1));
+        },
+        kError);
+    row(
+        "data just past the section",
+        [](QByteArray& f, const PeLayout& l) {
+            put32(f, l.dataEntries[0], l.rsrcRva + quint32(f.size() - l.rsrcSection));
+        },
+        "");
+    row(
+        "data size 0",
+        [](QByteArray& f, const PeLayout& l) { put32(f, l.dataEntries[0] + resourceEntrySize, 0); }, "");
+    row(
+        "data size 0xFFFFFFFF",
+        [](QByteArray& f, const PeLayout& l) { put32(f, l.dataEntries[0] + resourceEntrySize, 0xFFFFFFFF); },
+        kCompany);
+    row(
+        "data address wraps",
+        [](QByteArray& f, const PeLayout& l) { put32(f, l.dataEntries[0], 0xFFFFFFFF); }, "");
+    row(
+        "file ends exactly at the block",
+        [](QByteArray& f, const PeLayout& l) { f.truncate(l.data[0] + plainBlock().size()); }, kCompany);
+    row(
+        "file ends one byte into the block's end",
+        [](QByteArray& f, const PeLayout& l) { f.truncate(l.data[0] + plainBlock().size() - 1); }, "");
+}
+
+void TestVersionHostile::peHeaders()
+{
+    QFETCH(bool, pe64);
+    QFETCH(Damage, damage);
+    PeLayout l;
+    QByteArray file = peWithVersion(plainBlock(), pe64, &l);
+    damage(file, l);
+    const VersionData d = parseVersionData(file);
+    QVERIFY(d.readable);
+    QTEST(d.companyName, "company");
+}
+
+void TestVersionHostile::neHeaders_data()
+{
+    QTest::addColumn<Damage16>("damage");
+    QTest::addColumn<QString>("company");
+
+    auto table = [](const NeLayout& l) { return l.resourceTable; };
+    QTest::newRow("intact") << Damage16([](QByteArray&, const NeLayout&) {}) << kCompany;
+    QTest::newRow("shift 31") << Damage16([=](QByteArray& f, const NeLayout& l) { put16(f, table(l), 31); })
+                              << "";
+    QTest::newRow("shift 32") << Damage16([=](QByteArray& f, const NeLayout& l) { put16(f, table(l), 32); })
+                              << "";
+    QTest::newRow("shift 0xFFFF") << Damage16([=](QByteArray& f, const NeLayout& l) {
+        put16(f, table(l), 0xFFFF);
+    }) << "";
+    QTest::newRow("table past the end")
+        << Damage16([](QByteArray& f, const NeLayout& l) { put16(f, l.neHeader + 0x24, 0xFFF0); }) << "";
+    QTest::newRow("table without end mark") << Damage16([](QByteArray& f, const NeLayout& l) {
+        put16(f, l.neHeader + 0x26, quint16(l.nameInfos[0] + 12 - l.neHeader));
+    }) << kCompany;
+    QTest::newRow("65535 resources of the type")
+        << Damage16([=](QByteArray& f, const NeLayout& l) { put16(f, table(l) + 4, 0xFFFF); }) << "";
+    QTest::newRow("length 0") << Damage16([](QByteArray& f, const NeLayout& l) {
+        put16(f, l.nameInfos[0] + 2, 0);
+    }) << "";
+    QTest::newRow("offset past the end")
+        << Damage16([](QByteArray& f, const NeLayout& l) { put16(f, l.nameInfos[0], 0xFFFF); }) << "";
+    QTest::newRow("length past the end")
+        << Damage16([](QByteArray& f, const NeLayout& l) { put16(f, l.nameInfos[0] + 2, 0xFFFF); })
+        << kCompany;
+    QTest::newRow("no NE after the DOS header")
+        << Damage16([](QByteArray& f, const NeLayout& l) { f[l.neHeader + 1] = 'X'; }) << "";
+}
+
+void TestVersionHostile::neHeaders()
+{
+    QFETCH(Damage16, damage);
+    NeLayout l;
+    QByteArray file = buildNe({{0x8010, 0x8001, versionBlock16(simpleSpec(kCompany, "Tool", "Suite"))}}, &l);
+    damage(file, l);
+    QTEST(parseVersionData(file).companyName, "company");
+}
+
+void TestVersionHostile::damagedBlock_data()
+{
+    QTest::addColumn<QByteArray>("block");
+    QTest::addColumn<QString>("version");
+    QTest::addColumn<QString>("company");
+    QTest::addColumn<QString>("product");
+
+    const QByteArray b = plainBlock();
+    auto at = [&](const char* key) { return nodeOffset(b, QString::fromLatin1(key)); };
+    auto damaged = [&](const std::function<void(QByteArray&)>& fn) {
+        QByteArray c = b;
+        fn(c);
+        return c;
+    };
+    QTest::newRow("intact") << b << "1.2.3.4" << kCompany << "Suite";
+    QTest::newRow("root shorter than its header")
+        << damaged([](QByteArray& c) { put16(c, 0, 5); }) << "" << kError << kError;
+    QTest::newRow("root length 0") << damaged([](QByteArray& c) { put16(c, 0, 0); }) << "" << kError
+                                   << kError;
+    QTest::newRow("root longer than the data")
+        << damaged([](QByteArray& c) { put16(c, 0, 0xFFFF); }) << "1.2.3.4" << kCompany << "Suite";
+    QTest::newRow("root key without end") << b.left(6 + 2 * 5) << "" << kError << kError;
+    QTest::newRow("child length 0 (would loop)")
+        << damaged([&](QByteArray& c) { put16(c, at("CompanyName"), 0); }) << "1.2.3.4" << kError << kError;
+    QTest::newRow("child length 6 (header only)")
+        << damaged([&](QByteArray& c) { put16(c, at("CompanyName"), 6); }) << "1.2.3.4" << kError << kError;
+    QTest::newRow("odd child length") << damaged([&](QByteArray& c) {
+        put16(c, at("FileDescription"), quint16(c[at("FileDescription")] + 1));
+    }) << "1.2.3.4" << kCompany << "Suite";
+    QTest::newRow("child length into its sibling") << damaged([&](QByteArray& c) {
+        put16(c, at("FileDescription"), quint16(c[at("FileDescription")] + 4));
+    }) << "1.2.3.4" << kCompany << kError;
+    QTest::newRow("value without NUL ends with its block") << damaged([&](QByteArray& c) {
+        c.replace(c.indexOf(QByteArray("A\0c\0m\0e\0\0\0", 10)) + 8, 2, QByteArray("X\0", 2));
+    }) << "1.2.3.4" << kCompany + QLatin1Char('X') << "Suite";
+    QTest::newRow("value length 0 reads empty")
+        << damaged([&](QByteArray& c) { put16(c, at("CompanyName") + 2, 0); }) << "1.2.3.4"
+        << ""
+        << "Suite";
+    QTest::newRow("translation shorter than a pair")
+        << damaged([&](QByteArray& c) { put16(c, at("Translation") + 2, 2); }) << "1.2.3.4"
+        << ""
+        << "";
+    QTest::newRow("translation block broken")
+        << damaged([&](QByteArray& c) { put16(c, at("VarFileInfo"), 1); }) << "1.2.3.4"
+        << ""
+        << "";
+    QTest::newRow("bad fixed signature")
+        << damaged([](QByteArray& c) { c[c.indexOf("\xBD\x04\xEF\xFE")] = 0; }) << "" << kCompany << "Suite";
+    QTest::newRow("fixed part one byte short")
+        << damaged([](QByteArray& c) { put16(c, 2, 51); }) << "" << kCompany << "Suite";
+    QTest::newRow("table length past its parent")
+        << damaged([&](QByteArray& c) { put16(c, at("040904B0"), 0xFFF0); }) << "1.2.3.4" << kCompany
+        << "Suite";
+}
+
+void TestVersionHostile::damagedBlock()
+{
+    QFETCH(QByteArray, block);
+    for (bool pe64 : {false, true}) {
+        const VersionData d = parseVersionData(peWithVersion(block, pe64));
+        QVERIFY(d.hasResource);
+        QTEST(d.fileVersion, "version");
+        QTEST(d.companyName, "company");
+        QTEST(d.productName, "product");
+    }
+}
+
+QTEST_GUILESS_MAIN(TestVersionHostile)
+#include "test_version_hostile.moc"
