@@ -1,0 +1,389 @@
+#include "Exporter.h"
+
+#include "ColumnLine.h"
+#include "ExportLog.h"
+#include "IoErrorText.h"
+#include "results/AppState.h"
+#include "results/RowSource.h"
+#include "system/Prompter.h"
+#include "system/SystemData.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QIODevice>
+#include <QSaveFile>
+#include <QStringEncoder>
+
+#include <cerrno>
+#include <filesystem>
+#include <system_error>
+
+namespace vellora {
+
+namespace {
+
+constexpr qsizetype kNameChars = 17;
+constexpr qsizetype kLastFieldChars = 44;
+constexpr qsizetype kReportWidth = 111;
+constexpr qsizetype kInfoNameWidth = 21;
+// Encoded and handed to the device in chunks of about this many characters, at row ends.
+constexpr qsizetype kChunkChars = 64 * 1024;
+
+// Encodes in the locale's encoding and writes in chunks; remembers the first failure.
+class ChunkWriter
+{
+public:
+    explicit ChunkWriter(QIODevice& out) : m_out(out), m_encoder(QStringConverter::System) {}
+
+    QString& buffer() { return m_buffer; }
+
+    bool flushIfFull() { return m_buffer.size() < kChunkChars || flush(); }
+
+    bool flush()
+    {
+        if (m_failed)
+            return false;
+        if (m_buffer.isEmpty())
+            return true;
+        const QByteArray bytes = m_encoder.encode(m_buffer);
+        m_buffer.resize(0); // keeps the capacity for the next chunk
+        errno = 0;
+        if (m_out.write(bytes) != bytes.size()) {
+            m_failed = true;
+            m_error = ioErrorText(errno, m_out.errorString());
+            return false;
+        }
+        return true;
+    }
+
+    [[nodiscard]] const QString& error() const { return m_error; }
+
+private:
+    QIODevice& m_out;
+    QStringEncoder m_encoder;
+    QString m_buffer;
+    bool m_failed = false;
+    QString m_error;
+};
+
+struct Flags
+{
+    bool size, date, version, info, subfolders;
+};
+
+Flags flagsOf(const AppState& state)
+{
+    // A field is written when its flag is 1; other values leave it out.
+    return {state.OptS[ColSize] == 1, state.OptS[ColDate] == 1, state.OptS[ColVersion] == 1,
+            state.OptS[ColInfo] == 1, state.TipoRicerca == 1};
+}
+
+// What one row needs from its file, read with at most one stat and one version read.
+struct RowFacts
+{
+    QString size;
+    QString date;
+    QString version;
+    QString info;
+    bool unreadable = false;
+};
+
+RowFacts readFacts(const FileProbe& probe, const QByteArray& path, const Flags& f, InfoKind kind)
+{
+    RowFacts facts;
+    if (f.size || f.date) {
+        FileStat st;
+        if (probe.stat(path, st)) {
+            if (f.size)
+                facts.size = formatSize(st.size);
+            if (f.date)
+                facts.date = formatDateReport(st.mtime);
+        } else {
+            facts.unreadable = true;
+        }
+    }
+    const bool wantInfo = f.info && !f.subfolders;
+    if (f.version || wantInfo) {
+        const VersionData vd = probe.version(path);
+        if (!vd.readable)
+            facts.unreadable = true;
+        if (f.version)
+            facts.version = sanitizeLine(vd.fileVersion);
+        if (wantInfo)
+            facts.info = sanitizeLine(vd.info(kind));
+    }
+    if (facts.unreadable)
+        qCDebug(lcExport) << "cannot read" << path;
+    return facts;
+}
+
+QString dashes()
+{
+    return QString(kReportWidth, QChar(0x2014));
+}
+
+QString textHeader(const ExportRequest& r, qsizetype rowCount, const Flags& f)
+{
+    const QString crlf = QStringLiteral("\r\n");
+    const QString count = QString::number(rowCount);
+    const QString bracket = sanitizeLine(r.state.bracketText());
+    const qsizetype gap = 85 - (count.size() + 1) - charCount(bracket);
+
+    QString h;
+    h += sanitizeLine(r.system.systemLine()) + crlf;
+    h += (f.subfolders ? QStringLiteral("Esporta (con Sottocartelle): ") : QStringLiteral("Esporta: "));
+    h += sanitizeLine(r.state.folderText()) + crlf;
+    h += QStringLiteral("Totale File ") + count + QStringLiteral(" (") + bracket + QLatin1Char(')');
+    // A bracket text too long for the line gets no padding rather than a negative one.
+    h += QString(qMax<qsizetype>(gap, 0), QLatin1Char(' '));
+    h += QLatin1Char('(') + r.now.date().toString(QStringLiteral("dd/MM/yyyy")) + QLatin1Char(')') + crlf;
+    h += dashes() + crlf;
+    h += QStringLiteral("Nome File         Ext  Dimensione Data Ult. Modif.");
+    if (f.subfolders)
+        h += QStringLiteral("        Versione Cartella");
+    else
+        h += QStringLiteral("        Versione ") +
+             infoReportName(r.state.infoKind).leftJustified(kInfoNameWidth, u' ', true);
+    h += crlf;
+    h += dashes() + crlf;
+    return h;
+}
+
+bool writeText(ChunkWriter& w, const ExportRequest& r, const FileProbe& probe, ExportStats& stats)
+{
+    const Flags f = flagsOf(r.state);
+    const qsizetype n = r.rows.rowCount();
+    w.buffer() += textHeader(r, n, f);
+    ColumnLine line(w.buffer());
+    for (qsizetype row = 1; row <= n; ++row) {
+        const RowFacts facts = readFacts(probe, r.rows.rowPath(row), f, r.state.infoKind);
+        stats.unreadableRows += facts.unreadable ? 1 : 0;
+
+        line.write(leftChars(sanitizeLine(r.rows.text(row, ColName)), kNameChars));
+        line.tab(19);
+        line.write(sanitizeLine(r.rows.text(row, ColExt)));
+        if (f.size) {
+            line.tab(34 - charCount(facts.size));
+            line.write(facts.size);
+        }
+        if (f.date) {
+            line.tab(35);
+            line.write(facts.date);
+        }
+        if (f.version) {
+            line.tab(67 - charCount(facts.version));
+            line.write(facts.version);
+        }
+        if (f.subfolders) {
+            line.tab(68);
+            line.write(leftChars(sanitizeLine(r.rows.text(row, ColFolder)), kLastFieldChars));
+        } else if (f.info) {
+            line.tab(68);
+            line.write(leftChars(facts.info, kLastFieldChars));
+        }
+        line.endLine();
+        ++stats.rows;
+        if (!w.flushIfFull())
+            return false;
+    }
+    return w.flush();
+}
+
+// The tab-separated file is read by spreadsheets, which would take some names for something
+// else: a field that begins with a double quote as a quoted text running to the next quote,
+// across tabs and lines (merging the rows of several files), and a field that begins with
+// "=", "+", "-" or "@" as a formula, which a crafted file name could use against whoever
+// opens the list. The first is written quoted, its quotes doubled, so it reads back as
+// itself; the second gets the apostrophe that marks a cell as text. Other fields are
+// written as they are.
+void appendField(QString& out, QStringView field)
+{
+    if (field.startsWith(u'"')) {
+        out += u'"';
+        for (const QChar c : field) {
+            if (c == u'"')
+                out += u'"';
+            out += c;
+        }
+        out += u'"';
+        return;
+    }
+    if (!field.isEmpty() && QStringView(u"=+-@").contains(field.front()))
+        out += u'\'';
+    out += field;
+}
+
+bool writeTabbed(ChunkWriter& w, const ExportRequest& r, const FileProbe& probe, ExportStats& stats)
+{
+    const Flags f = flagsOf(r.state);
+    const qsizetype n = r.rows.rowCount();
+    QString& out = w.buffer();
+    const QChar tab = QLatin1Char('\t');
+    for (qsizetype row = 1; row <= n; ++row) {
+        const RowFacts facts = readFacts(probe, r.rows.rowPath(row), f, r.state.infoKind);
+        stats.unreadableRows += facts.unreadable ? 1 : 0;
+
+        const QString name = sanitizeLine(r.rows.text(row, ColName));
+        const QString ext = sanitizeLine(r.rows.text(row, ColExt));
+        if (r.layout == NameLayout::Single) {
+            // The one-field layout always writes the dot, also for a name without extension.
+            appendField(out, leftChars(name, kNameChars).toString() + u'.' + ext);
+        } else {
+            appendField(out, leftChars(name, kNameChars));
+            out += tab;
+            appendField(out, ext);
+        }
+        if (f.size) {
+            out += tab;
+            out += facts.size;
+        }
+        if (f.date) {
+            out += tab;
+            out += facts.date;
+        }
+        if (f.version) {
+            out += tab;
+            appendField(out, facts.version);
+        }
+        if (f.subfolders) {
+            out += tab;
+            appendField(out, leftChars(sanitizeLine(r.rows.text(row, ColFolder)), kLastFieldChars));
+        } else if (f.info) {
+            out += tab;
+            appendField(out, leftChars(facts.info, kLastFieldChars));
+        }
+        out += QLatin1String("\r\n");
+        ++stats.rows;
+        if (!w.flushIfFull())
+            return false;
+    }
+    return w.flush();
+}
+
+QString cannotWrite(const QString& filePath, const QString& cause)
+{
+    return QStringLiteral("Impossibile scrivere il file %1: %2")
+        .arg(QDir::toNativeSeparators(filePath), cause);
+}
+
+} // namespace
+
+bool FileProbe::stat(const QByteArray& path, FileStat& out) const
+{
+    return statFile(path, out);
+}
+
+VersionData FileProbe::version(const QByteArray& path) const
+{
+    return readVersionData(path);
+}
+
+std::optional<ExportKind> exportKindFromTag(const QString& tag)
+{
+    if (tag == QLatin1String("TESTO"))
+        return ExportKind::Text;
+    if (tag == QLatin1String("EXCEL"))
+        return ExportKind::Tabbed;
+    return std::nullopt;
+}
+
+QString defaultExportFileName(ExportKind kind, const QDateTime& now)
+{
+    const QString stem = kind == ExportKind::Text ? QStringLiteral("Lista_") : QStringLiteral("ListaExcel_");
+    return stem + now.toString(QStringLiteral("yyyy-MM-dd_HH-mm-ss")) + QStringLiteral(".txt");
+}
+
+bool exportTo(QIODevice& out, ExportKind kind, const ExportRequest& request, ExportStats* stats,
+              QString* error)
+{
+    static const FileProbe fileSystem;
+    const FileProbe& probe = request.probe ? *request.probe : fileSystem;
+    ExportStats local;
+    ChunkWriter writer(out);
+    const bool ok = kind == ExportKind::Text ? writeText(writer, request, probe, local)
+                                             : writeTabbed(writer, request, probe, local);
+    if (stats)
+        *stats = local;
+    if (!ok && error)
+        *error = writer.error();
+    if (local.unreadableRows > 0)
+        qCWarning(lcExport) << local.unreadableRows
+                            << "listed files could not be read; their fields are blank";
+    return ok;
+}
+
+ExportOutcome exportToFile(ExportKind kind, const ExportRequest& request)
+{
+    QString folder = request.folder;
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    return exportToPath(kind, request, folder + defaultExportFileName(kind, request.now));
+}
+
+ExportOutcome exportToPath(ExportKind kind, const ExportRequest& request, const QString& filePath)
+{
+    ExportOutcome outcome;
+    outcome.filePath = filePath;
+    const QString folder = QFileInfo(filePath).path() + QLatin1Char('/');
+
+    std::error_code ec;
+    std::filesystem::create_directories(QFile::encodeName(QDir::cleanPath(folder)).toStdString(), ec);
+    if (ec) {
+        outcome.error = QStringLiteral("Impossibile creare la cartella %1: %2")
+                            .arg(QDir::toNativeSeparators(folder), ioErrorText(ec.value()));
+        qCWarning(lcExport) << outcome.error;
+        return outcome;
+    }
+    // A folder under the final name would only fail at the rename, after all the work.
+    if (QFileInfo(outcome.filePath).isDir()) {
+        outcome.error = cannotWrite(outcome.filePath, ioErrorText(EISDIR));
+        qCWarning(lcExport) << outcome.error;
+        return outcome;
+    }
+
+    QSaveFile file(outcome.filePath);
+    file.setDirectWriteFallback(false);
+    errno = 0;
+    if (!file.open(QIODevice::WriteOnly)) {
+        outcome.error = cannotWrite(outcome.filePath, ioErrorText(errno, file.errorString()));
+        qCWarning(lcExport) << outcome.error;
+        return outcome;
+    }
+    QString cause;
+    if (!exportTo(file, kind, request, &outcome.stats, &cause)) {
+        file.cancelWriting();
+        (void)file.commit(); // closes the handle and removes the temporary file
+        outcome.error = cannotWrite(outcome.filePath, cause);
+        qCWarning(lcExport) << outcome.error;
+        return outcome;
+    }
+    errno = 0;
+    if (!file.commit()) {
+        outcome.error = cannotWrite(outcome.filePath, ioErrorText(errno, file.errorString()));
+        qCWarning(lcExport) << outcome.error;
+        return outcome;
+    }
+    outcome.ok = true;
+    qCInfo(lcExport) << "exported" << outcome.stats.rows << "rows to" << outcome.filePath;
+    return outcome;
+}
+
+QString completionMessage(ExportKind kind, const QString& filePath)
+{
+    const QString head = kind == ExportKind::Text
+                             ? QStringLiteral("Esportazione in formato Testo terminata: vedi file ")
+                             : QStringLiteral("Esportazione per Excel terminata: vedi file ");
+    return head + QStringLiteral("\r\n") + QDir::toNativeSeparators(filePath);
+}
+
+void reportOutcome(Prompter& prompter, ExportKind kind, const ExportOutcome& outcome)
+{
+    if (outcome.ok)
+        prompter.message(completionMessage(kind, outcome.filePath), kProgramTitle, Prompter::Icon::None,
+                         Prompter::Buttons::Ok);
+    else
+        prompter.message(outcome.error, kProgramTitle, Prompter::Icon::Critical, Prompter::Buttons::Ok);
+}
+
+} // namespace vellora

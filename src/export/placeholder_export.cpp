@@ -1,2 +1,0 @@
-// Placeholder until the export subsystem lands.
-namespace vellora { void export_placeholder() {} }

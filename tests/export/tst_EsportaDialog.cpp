@@ -1,0 +1,196 @@
+// The export dialog driven through its controls, offscreen.
+
+#include "export/EsportaDialog.h"
+#include "MemoryRows.h"
+#include "results/AppState.h"
+#include "system/ScriptedPrompter.h"
+#include "system/SystemData.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLocale>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace vellora;
+using namespace vellora::test;
+
+class TestEsportaDialog : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_tmp;
+    MemoryRows m_rows;
+    SystemData m_system{QStringLiteral("2"), QStringLiteral("Debian"), QString(), QStringLiteral("6.1")};
+    QDateTime m_now{QDate(2004, 5, 12), QTime(14, 30, 59)};
+
+    QString exportDir() const { return m_tmp.path() + QStringLiteral("/temp/"); }
+
+    std::unique_ptr<EsportaDialog> open(AppState& state, ScriptedPrompter& prompter)
+    {
+        auto dialog = std::make_unique<EsportaDialog>(state, m_rows, m_system, prompter);
+        dialog->setExportFolder(exportDir());
+        dialog->setClock([this] { return m_now; });
+        dialog->setFinishDelay(std::chrono::milliseconds(0));
+        return dialog;
+    }
+
+    template <typename T> static T* child(QDialog& d, const char* name)
+    {
+        T* w = d.findChild<T*>(QLatin1String(name));
+        if (!w)
+            qFatal("missing control %s", name);
+        return w;
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QLocale::setDefault(QLocale::c());
+        QVERIFY(m_tmp.isValid());
+        const QString data = m_tmp.path() + QStringLiteral("/dati/");
+        QVERIFY(QDir().mkpath(data));
+        QFile f(data + QStringLiteral("setup.exe"));
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write("MZ") == 2);
+        m_rows.add(QStringLiteral("setup"), QStringLiteral("exe"), data);
+    }
+
+    void opening_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("layoutShown");
+        QTest::newRow("text") << "TESTO" << false;
+        QTest::newRow("spreadsheet") << "EXCEL" << true;
+    }
+    void opening()
+    {
+        QFETCH(QString, kind);
+        QFETCH(bool, layoutShown);
+        AppState state;
+        state.exportKind = kind;
+        ScriptedPrompter prompter;
+        auto d = open(state, prompter);
+        d->show();
+        QCOMPARE(d->objectName(), QStringLiteral("frmEsporta"));
+        QCOMPARE(d->windowTitle(), QStringLiteral("Esporta Lista in formato Testo"));
+        QCOMPARE(child<QGroupBox>(*d, "fraEXCEL")->isVisible(), layoutShown);
+        QVERIFY(child<QRadioButton>(*d, "optUnico")->isChecked());
+        QCOMPARE(child<QLabel>(*d, "Label1")->text(),
+                 QStringLiteral("Il file di testo verrà esportato nella cartella ") + m_tmp.path() +
+                     QStringLiteral("/temp."));
+        for (const char* name : {"fraCampi", "cmdCambiaCAMPI", "cmdEsporta", "cmdAnnulla", "Line1"})
+            QVERIFY2(d->findChild<QWidget*>(QLatin1String(name)), name);
+
+        // The layout choice is not carried to the next opening; "&Annulla" closes.
+        child<QRadioButton>(*d, "optSeparato")->setChecked(true);
+        QTest::mouseClick(child<QPushButton>(*d, "cmdAnnulla"), Qt::LeftButton);
+        QVERIFY(!d->isVisible());
+        QVERIFY(child<QRadioButton>(*open(state, prompter), "optUnico")->isChecked());
+        QVERIFY(prompter.messages.empty());
+    }
+
+    void columnList_data()
+    {
+        QTest::addColumn<ColumnProfile>("opts");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("first run") << kDefaultOptS << 1 << "Nome File\nExt\nDimensione";
+        QTest::newRow("all, description heading")
+            << ColumnProfile{1, 1, 1, 1, 1, 1, 1, 1} << 2
+            << "Nome File\nExt\nDimensione\nData Ult. Modifica\nVersione File\nDescrizione File";
+        QTest::newRow("flags, not what is written")
+            << ColumnProfile{1, 0, 0, 0, 1, 0, 0, 1} << 1 << "Data Ult. Modifica";
+    }
+    void columnList()
+    {
+        QFETCH(ColumnProfile, opts);
+        QFETCH(int, kind);
+        QFETCH(QString, expected);
+        AppState state;
+        state.exportKind = QStringLiteral("TESTO");
+        state.OptS = opts;
+        state.Intestazioni[ColInfo] = infoHeadingFromMenu(InfoKind(kind));
+        ScriptedPrompter prompter;
+        auto d = open(state, prompter);
+        QCOMPARE(child<QLabel>(*d, "lblColonne")->text(), expected);
+    }
+
+    void changeColumns()
+    {
+        AppState state;
+        state.exportKind = QStringLiteral("TESTO");
+        state.ProfiloColonne = QStringLiteral("VEDI");
+        ScriptedPrompter prompter;
+        auto d = open(state, prompter);
+        int opened = 0;
+        d->setColumnDialogOpener([&] {
+            ++opened;
+            QCOMPARE(state.ProfiloColonne, QStringLiteral("ESPORTA"));
+            state.OptS[ColSize] = 0;
+            state.OptS[ColVersion] = 1;
+        });
+        QTest::mouseClick(child<QPushButton>(*d, "cmdCambiaCAMPI"), Qt::LeftButton);
+        QCOMPARE(opened, 1);
+        QCOMPARE(child<QLabel>(*d, "lblColonne")->text(), QStringLiteral("Nome File\nExt\nVersione File"));
+    }
+
+    void exportButton_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("separate");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QByteArray>("firstLine");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("text") << "TESTO" << false << "Lista_2004-05-12_14-30-59.txt"
+                              << QByteArray("Debian - Ver. 6.1")
+                              << "Esportazione in formato Testo terminata: vedi file \r\n";
+        QTest::newRow("one field") << "EXCEL" << false << "ListaExcel_2004-05-12_14-30-59.txt"
+                                   << QByteArray("setup.exe\t2")
+                                   << "Esportazione per Excel terminata: vedi file \r\n";
+        QTest::newRow("two fields") << "EXCEL" << true << "ListaExcel_2004-05-12_14-30-59.txt"
+                                    << QByteArray("setup\texe\t2")
+                                    << "Esportazione per Excel terminata: vedi file \r\n";
+    }
+    // "&Esporta" writes the file, tells the user where, and leaves the dialog open for more.
+    void exportButton()
+    {
+        QFETCH(QString, kind);
+        QFETCH(bool, separate);
+        QFETCH(QString, file);
+        QFETCH(QByteArray, firstLine);
+        QFETCH(QString, message);
+        QDir(exportDir()).removeRecursively();
+        AppState state;
+        state.exportKind = kind;
+        ScriptedPrompter prompter;
+        auto d = open(state, prompter);
+        d->show();
+        if (separate)
+            QTest::mouseClick(child<QRadioButton>(*d, "optSeparato"), Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(*d, "cmdEsporta"), Qt::LeftButton);
+
+        QVERIFY(d->isVisible());
+        QVERIFY(!QApplication::overrideCursor());
+        QCOMPARE(prompter.messages.size(), 1u);
+        QCOMPARE(prompter.messages[0].text, message + exportDir() + file);
+        QCOMPARE(prompter.messages[0].icon, Prompter::Icon::None);
+        QFile written(exportDir() + file);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QCOMPARE(written.readLine(), firstLine + "\r\n");
+
+        // Pressed again a second later: a second file.
+        m_now = m_now.addSecs(1);
+        QTest::mouseClick(child<QPushButton>(*d, "cmdEsporta"), Qt::LeftButton);
+        m_now = m_now.addSecs(-1);
+        QCOMPARE(prompter.messages.size(), 2u);
+        QCOMPARE(QDir(exportDir()).entryList(QDir::Files).size(), 2);
+    }
+};
+
+QTEST_MAIN(TestEsportaDialog)
+#include "tst_EsportaDialog.moc"
