@@ -1,0 +1,3 @@
+#include "PrintLog.h"
+
+Q_LOGGING_CATEGORY(lcPrint, "vellora.print", QtInfoMsg)

@@ -1,2 +1,0 @@
-// Placeholder until the print subsystem lands.
-namespace vellora { void print_placeholder() {} }

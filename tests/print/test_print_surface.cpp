@@ -1,0 +1,352 @@
+// The printer surfaces: the tab and line rules on the recording surface, and the Qt
+// surface's built-in PDF printer writing a real report into the export folder.
+
+#include "MemoryRows.h"
+#include "print/HeadlessPrint.h"
+#include "print/PrintReport.h"
+#include "print/QtPrinterSurface.h"
+#include "print/RecordingSurface.h"
+#include "print/TextColumns.h"
+
+#include <QFontInfo>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace vellora;
+using Item = PrinterSurface::Item;
+using Items = PrinterSurface::Items;
+
+Q_DECLARE_METATYPE(PrinterSurface::Items)
+
+namespace {
+
+// Sets VELLORA_EXPORT_DIR for one scope.
+class ExportDirGuard
+{
+public:
+    explicit ExportDirGuard(const QString& dir) : m_old(qgetenv("VELLORA_EXPORT_DIR"))
+    {
+        qputenv("VELLORA_EXPORT_DIR", QFile::encodeName(dir));
+    }
+    ~ExportDirGuard() { qputenv("VELLORA_EXPORT_DIR", m_old); }
+
+private:
+    QByteArray m_old;
+};
+
+MemoryRows someRows(int n, const QString& folder)
+{
+    MemoryRows rows;
+    for (int i = 1; i <= n; ++i)
+        rows.rows.append({QStringLiteral("file%1").arg(i), QStringLiteral("txt"), folder});
+    return rows;
+}
+
+} // namespace
+
+class TestPrintSurface : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void items_data();
+    void items();
+    void columnCut_data();
+    void columnCut();
+    void positions();
+    void pdfPrinterListed();
+    void pdfReportInExportFolder();
+    void pdfToGivenPath();
+    void pdfFolderCannotBeCreated();
+    void pageCountMatchesPrintedLines();
+    void linesPastThePageGoOn();
+    void pdfTextColumns();
+    void headless();
+};
+
+void TestPrintSurface::items_data()
+{
+    QTest::addColumn<Items>("items");
+    QTest::addColumn<bool>("endLine");
+    QTest::addColumn<QStringList>("lines");
+    QTest::newRow("tab ahead") << Items{Item::txt("ab"), Item::tab(5), Item::txt("c")} << true
+                               << QStringList{"ab  c"};
+    QTest::newRow("tab at the cursor stays")
+        << Items{Item::txt("abcd"), Item::tab(5), Item::txt("e")} << true << QStringList{"abcde"};
+    QTest::newRow("tab passed goes to next line")
+        << Items{Item::txt("abcdef"), Item::tab(3), Item::txt("x")} << true << QStringList{"abcdef", "  x"};
+    QTest::newRow("CR LF inside a text")
+        << Items{Item::txt("one\r\n\r\n  three")} << true << QStringList{"one", "", "  three"};
+    QTest::newRow("no line end continues the line") << Items{Item::txt("ab")} << false << QStringList{"ab"};
+    QTest::newRow("tab below column 1") << Items{Item::tab(-4), Item::txt("z")} << true << QStringList{"z"};
+    QTest::newRow("wide characters take one column each")
+        << Items{Item::txt(QStringLiteral("\U0001F600\U0001F600")), Item::tab(4), Item::txt("x")} << true
+        << QStringList{QStringLiteral("\U0001F600\U0001F600 x")};
+}
+
+void TestPrintSurface::items()
+{
+    QFETCH(Items, items);
+    QFETCH(bool, endLine);
+    QFETCH(QStringList, lines);
+    RecordingSurface rec(3.2);
+    rec.print(items, endLine);
+    if (!endLine) {
+        rec.print({Item::txt("+")}, true);
+        lines.last() += QLatin1Char('+');
+    }
+    QCOMPARE(rec.openDocument().pages.at(0).lines, lines);
+    QCOMPARE(rec.currentY(), rec.positionAfterLines(0));
+}
+
+void TestPrintSurface::columnCut_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("n");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("shorter") << "abc" << 17 << "abc";
+    QTest::newRow("cut") << "abcdefghijklmnopqrst" << 17 << "abcdefghijklmnopq";
+    QTest::newRow("surrogate pair kept whole")
+        << QStringLiteral("ab\U0001F600cd") << 3 << QStringLiteral("ab\U0001F600");
+    QTest::newRow("zero") << "abc" << 0 << "";
+}
+
+void TestPrintSurface::columnCut()
+{
+    QFETCH(QString, text);
+    QFETCH(int, n);
+    QFETCH(QString, expected);
+    QCOMPARE(leftColumns(text, n), expected);
+    QCOMPARE(columnsOf(leftColumns(text, n)), std::min<qsizetype>(n, columnsOf(text)));
+}
+
+void TestPrintSurface::positions()
+{
+    QtPrinterSurface surface;
+    surface.setFont(QStringLiteral("Courier New"), 8);
+    QVERIFY(QFontInfo(surface.resolvedFont()).fixedPitch());
+    QVERIFY(surface.charWidth() > 0);
+    surface.setScaleMode(PrinterSurface::ScaleMode::Millimetres);
+    surface.setCurrentY(100);
+    QVERIFY(qAbs(surface.currentY() - 100) < 0.1);
+    // An 8-point face is about 3 mm high, one column about 1.7 mm wide.
+    const double line = surface.positionAfterLines(1) - surface.currentY();
+    QVERIFY2(line > 2.8 && line < 4.0, qPrintable(QString::number(line)));
+    surface.setScaleMode(PrinterSurface::ScaleMode::Twips);
+    QVERIFY(qAbs(surface.currentY() - 100 / 25.4 * 1440) < 5);
+}
+
+void TestPrintSurface::pdfPrinterListed()
+{
+    QtPrinterSurface surface;
+    QVERIFY(surface.printers().contains(QtPrinterSurface::kPdfPrinter));
+    QVERIFY(surface.printers().contains(surface.deviceName()));
+    QVERIFY(surface.selectPrinter(surface.pdfIndex()));
+    QCOMPARE(surface.deviceName(), QStringLiteral("PDF"));
+    QVERIFY(!surface.selectPrinter(int(surface.printers().size())));
+    QCOMPARE(surface.deviceName(), QStringLiteral("PDF"));
+}
+
+void TestPrintSurface::pdfReportInExportFolder()
+{
+    QTemporaryDir tmp;
+    const QString exportDir = tmp.path() + QStringLiteral("/not/yet/there/");
+    const ExportDirGuard guard(exportDir);
+    QtPrinterSurface surface;
+    QVERIFY(surface.selectPrinter(surface.pdfIndex()));
+    const MemoryRows rows = someRows(200, tmp.path() + QLatin1Char('/'));
+    AppState st;
+    st.CartellaRicerca = tmp.path() + QLatin1Char('/');
+    ReportOptions opt;
+    opt.waitMs = 0;
+    const ReportOutcome out =
+        StampaVerticale(surface, ReportInput{rows, st, QStringLiteral("Sys - Ver. 1")}, opt).run();
+    QVERIFY2(out.job.ok, qPrintable(out.job.error));
+    QCOMPARE(out.pages, 3);
+    // Only the final file is left: the temporary one has been renamed into place.
+    const QStringList files = QDir(exportDir).entryList(QDir::Files | QDir::Hidden);
+    QCOMPARE(files.size(), 1);
+    QVERIFY2(QRegularExpression(QStringLiteral("^Stampa_\\d{4}-\\d\\d-\\d\\d_\\d\\d-\\d\\d-\\d\\d\\.pdf$"))
+                 .match(files[0])
+                 .hasMatch(),
+             qPrintable(files[0]));
+    QCOMPARE(out.job.pdfPath, QDir(exportDir).absoluteFilePath(files[0]));
+    QFile pdf(out.job.pdfPath);
+    QVERIFY(pdf.open(QIODevice::ReadOnly));
+    const QByteArray bytes = pdf.readAll();
+    QVERIFY(bytes.startsWith("%PDF-"));
+    QVERIFY(bytes.trimmed().endsWith("%%EOF"));
+}
+
+void TestPrintSurface::pdfToGivenPath()
+{
+    QTemporaryDir tmp;
+    QtPrinterSurface surface;
+    QVERIFY(surface.selectPrinter(surface.pdfIndex()));
+    const QString target = tmp.path() + QStringLiteral("/report.pdf");
+    surface.setPdfOutputPath(target);
+    surface.printLine(QStringLiteral("hello"));
+    const JobResult r = surface.endDoc();
+    QVERIFY(r.ok);
+    QCOMPARE(r.pdfPath, target);
+    QCOMPARE(QDir(tmp.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"report.pdf"});
+}
+
+void TestPrintSurface::pdfFolderCannotBeCreated()
+{
+    QTemporaryDir tmp;
+    QFile blocker(tmp.path() + QStringLiteral("/file"));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const ExportDirGuard guard(tmp.path() + QStringLiteral("/file/temp/"));
+    QtPrinterSurface surface;
+    QVERIFY(surface.selectPrinter(surface.pdfIndex()));
+    const MemoryRows rows = someRows(5, tmp.path() + QLatin1Char('/'));
+    AppState st;
+    ReportOptions opt;
+    opt.waitMs = 0;
+    const ReportOutcome out = StampaVerticale(surface, ReportInput{rows, st, QString()}, opt).run();
+    QVERIFY(!out.job.ok);
+    QVERIFY2(out.job.error.contains(QStringLiteral("/file/temp")), qPrintable(out.job.error));
+    QVERIFY(out.job.pdfPath.isEmpty());
+    // The surface is usable again afterwards.
+    surface.setPdfOutputPath(tmp.path() + QStringLiteral("/ok.pdf"));
+    surface.printLine(QStringLiteral("x"));
+    QVERIFY(surface.endDoc().ok);
+}
+
+void TestPrintSurface::pageCountMatchesPrintedLines()
+{
+    // Measuring must give exactly what printing blank lines until the height is reached
+    // gives on the same printer.
+    QTemporaryDir tmp;
+    QtPrinterSurface surface;
+    QVERIFY(surface.selectPrinter(surface.pdfIndex()));
+    surface.setPdfOutputPath(tmp.path() + QStringLiteral("/probe.pdf"));
+    surface.setFont(QStringLiteral("Courier New"), 8);
+    for (std::int16_t height : {std::int16_t(245), std::int16_t(160)}) {
+        const std::int16_t measured = ContaRighePagina(surface, height);
+        surface.setScaleMode(PrinterSurface::ScaleMode::Millimetres);
+        surface.setCurrentX(0);
+        surface.setCurrentY(0);
+        int n = 0;
+        do {
+            ++n;
+            surface.printLine(QStringLiteral(" "));
+        } while (surface.currentY() < height);
+        QCOMPARE(int(measured), n);
+        surface.newPage();
+    }
+    QVERIFY(surface.endDoc().ok);
+}
+
+void TestPrintSurface::linesPastThePageGoOn()
+{
+    // Rows pushed onto extra lines must not run off the paper: the surface goes on to a
+    // new page as a printer would.
+    QTemporaryDir tmp;
+    QtPrinterSurface surface;
+    QVERIFY(surface.selectPrinter(surface.pdfIndex()));
+    surface.setPdfOutputPath(tmp.path() + QStringLiteral("/long.pdf"));
+    surface.setScaleMode(PrinterSurface::ScaleMode::Millimetres);
+    for (int i = 0; i < 200; ++i) {
+        surface.printLine(QStringLiteral("line %1").arg(i));
+        QVERIFY(surface.currentY() < 297);
+    }
+    QCOMPARE(surface.page(), 3);
+    QVERIFY(surface.endDoc().ok);
+}
+
+void TestPrintSurface::pdfTextColumns()
+{
+    const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+    if (pdftotext.isEmpty())
+        QSKIP("pdftotext is not installed");
+    QTemporaryDir tmp;
+    QtPrinterSurface surface;
+    QVERIFY(surface.selectPrinter(surface.pdfIndex()));
+    surface.setPdfOutputPath(tmp.path() + QStringLiteral("/cols.pdf"));
+    surface.setFont(QStringLiteral("Courier New"), 8);
+    surface.print({Item::txt("   name"), Item::tab(22), Item::txt("ext"), Item::tab(33), Item::txt("1,234")},
+                  true);
+    surface.print(
+        {Item::txt("   another-name"), Item::tab(22), Item::txt("e"), Item::tab(36), Item::txt("9")}, true);
+    // A combining accent draws no column of its own: the fields after it keep their place.
+    surface.print({Item::txt(QStringLiteral("   cafe\u0301")), Item::tab(22), Item::txt("mark")}, true);
+    QVERIFY(surface.endDoc().ok);
+
+    // Where each word landed on the page, in points.
+    QProcess p;
+    p.start(pdftotext,
+            {QStringLiteral("-bbox"), tmp.path() + QStringLiteral("/cols.pdf"), QStringLiteral("-")});
+    QVERIFY(p.waitForFinished(30000));
+    const QString html = QString::fromUtf8(p.readAllStandardOutput());
+    QHash<QString, QPair<double, double>> words; // text -> xMin, xMax
+    const QRegularExpression re(
+        QStringLiteral("<word xMin=\"([0-9.]+)\"[^>]*xMax=\"([0-9.]+)\"[^>]*>([^<]+)</word>"));
+    for (auto it = re.globalMatch(html); it.hasNext();) {
+        const auto m = it.next();
+        words.insert(m.captured(3), {m.captured(1).toDouble(), m.captured(2).toDouble()});
+    }
+    QVERIFY2(words.contains("another-name") && words.contains("name"), qPrintable(html));
+    const double width = (words["another-name"].second - words["another-name"].first) / 12;
+    QVERIFY(width > 4.5 && width < 5.1); // an 8-point Courier-sized column is 4.8 pt
+    const double origin = words["name"].first;
+    const auto column = [&](const char* w) {
+        return 4 + qRound((words[QLatin1String(w)].first - origin) / width);
+    };
+    QCOMPARE(column("another-name"), 4);
+    QCOMPARE(column("ext"), 22);
+    QCOMPARE(column("1,234"), 33);
+    QCOMPARE(column("e"), 22);
+    QCOMPARE(column("9"), 36);
+    QCOMPARE(column("mark"), 22);
+}
+
+void TestPrintSurface::headless()
+{
+    RecordingSurface rec(
+        3.2, {QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"), QStringLiteral("B")});
+    rec.selectPrinter(3);
+    QCOMPARE(printersCurrentFirst(rec), (QStringList{"B", "A", "C", "B"}));
+
+    QTemporaryDir tmp;
+    const ExportDirGuard guard(tmp.path() + QStringLiteral("/export/"));
+    QtPrinterSurface surface;
+    const MemoryRows rows = someRows(3, tmp.path() + QLatin1Char('/'));
+    AppState st;
+    st.TipoRicerca = 1;
+    st.OptS = {1, 1, 1, 0, 0, 0, 1, 0};
+    const ReportInput input{rows, st, QStringLiteral("Sys")};
+
+    const ReportOutcome unknown = printHeadless(surface, QStringLiteral("No such printer"), QString(), input);
+    QVERIFY(!unknown.job.ok);
+    QVERIFY(unknown.job.error.contains(QStringLiteral("No such printer")));
+    QVERIFY(!QFileInfo::exists(tmp.path() + QStringLiteral("/export")));
+
+    const QString target = tmp.path() + QStringLiteral("/list.pdf");
+    const ReportOutcome done = printHeadless(surface, QStringLiteral("PDF"), target, input);
+    QVERIFY2(done.job.ok, qPrintable(done.job.error));
+    QCOMPARE(done.job.pdfPath, target);
+    QCOMPARE(surface.deviceName(), QStringLiteral("PDF"));
+    QCOMPARE(printersCurrentFirst(surface).first(), QStringLiteral("PDF"));
+
+    // Without an output path the file goes to the export folder, named by date and time.
+    const ReportOutcome exported = printHeadless(surface, QString(), QString(), input);
+    QVERIFY(exported.job.ok);
+    QCOMPARE(QFileInfo(exported.job.pdfPath).absolutePath(),
+             QDir(tmp.path() + QStringLiteral("/export")).absolutePath());
+}
+
+int main(int argc, char** argv)
+{
+    QGuiApplication app(argc, argv);
+    TestPrintSurface t;
+    return QTest::qExec(&t, argc, argv);
+}
+
+#include "test_print_surface.moc"
