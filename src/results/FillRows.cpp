@@ -1,0 +1,226 @@
+// The table fill: the part of a scan that reads each file's date and version data. It may
+// run on two threads (version reads dominate on large trees); the outcome is the same as a
+// fill row after row, including where an interrupt leaves the first empty row.
+
+#include "results/Formats.h"
+#include "results/RowStatter.h"
+#include "ResultTable.h"
+
+#include <QHash>
+#include <QLoggingCategory>
+
+#include <algorithm>
+#include <deque>
+#include <limits>
+#include <thread>
+
+Q_DECLARE_LOGGING_CATEGORY(lcResults)
+
+namespace vellora {
+
+namespace {
+
+// Files this small cannot hold an executable header, let alone a version resource.
+constexpr std::int64_t kSmallestExecutable = 64;
+constexpr std::size_t kChunkRows = 64;
+
+// Version and info texts met by one fill thread; merged into the table's strings after.
+struct LocalStrings
+{
+    QHash<QString, std::uint32_t> index{{QString(), 0}};
+    std::vector<QString> texts{QString()};
+
+    std::uint32_t intern(const QString& s)
+    {
+        if (s.isEmpty())
+            return 0;
+        auto it = index.constFind(s);
+        if (it != index.constEnd())
+            return *it;
+        const auto i = std::uint32_t(texts.size());
+        texts.push_back(s);
+        index.insert(s, i);
+        return i;
+    }
+};
+
+struct Worker
+{
+    explicit Worker(const ResultRows& rows) : statter(rows) {}
+    LocalStrings strings;
+    RowStatter statter;
+    std::size_t firstUnfilled = std::numeric_limits<std::size_t>::max(); // storage index
+    std::size_t firstError = std::numeric_limits<std::size_t>::max();
+};
+
+struct Shared
+{
+    ResultRows& rows;
+    const FillOptions& options;
+    const std::atomic_bool& interrupt;
+    std::atomic<std::size_t> nextChunk{0};
+    std::vector<std::uint8_t> chunkOwner; // which worker filled each chunk
+    bool wantDate = false;
+    bool wantVersion = false;
+};
+
+// Fills rows [begin, end); returns false when interrupted before row `stoppedAt`.
+bool fillRange(Shared& sh, Worker& w, std::size_t begin, std::size_t end)
+{
+    const ColumnProfile& optV = sh.options.optV;
+    for (std::size_t i = begin; i < end; ++i) {
+        if (sh.options.beforeRow)
+            sh.options.beforeRow(qsizetype(i) + 1);
+        if (sh.interrupt.load(std::memory_order_relaxed)) {
+            w.firstUnfilled = std::min(w.firstUnfilled, i);
+            return false;
+        }
+        ResultRows::Row& row = sh.rows.rows[i];
+        std::uint8_t filled = (1u << ColName) | (1u << ColExt) | (1u << ColFolder);
+        if (optV[ColSize] == 1)
+            filled |= 1u << ColSize;
+        if (sh.wantDate || sh.wantVersion) {
+            bool failed = false;
+            if (sh.wantDate) {
+                FileStat st;
+                if (w.statter.stat(row, st)) {
+                    row.mtime = st.mtime;
+                    filled |= 1u << ColDate;
+                } else {
+                    failed = true;
+                }
+            }
+            if (sh.wantVersion) {
+                VersionData vd;
+                if (row.size >= kSmallestExecutable)
+                    vd = readVersionData(sh.rows.path(row));
+                else
+                    vd.readable = true; // too small for a resource: the empty texts
+                if (optV[ColVersion] == 1) {
+                    if (vd.readable) {
+                        row.version = w.strings.intern(vd.fileVersion);
+                        filled |= 1u << ColVersion;
+                    } else {
+                        failed = true;
+                    }
+                }
+                if (optV[ColInfo] == 1) {
+                    // An unreadable file has no info text: empty, as without a resource.
+                    row.info = w.strings.intern(vd.readable ? vd.info(sh.options.infoKind) : QString());
+                    filled |= 1u << ColInfo;
+                }
+            }
+            if (failed)
+                w.firstError = std::min(w.firstError, i);
+        }
+        row.filled = filled;
+    }
+    return true;
+}
+
+void runWorker(Shared& sh, Worker& w, std::uint8_t id)
+{
+    const std::size_t n = sh.rows.rows.size();
+    for (;;) {
+        const std::size_t chunk = sh.nextChunk.fetch_add(1);
+        const std::size_t begin = chunk * kChunkRows;
+        if (begin >= n)
+            return;
+        sh.chunkOwner[chunk] = id;
+        if (!fillRange(sh, w, begin, std::min(n, begin + kChunkRows))) {
+            // Chunks claimed later stay unclaimed; the merge clears whatever lies past the
+            // first unfilled row anyway.
+            return;
+        }
+    }
+}
+
+} // namespace
+
+FillResult fillRows(ScanResults&& scan, const FillOptions& options, const std::atomic_bool& interrupt)
+{
+    FillResult result;
+    ResultRows& rows = result.rows;
+    rows.names = std::move(scan.names);
+    rows.folders = std::move(scan.folders);
+    rows.rows.resize(scan.entries.size());
+    for (std::size_t i = 0; i < scan.entries.size(); ++i) {
+        const ScanResults::Entry& e = scan.entries[i];
+        ResultRows::Row& r = rows.rows[i];
+        r.nameOffset = e.nameOffset;
+        r.nameLength = std::uint16_t(std::min<std::uint32_t>(e.nameLength, 0xffff));
+        r.folder = e.folder;
+        r.size = e.size;
+    }
+    scan.entries = {};
+    rows.resetOrder();
+
+    const std::size_t n = rows.rows.size();
+    Shared sh{rows, options, interrupt, {}, {}, false, false};
+    sh.wantDate = options.optV[ColDate] == 1;
+    sh.wantVersion = options.optV[ColVersion] == 1 || options.optV[ColInfo] == 1;
+    sh.chunkOwner.assign((n + kChunkRows - 1) / kChunkRows, 0xff);
+
+    int threads = options.threads;
+    if (threads <= 0)
+        threads = (sh.wantDate || sh.wantVersion) && n > 4 * kChunkRows
+                      ? int(std::clamp(std::thread::hardware_concurrency(), 1u, 2u))
+                      : 1;
+    std::deque<Worker> workers; // in place: a worker holds an open folder
+    for (int t = 0; t < threads; ++t)
+        workers.emplace_back(rows);
+    if (threads == 1) {
+        runWorker(sh, workers[0], 0);
+    } else {
+        std::vector<std::thread> pool;
+        for (int t = 1; t < threads; ++t)
+            pool.emplace_back(
+                [&sh, &workers, t] { runWorker(sh, workers[std::size_t(t)], std::uint8_t(t)); });
+        runWorker(sh, workers[0], 0);
+        for (std::thread& th : pool)
+            th.join();
+    }
+
+    // The filled rows are the unbroken prefix: rows past the first unfilled one are emptied
+    // even when another thread already wrote them, as if the fill had gone row by row.
+    std::size_t prefix = n;
+    std::size_t firstError = std::numeric_limits<std::size_t>::max();
+    for (const Worker& w : workers) {
+        prefix = std::min(prefix, w.firstUnfilled);
+        firstError = std::min(firstError, w.firstError);
+    }
+    for (std::size_t c = 0; c < sh.chunkOwner.size(); ++c)
+        if (sh.chunkOwner[c] == 0xff)
+            prefix = std::min(prefix, c * kChunkRows);
+
+    // Merge the texts of the workers into one table and point the rows at it.
+    LocalStrings merged;
+    std::vector<std::vector<std::uint32_t>> remap(workers.size());
+    for (std::size_t t = 0; t < workers.size(); ++t)
+        for (const QString& s : workers[t].strings.texts)
+            remap[t].push_back(merged.intern(s));
+    for (std::size_t i = 0; i < n; ++i) {
+        ResultRows::Row& r = rows.rows[i];
+        if (i >= prefix) {
+            r.filled = 0;
+            r.version = r.info = 0;
+            continue;
+        }
+        if (threads > 1) {
+            const auto& map = remap[sh.chunkOwner[i / kChunkRows]];
+            r.version = map[r.version];
+            r.info = map[r.info];
+        }
+    }
+    if (threads == 1)
+        rows.strings = std::move(workers[0].strings.texts);
+    else
+        rows.strings = std::move(merged.texts);
+
+    result.filledRows = qsizetype(prefix);
+    result.interrupted = prefix < n;
+    result.versionError = firstError < prefix;
+    return result;
+}
+
+} // namespace vellora
