@@ -290,15 +290,15 @@ void sortByStat(ResultRows& rows, int column, bool descending)
 
 bool orderKeyShown(int order, const ColumnProfile& optV)
 {
-    const OrderSpec spec = orderSpec(order);
-    if (spec.column < 0)
+    const OrderSpec def = orderSpec(order);
+    if (def.column < 0)
         return false;
-    switch (spec.column) {
+    switch (def.column) {
     case ColName:
     case ColFolder:
         return true;
     default:
-        return optV[std::size_t(spec.column)] == 1;
+        return optV[std::size_t(def.column)] == 1;
     }
 }
 
@@ -306,9 +306,9 @@ bool sortRows(ResultRows& rows, int order, const ColumnProfile& optV)
 {
     if (!orderKeyShown(order, optV))
         return false;
-    const OrderSpec spec = orderSpec(order);
-    const bool descending = spec.mode == Mode::TextDescending || spec.mode == Mode::NumericDescending;
-    switch (spec.column) {
+    const OrderSpec def = orderSpec(order);
+    const bool descending = def.mode == Mode::TextDescending || def.mode == Mode::NumericDescending;
+    switch (def.column) {
     case ColName:
         sortByName(rows, descending);
         break;
@@ -317,11 +317,11 @@ bool sortRows(ResultRows& rows, int order, const ColumnProfile& optV)
         break;
     case ColSize:
     case ColDate:
-        sortByStat(rows, spec.column, descending);
+        sortByStat(rows, def.column, descending);
         break;
     case ColVersion:
     case ColInfo:
-        sortByInterned(rows, spec.column, descending);
+        sortByInterned(rows, def.column, descending);
         break;
     case ColFolder:
         sortByFolder(rows, descending);

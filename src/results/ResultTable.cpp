@@ -170,7 +170,7 @@ bool ResultTable::OrdinaGriglia(int order, const ColumnProfile& optV)
     sortRows(m_rows, order, optV);
     if (!before.isEmpty()) {
         // Persistent indexes follow their rows; a view keeps only a few.
-        std::vector<int> storageToRow(m_rows.order.size());
+        std::vector<int> storageToRow(m_rows.rows.size()); // removed rows leave gaps in storage
         for (std::size_t p = 0; p < m_rows.order.size(); ++p)
             storageToRow[m_rows.order[p]] = int(p);
         QModelIndexList after;

@@ -21,9 +21,9 @@ std::optional<QString> ScriptedPrompter::input(const QString& prompt, const QStr
     inputs.push_back({prompt, title, defaultAnswer});
     if (inputAnswers.empty())
         return std::nullopt;
-    auto a = inputAnswers.front();
+    std::optional<QString> answer = std::move(inputAnswers.front());
     inputAnswers.pop_front();
-    return a;
+    return answer;
 }
 
 int ScriptedPrompter::exec(QDialog& dialog)

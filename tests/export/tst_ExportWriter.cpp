@@ -56,8 +56,8 @@ VersionData noResource()
 // "base|ext|folder" (folder defaults to /srv/dati/).
 void addRows(MemoryRows& rows, const QStringList& specs)
 {
-    for (const QString& spec : specs) {
-        const QStringList p = spec.split(QLatin1Char('|'));
+    for (const QString& layoutText : specs) {
+        const QStringList p = layoutText.split(QLatin1Char('|'));
         rows.add(p.value(0), p.value(1), p.size() > 2 ? p[2] : kData);
     }
 }

@@ -67,10 +67,10 @@ QByteArray node(bool wide, const QString& key, const QByteArray& value, quint16 
     return b;
 }
 
-QByteArray build(const VersionSpec& spec, bool wide)
+QByteArray build(const VersionSpec& vs, bool wide)
 {
     QList<QByteArray> tables;
-    for (const StringTable& t : spec.tables) {
+    for (const StringTable& t : vs.tables) {
         QList<QByteArray> strings;
         for (const auto& [k, v] : t.strings) {
             const QByteArray value = wide ? utf16z(v) : cp1252z(v);
@@ -79,11 +79,11 @@ QByteArray build(const VersionSpec& spec, bool wide)
         tables.append(node(wide, t.name, {}, 0, true, strings));
     }
     QList<QByteArray> children;
-    if (!spec.tables.isEmpty())
+    if (!vs.tables.isEmpty())
         children.append(node(wide, QStringLiteral("StringFileInfo"), {}, 0, true, tables));
-    if (!spec.translations.isEmpty()) {
+    if (!vs.translations.isEmpty()) {
         QByteArray pairs;
-        for (const auto& [lang, cp] : spec.translations) {
+        for (const auto& [lang, cp] : vs.translations) {
             put16(pairs, pairs.size(), lang);
             put16(pairs, pairs.size(), cp);
         }
@@ -92,8 +92,8 @@ QByteArray build(const VersionSpec& spec, bool wide)
         children.append(node(wide, QStringLiteral("VarFileInfo"), {}, 0, true, {var}));
     }
     QByteArray fixed;
-    if (spec.fixedVersion) {
-        const auto& v = *spec.fixedVersion;
+    if (vs.fixedVersion) {
+        const auto& v = *vs.fixedVersion;
         put32(fixed, 0, 0xFEEF04BD);
         put32(fixed, 4, 0x00010000);
         put32(fixed, 8, quint32(v[0]) << 16 | v[1]);
@@ -107,13 +107,13 @@ QByteArray build(const VersionSpec& spec, bool wide)
 
 } // namespace
 
-QByteArray versionBlock(const VersionSpec& spec)
+QByteArray versionBlock(const VersionSpec& vs)
 {
-    return build(spec, true);
+    return build(vs, true);
 }
-QByteArray versionBlock16(const VersionSpec& spec)
+QByteArray versionBlock16(const VersionSpec& vs)
 {
-    return build(spec, false);
+    return build(vs, false);
 }
 
 qsizetype nodeOffset(const QByteArray& block, const QString& key, bool wide)

@@ -27,14 +27,14 @@ struct VersionSpec
 };
 
 // VS_VERSIONINFO as 32-bit files carry it: UTF-16 keys and text.
-[[nodiscard]] QByteArray versionBlock(const VersionSpec& spec);
+[[nodiscard]] QByteArray versionBlock(const VersionSpec& vs);
 // The 16-bit variant: no type words, 8-bit (Windows-1252) keys and text.
-[[nodiscard]] QByteArray versionBlock16(const VersionSpec& spec);
+[[nodiscard]] QByteArray versionBlock16(const VersionSpec& vs);
 
 // Offset of the block whose key is key inside a version block, -1 when absent.
 [[nodiscard]] qsizetype nodeOffset(const QByteArray& block, const QString& key, bool wide = true);
 
-// A spec with one string table 040904B0 holding the three strings.
+// A vs with one string table 040904B0 holding the three strings.
 [[nodiscard]] VersionSpec simpleSpec(const QString& company, const QString& description,
                                      const QString& product);
 

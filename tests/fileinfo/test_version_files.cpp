@@ -6,11 +6,14 @@
 #include "fileinfo/VersionReader.h"
 #include "PeBuilder.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 using namespace vellora;
@@ -29,6 +32,9 @@ private Q_SLOTS:
     void unreadable();
     void fewReadsOnLargeFile();
     void fileShrinksWhileRead();
+    void readsEntryOfFolder_data();
+    void readsEntryOfFolder();
+    void otherFilesCostOneRead();
 
 private:
     QByteArray write(const QString& name, const QByteArray& bytes);
@@ -53,10 +59,10 @@ void TestVersionFiles::init()
 void TestVersionFiles::readsLikeMemory_data()
 {
     QTest::addColumn<QByteArray>("bytes");
-    const VersionSpec spec = simpleSpec(QStringLiteral("Società"), "Tool", "Suite");
-    QTest::newRow("PE32") << peWithVersion(versionBlock(spec));
-    QTest::newRow("PE32+") << peWithVersion(versionBlock(spec), true);
-    QTest::newRow("NE") << buildNe({{0x8010, 0x8001, versionBlock16(spec)}});
+    const VersionSpec vs = simpleSpec(QStringLiteral("Società"), "Tool", "Suite");
+    QTest::newRow("PE32") << peWithVersion(versionBlock(vs));
+    QTest::newRow("PE32+") << peWithVersion(versionBlock(vs), true);
+    QTest::newRow("NE") << buildNe({{0x8010, 0x8001, versionBlock16(vs)}});
     QTest::newRow("text") << QByteArray("just some text\n");
     QTest::newRow("empty") << QByteArray();
 }
@@ -76,6 +82,22 @@ void TestVersionFiles::readsLikeMemory()
     bool ok = false;
     QCOMPARE(GetFileVersion(path, &ok), fromMemory.fileVersion);
     QVERIFY(ok);
+
+    // Through the open folder: the same answer, and the size and time of that one open.
+    const timeval tv[2] = {{1083000000, 0}, {1083000000, 0}};
+    QCOMPARE(::utimes(path.constData(), tv), 0);
+    const int dirFd = ::open(QFile::encodeName(m_dir->path()).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    QVERIFY(dirFd >= 0);
+    OpenedFileStat st;
+    const VersionData fromEntry = readVersionDataAt(dirFd, "file \xc3\xa8.exe", &st);
+    ::close(dirFd);
+    QVERIFY(fromEntry.readable);
+    QCOMPARE(fromEntry.hasResource, fromMemory.hasResource);
+    QCOMPARE(fromEntry.fileVersion, fromMemory.fileVersion);
+    QCOMPARE(fromEntry.fileDescription, fromMemory.fileDescription);
+    QVERIFY(st.valid);
+    QCOMPARE(st.size, qint64(bytes.size()));
+    QCOMPARE(st.mtime, qint64(1083000000));
 }
 
 void TestVersionFiles::kindSwitch()
@@ -160,6 +182,80 @@ void TestVersionFiles::fileShrinksWhileRead()
     QVERIFY(src.failed());
     QVERIFY(!d.readable);
     QCOMPARE(d.companyName, QString());
+}
+
+// Entries looked up in an open folder: what can be read, and what the open still tells
+// about an entry whose version cannot be read.
+void TestVersionFiles::readsEntryOfFolder_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("readable");
+    QTest::addColumn<bool>("statted");
+    QTest::newRow("executable") << "pe" << true << true;
+    QTest::newRow("missing") << "missing" << false << false;
+    QTest::newRow("fifo does not block") << "fifo" << false << true;
+    QTest::newRow("folder") << "folder" << false << true;
+    QTest::newRow("link to an executable is not followed") << "link" << false << false;
+    QTest::newRow("path instead of a name") << "slash" << false << false;
+    QTest::newRow("empty name") << "empty" << false << false;
+    QTest::newRow("no permission") << "noperm" << false << false;
+}
+
+void TestVersionFiles::readsEntryOfFolder()
+{
+    QFETCH(QString, kind);
+    QFETCH(bool, readable);
+    QFETCH(bool, statted);
+    const QByteArray pe = peWithVersion(versionBlock(simpleSpec("Acme", "Tool", "Suite")));
+    const QByteArray real = write(QStringLiteral("real.exe"), pe);
+    QVERIFY(QDir().mkpath(m_dir->filePath(QStringLiteral("sub"))));
+    write(QStringLiteral("sub/inner.exe"), pe);
+    QByteArray name = kind.toUtf8() + ".exe";
+    if (kind == u"pe") {
+        name = "real.exe";
+    } else if (kind == u"fifo") {
+        QCOMPARE(::mkfifo(QFile::encodeName(m_dir->filePath(QStringLiteral("fifo.exe"))).constData(), 0600), 0);
+    } else if (kind == u"folder") {
+        name = "sub";
+    } else if (kind == u"link") {
+        QCOMPARE(::symlink(real.constData(), QFile::encodeName(m_dir->filePath(QStringLiteral("link.exe"))).constData()), 0);
+    } else if (kind == u"slash") {
+        name = "sub/inner.exe";
+    } else if (kind == u"empty") {
+        name = "";
+    } else if (kind == u"noperm") {
+        if (::geteuid() == 0)
+            QSKIP("root reads files without permission");
+        write(QStringLiteral("noperm.exe"), pe);
+        QCOMPARE(::chmod(QFile::encodeName(m_dir->filePath(QStringLiteral("noperm.exe"))).constData(), 0), 0);
+    }
+    const int dirFd = ::open(QFile::encodeName(m_dir->path()).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    QVERIFY(dirFd >= 0);
+    OpenedFileStat st;
+    st.valid = !statted; // must be overwritten either way
+    const VersionData d = readVersionDataAt(dirFd, name.constData(), &st);
+    ::close(dirFd);
+    QCOMPARE(d.readable, readable);
+    QCOMPARE(d.companyName, readable ? QStringLiteral("Acme") : QString());
+    QCOMPARE(st.valid, statted);
+}
+
+// A file that is not an executable is given up after its first read.
+void TestVersionFiles::otherFilesCostOneRead()
+{
+    QByteArray text(1 << 20, 'x');
+    text[0] = 'M';
+    write(QStringLiteral("big.txt"), text);
+    const int dirFd = ::open(QFile::encodeName(m_dir->path()).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    QVERIFY(dirFd >= 0);
+    fileinfo::FileByteSource src(dirFd, "big.txt");
+    ::close(dirFd);
+    QVERIFY(src.isOpen());
+    QCOMPARE(src.statSize(), qint64(text.size()));
+    const VersionData d = fileinfo::readVersion(src, fileinfo::LanguagePreference{});
+    QVERIFY(d.readable);
+    QVERIFY(!d.hasResource);
+    QCOMPARE(src.readCalls(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestVersionFiles)

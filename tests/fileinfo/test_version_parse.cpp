@@ -83,7 +83,7 @@ void TestVersionParse::readsValues_data()
     struct Row
     {
         const char* name;
-        VersionSpec spec;
+        VersionSpec vs;
         QString version, company, description, product;
     };
     VersionSpec halves = simpleSpec("A", "B", "C");
@@ -119,7 +119,7 @@ void TestVersionParse::readsValues_data()
          "1.2.3.4", QStringLiteral("Società Ünïcode €"), QStringLiteral("日本語 😀"), "p"},
     };
     for (const Row& r : rows) {
-        const QByteArray block = versionBlock(r.spec);
+        const QByteArray block = versionBlock(r.vs);
         QTest::newRow(r.name) << block << r.version << r.company << r.description << r.product;
     }
 }
@@ -217,9 +217,9 @@ void TestVersionParse::readsNeFiles_data()
     QTest::addColumn<QString>("company");
     QTest::addColumn<QString>("product");
 
-    VersionSpec spec = simpleSpec(QStringLiteral("Società €"), "desc", "Prodotto");
-    spec.fixedVersion = std::array<quint16, 4>{3, 10, 0, 103};
-    const QByteArray block = versionBlock16(spec);
+    VersionSpec vs = simpleSpec(QStringLiteral("Società €"), "desc", "Prodotto");
+    vs.fixedVersion = std::array<quint16, 4>{3, 10, 0, 103};
+    const QByteArray block = versionBlock16(vs);
     const QByteArray other = versionBlock16(simpleSpec("other", {}, {}));
     QTest::newRow("version only") << QList<NeResource>{{0x8010, 0x8001, block}} << "3.10.0.103"
                                   << QStringLiteral("Società €") << "Prodotto";

@@ -12,10 +12,10 @@ using namespace fixtures;
 
 namespace {
 
-struct Spec
+struct FileCase
 {
-    Spec() = default;
-    Spec(const char* p, qint64 s = 0, qint64 m = 0, const char* v = "", const char* i = "")
+    FileCase() = default;
+    FileCase(const char* p, qint64 s = 0, qint64 m = 0, const char* v = "", const char* i = "")
         : path(QString::fromUtf8(p)), size(s), mtime(m), version(QString::fromUtf8(v)),
           info(QString::fromUtf8(i))
     {
@@ -44,7 +44,7 @@ void verifyGroups(const QStringList& actual, const QStringList& groups)
 
 } // namespace
 
-Q_DECLARE_METATYPE(Spec)
+Q_DECLARE_METATYPE(FileCase)
 
 class TestOrders : public QObject
 {
@@ -52,10 +52,10 @@ class TestOrders : public QObject
 
     // Builds a table over real files; versions and infos are set on the rows directly (the
     // reader has its own tests), so every order can be driven from one table of cases.
-    void build(ResultTable& t, const QString& root, const QList<Spec>& specs, const ColumnProfile& optV)
+    void build(ResultTable& t, const QString& root, const QList<FileCase>& specs, const ColumnProfile& optV)
     {
         ScanBuilder b;
-        for (const Spec& s : specs) {
+        for (const FileCase& s : specs) {
             makeFile(root, s.path, s.size, s.mtime);
             const qsizetype slash = s.path.lastIndexOf(QLatin1Char('/'));
             const QByteArray folder =
@@ -84,23 +84,23 @@ class TestOrders : public QObject
 private Q_SLOTS:
     void orders_data()
     {
-        QTest::addColumn<QList<Spec>>("files");
+        QTest::addColumn<QList<FileCase>>("files");
         QTest::addColumn<int>("order");
         QTest::addColumn<ColumnProfile>("optV");
         QTest::addColumn<QStringList>("expected"); // groups of names
         QTest::addColumn<int>("checkColumn");
         QTest::addColumn<QStringList>("expectedTexts"); // that column afterwards
 
-        const QList<Spec> names{{"b.txt"}, {"A.doc"}, {"a.exe"}};
+        const QList<FileCase> names{{"b.txt"}, {"A.doc"}, {"a.exe"}};
         QTest::newRow("0 name A-Z ignores case")
             << names << 0 << kDefaultOptV << QStringList{"A.doc|a.exe", "b.txt"} << -1 << QStringList{};
         QTest::newRow("1 name Z-A") << names << 1 << kDefaultOptV << QStringList{"b.txt", "A.doc|a.exe"} << -1
                                     << QStringList{};
-        QTest::newRow("2 extension") << QList<Spec>{{"x.txt"}, {"y.DOC"}, {"Makefile"}, {"z.exe"}} << 2
+        QTest::newRow("2 extension") << QList<FileCase>{{"x.txt"}, {"y.DOC"}, {"Makefile"}, {"z.exe"}} << 2
                                      << kDefaultOptV << QStringList{"Makefile", "y.DOC", "z.exe", "x.txt"}
                                      << -1 << QStringList{};
 
-        const QList<Spec> sizes{{"nine.bin", 900}, {"ten.bin", 10}, {"mega.bin", 1000000}};
+        const QList<FileCase> sizes{{"nine.bin", 900}, {"ten.bin", 10}, {"mega.bin", 1000000}};
         QTest::newRow("3 size as numbers")
             << sizes << 3 << profile({ColSize}) << QStringList{"ten.bin", "nine.bin", "mega.bin"}
             << int(ColSize) << QStringList{"10", "900", "1,000,000"};
@@ -111,7 +111,7 @@ private Q_SLOTS:
             << sizes << 3 << kDefaultOptV << QStringList{"nine.bin", "ten.bin", "mega.bin"} << int(ColNumber)
             << QStringList{"1", "2", "3"};
 
-        const QList<Spec> dates{{"new.txt", 1, localTime(2004, 1, 1, 0, 0)},
+        const QList<FileCase> dates{{"new.txt", 1, localTime(2004, 1, 1, 0, 0)},
                                 {"old.txt", 1, localTime(2003, 12, 31, 23, 59)},
                                 {"mid.txt", 1, localTime(2003, 12, 31, 23, 59) + 30}};
         QTest::newRow("5 date oldest first, to the minute")
@@ -121,7 +121,7 @@ private Q_SLOTS:
             << dates << 6 << profile({ColDate}) << QStringList{"new.txt", "old.txt|mid.txt"} << -1
             << QStringList{};
 
-        const QList<Spec> versions{{"a.dll", 0, 0, "5.0.2134.1"},
+        const QList<FileCase> versions{{"a.dll", 0, 0, "5.0.2134.1"},
                                    {"b.dll", 0, 0, ""},
                                    {"c.dll", 0, 0, "4.0.1381.4"},
                                    {"d.dll", 0, 0, "5.0.2134.1"},
@@ -133,13 +133,13 @@ private Q_SLOTS:
             << versions << 7 << kDefaultOptV << QStringList{"a.dll", "b.dll", "c.dll", "d.dll", "e.dll"} << -1
             << QStringList{};
         QTest::newRow("8 info ignores case")
-            << QList<Spec>{{"a.dll", 0, 0, "", "zeta"},
+            << QList<FileCase>{{"a.dll", 0, 0, "", "zeta"},
                            {"b.dll", 0, 0, "", "Alfa"},
                            {"c.dll"},
                            {"d.dll", 0, 0, "", "alfa"}}
             << 8 << profile({ColInfo}) << QStringList{"c.dll", "b.dll|d.dll", "a.dll"} << -1 << QStringList{};
 
-        const QList<Spec> folders{{"A/B/deep.txt"}, {"A/top.txt"}, {"C/c.txt"}, {"a/lower.txt"}};
+        const QList<FileCase> folders{{"A/B/deep.txt"}, {"A/top.txt"}, {"C/c.txt"}, {"a/lower.txt"}};
         QTest::newRow("9 folder A-Z: A/ before A/B/")
             << folders << 9 << kDefaultOptV << QStringList{"top.txt|lower.txt", "deep.txt", "c.txt"} << -1
             << QStringList{};
@@ -151,7 +151,7 @@ private Q_SLOTS:
     }
     void orders()
     {
-        QFETCH(QList<Spec>, files);
+        QFETCH(QList<FileCase>, files);
         QFETCH(int, order);
         QFETCH(ColumnProfile, optV);
         QFETCH(QStringList, expected);

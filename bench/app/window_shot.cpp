@@ -1,0 +1,63 @@
+// window_shot FOLDER OUT.png [PATTERN]: the real window on the current display (run it
+// under Xvfb), a scan of FOLDER with subfolders, then a picture of the window in OUT.png.
+// Settings go to a temporary file; the user's own are not touched. With SHOT_SCROLL_RIGHT
+// set, the table is scrolled to its right edge first (the number column stays in view).
+
+#include "app/MainWindow.h"
+#include "system/ScriptedPrompter.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFileSystemModel>
+#include <QPixmap>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeView>
+
+using namespace vellora;
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    if (argc < 3) {
+        std::fprintf(stderr, "usage: window_shot FOLDER OUT.png [PATTERN]\n");
+        return 2;
+    }
+    QTemporaryDir dir;
+    ScriptedPrompter prompter;
+    MainWindowOptions options;
+    options.store = SettingsStore(dir.filePath(QStringLiteral("shot.ini")));
+    options.prompter = &prompter;
+    MainWindow w(std::move(options));
+    w.show();
+    if (!QTest::qWaitForWindowExposed(&w))
+        return 1;
+
+    auto* folder = w.findChild<QTreeView*>(QStringLiteral("BoxDIR"));
+    auto* model = qobject_cast<QFileSystemModel*>(folder->model());
+    folder->setCurrentIndex(model->index(QDir::cleanPath(QString::fromLocal8Bit(argv[1]))));
+    folder->scrollTo(folder->currentIndex());
+    w.findChild<QComboBox*>(QStringLiteral("cboRicercaIn"))->setCurrentIndex(1);
+    if (argc > 3)
+        w.findChild<QComboBox*>(QStringLiteral("cboPATTERN"))->setEditText(QString::fromLocal8Bit(argv[3]));
+    w.findChild<QPushButton*>(QStringLiteral("cmdAvvia"))->click();
+    if (!QTest::qWaitFor([&] { return !w.driver().isRunning(); }, 120000))
+        return 1;
+    QTest::qWait(500); // the folder tree fills in the background
+    folder->scrollTo(folder->currentIndex(), QAbstractItemView::PositionAtCenter);
+    if (qEnvironmentVariableIsSet("SHOT_SCROLL_RIGHT")) {
+        auto* grid = w.findChild<QTableView*>(QStringLiteral("GRIGLIA"));
+        grid->horizontalScrollBar()->setValue(grid->horizontalScrollBar()->maximum());
+        grid->verticalScrollBar()->setValue(40);
+    }
+    QTest::qWait(100);
+    for (const auto& m : prompter.messages)
+        std::printf("message: %s\n", qPrintable(m.text));
+    if (!w.grab().save(QString::fromLocal8Bit(argv[2])))
+        return 1;
+    w.close();
+    return 0;
+}

@@ -1,2 +1,0 @@
-// Placeholder until the app subsystem lands.
-namespace vellora { void app_placeholder() {} }
