@@ -1,11 +1,19 @@
 #include "ListCommand.h"
 
+#include "print/HeadlessPrint.h"
+#include "print/PrintMessages.h"
+#include "print/QtPrinterSurface.h"
 #include "results/Formats.h"
 #include "results/ResultTable.h"
+#include "system/Platform.h"
+#include "system/SystemData.h"
+#include "system/Version.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 
 #include <string>
 #include <string_view>
@@ -69,131 +77,18 @@ std::string cellBytes(const QString& text)
     return sanitizeLine(text).toUtf8().toStdString();
 }
 
-bool parseColumns(const QString& list, ColumnProfile& optV)
-{
-    optV = {0, 1, 1, 0, 0, 0, 0, 1};
-    if (list.isEmpty())
-        return true;
-    for (const QString& item : list.split(QLatin1Char(','))) {
-        const QString name = item.trimmed();
-        if (name == u"number")
-            optV[ColNumber] = 1;
-        else if (name == u"size")
-            optV[ColSize] = 1;
-        else if (name == u"date")
-            optV[ColDate] = 1;
-        else if (name == u"version")
-            optV[ColVersion] = 1;
-        else if (name == u"info")
-            optV[ColInfo] = 1;
-        else
-            return false;
-    }
-    return true;
-}
-
 } // namespace
 
-QString listUsage()
-{
-    return QStringLiteral(
-        "Usage: vellora-list [--subfolders] [--pattern PATTERN] [--order N] [--columns LIST]\n"
-        "                    [--info company|description|product] FOLDER\n"
-        "\n"
-        "Lists the files of FOLDER as a tab-separated table (UTF-8): a heading row, then one\n"
-        "line per file with number, name, extension, size, date, version, info and folder.\n"
-        "\n"
-        "  --subfolders        read FOLDER and all its subfolders (default: FOLDER only)\n"
-        "  --pattern PATTERN   file pattern, only '*' is special, case ignored (default *.*)\n"
-        "  --order N           0..10 as in the window's order list (default 0), -1 scan order\n"
-        "                      0 name A-Z, 1 name Z-A, 2 extension, 3 size 0-9, 4 size 9-0,\n"
-        "                      5 date 1-31, 6 date 31-1, 7 versions grouped, 8 info,\n"
-        "                      9 folder A-Z, 10 folder Z-A; an order whose column is not\n"
-        "                      listed in --columns keeps the scan order\n"
-        "  --columns LIST      comma-separated, possibly empty: number,size,date,version,info\n"
-        "                      (default: number); name, extension and folder are always filled\n"
-        "  --info KIND         company (default), description or product: the info column\n"
-        "  --help              this text\n"
-        "\n"
-        "Control characters inside names are written as '?'. Exit status: 0 done, 1 the\n"
-        "folder cannot be read, 2 bad arguments, 130 interrupted.\n");
-}
-
-ParsedArguments parseListArguments(const QStringList& args)
-{
-    ParsedArguments parsed;
-    ListOptions o;
-    bool haveFolder = false;
-    auto fail = [&](const QString& msg) {
-        parsed.error = msg;
-        return parsed;
-    };
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        // Options take their value as the next argument or after '='.
-        QString name = a;
-        std::optional<QString> inlineValue;
-        if (a.startsWith(u"--")) {
-            const qsizetype eq = a.indexOf(QLatin1Char('='));
-            if (eq > 0) {
-                name = a.left(eq);
-                inlineValue = a.mid(eq + 1);
-            }
-        }
-        auto value = [&]() -> std::optional<QString> {
-            if (inlineValue)
-                return inlineValue;
-            if (i + 1 >= args.size())
-                return std::nullopt;
-            return args[++i];
-        };
-        if (name == u"--help" || name == u"-h") {
-            o.action = ListOptions::Action::Help;
-        } else if (name == u"--subfolders") {
-            o.subfolders = true;
-        } else if (name == u"--pattern") {
-            const auto v = value();
-            if (!v)
-                return fail(QStringLiteral("--pattern needs a value"));
-            o.pattern = *v;
-        } else if (name == u"--order") {
-            const auto v = value();
-            bool ok = false;
-            const int n = v ? v->toInt(&ok) : 0;
-            if (!ok || n < -1 || n > 10)
-                return fail(QStringLiteral("--order needs a number from -1 to 10"));
-            o.order = n;
-        } else if (name == u"--columns") {
-            const auto v = value();
-            if (!v || !parseColumns(*v, o.optV))
-                return fail(QStringLiteral(
-                    "--columns takes a comma-separated list of number,size,date,version,info"));
-        } else if (name == u"--info") {
-            const auto v = value();
-            if (v == u"company")
-                o.infoKind = InfoKind::CompanyName;
-            else if (v == u"description")
-                o.infoKind = InfoKind::FileDescription;
-            else if (v == u"product")
-                o.infoKind = InfoKind::ProductName;
-            else
-                return fail(QStringLiteral("--info takes company, description or product"));
-        } else if (a.startsWith(u'-') && a != u"-") {
-            return fail(QStringLiteral("unknown option %1").arg(a));
-        } else {
-            if (haveFolder)
-                return fail(QStringLiteral("only one folder may be given"));
-            o.folder = a;
-            haveFolder = true;
-        }
-    }
-    if (o.action == ListOptions::Action::List && !haveFolder)
-        return fail(QStringLiteral("a folder is required (see --help)"));
-    parsed.options = o;
-    return parsed;
-}
-
 ListCommand::ListCommand(std::FILE* out, std::FILE* err) : m_out(out), m_err(err) {}
+
+void ListCommand::say(const QString& line)
+{
+    // The messages are the window's, whose boxes break the line before the file name.
+    QString text = line;
+    text.replace(QStringLiteral("\r\n"), QString());
+    std::fprintf(m_err, "%s\n", text.toLocal8Bit().constData());
+    std::fflush(m_err);
+}
 
 int ListCommand::run(const QStringList& args)
 {
@@ -213,17 +108,33 @@ int ListCommand::run(const ListOptions& options)
         std::fwrite(text.constData(), 1, std::size_t(text.size()), m_out);
         return kExitOk;
     }
+    case ListOptions::Action::Version: {
+        const QByteArray text = (QStringLiteral("vellora-list ") + programVersionText()).toUtf8();
+        std::fprintf(m_out, "%s\n", text.constData());
+        return kExitOk;
+    }
     case ListOptions::Action::List:
         return list(options);
+    case ListOptions::Action::Export:
+        return exportList(options);
+    case ListOptions::Action::Print:
+        return print(options);
+    case ListOptions::Action::Printers:
+        return listPrinters();
     }
     return kExitUsage;
 }
 
-int ListCommand::list(const ListOptions& options)
+int ListCommand::scanInto(const ListOptions& options, ResultTable& table, AppState& state)
 {
-    QByteArray folder = QFile::encodeName(options.folder);
-    if (!folder.endsWith('/'))
-        folder.append('/');
+    // Exports and reports name the folder in their headers as the window does: absolute.
+    // The plain listing keeps the folder as it was given, as its folder column always has.
+    QString folderText = options.action == ListOptions::Action::List
+                             ? options.folder
+                             : QDir::cleanPath(QFileInfo(options.folder).absoluteFilePath());
+    if (!folderText.endsWith(QLatin1Char('/')))
+        folderText.append(QLatin1Char('/'));
+    const QByteArray folder = QFile::encodeName(folderText);
     if (!QFileInfo(options.folder).isDir()) {
         std::fprintf(m_err, "vellora-list: cannot read the folder %s\n", folder.constData());
         return kExitFolder;
@@ -256,6 +167,18 @@ int ListCommand::list(const ListOptions& options)
         return kExitFolder;
     }
 
+    state.CartellaRicerca = folderText;
+    state.PatternFile = options.pattern;
+    state.TipoRicerca = options.subfolders ? 1 : 0;
+    state.OrdineGriglia = options.order;
+    state.OptV = options.optV;
+    state.OptS = options.optS;
+    state.infoKind = options.infoKind;
+    state.Intestazioni = defaultHeadings();
+    state.Intestazioni[ColInfo] = infoHeadingAtStartup(options.infoKind);
+    state.totCartelle = m_scan.totCartelle.load();
+    state.scanScope = state.TipoRicerca;
+
     FillOptions fill;
     fill.optV = options.optV;
     fill.infoKind = options.infoKind;
@@ -265,11 +188,20 @@ int ListCommand::list(const ListOptions& options)
 
     QStringList headings = defaultHeadings();
     headings[ColInfo] = infoReportName(options.infoKind);
-    ResultTable table;
     table.PopolaGriglia(std::move(filled), headings, options.optV, options.order);
-    // The heading row always names the eight columns, whatever the profile empties.
-    headings[ColNumber] = defaultHeadings()[ColNumber];
+    return kExitOk;
+}
 
+int ListCommand::list(const ListOptions& options)
+{
+    ResultTable table;
+    AppState state;
+    if (const int rc = scanInto(options, table, state); rc != kExitOk)
+        return rc;
+
+    // The heading row always names the eight columns, whatever the profile empties.
+    QStringList headings = defaultHeadings();
+    headings[ColInfo] = infoReportName(options.infoKind);
     BufferedWriter w(m_out);
     for (int c = 0; c < ColumnCount; ++c) {
         if (c > 0)
@@ -287,7 +219,6 @@ int ListCommand::list(const ListOptions& options)
     for (std::size_t s = 0; s < rows.strings.size(); ++s)
         stringCells[s] = cellBytes(rows.strings[s]);
 
-    std::string num;
     for (std::size_t pos = 0; pos < rows.order.size(); ++pos) {
         const ResultRows::Row& r = rows.rows[rows.order[pos]];
         const std::string_view name = rows.name(r);
@@ -315,9 +246,90 @@ int ListCommand::list(const ListOptions& options)
     }
     if (!w.finish()) {
         std::fprintf(m_err, "vellora-list: cannot write the output\n");
-        return kExitFolder;
+        return kExitOutput;
     }
     return kExitOk;
+}
+
+int ListCommand::exportList(const ListOptions& options)
+{
+    ResultTable table;
+    AppState state;
+    if (const int rc = scanInto(options, table, state); rc != kExitOk)
+        return rc;
+    SystemData system;
+    LeggiPiattaforma(system);
+    LeggiVersioneWindows(system);
+    const ExportRequest request{table, state, system, m_clock(), exportFolder(), options.layout, nullptr};
+
+    if (options.output == u"-") {
+        std::fflush(m_out);
+        QFile out;
+        QString error;
+        bool ok = out.open(m_out, QIODevice::WriteOnly) &&
+                  exportTo(out, options.exportKind, request, nullptr, &error);
+        ok = out.flush() && ok;
+        out.close();
+        if (!ok) {
+            say(QStringLiteral("vellora-list: ") +
+                (error.isEmpty() ? QStringLiteral("scrittura sull'output standard non riuscita") : error));
+            return kExitOutput;
+        }
+        return kExitOk;
+    }
+
+    const ExportOutcome outcome = options.output.isEmpty()
+                                      ? exportToFile(options.exportKind, request)
+                                      : exportToPath(options.exportKind, request, options.output);
+    if (!outcome.ok) {
+        say(QStringLiteral("vellora-list: ") + outcome.error);
+        return kExitOutput;
+    }
+    say(completionMessage(options.exportKind, outcome.filePath));
+    return kExitOk;
+}
+
+int ListCommand::print(const ListOptions& options)
+{
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        say(QStringLiteral("vellora-list: la stampa richiede un'applicazione grafica"));
+        return kExitOutput;
+    }
+    ResultTable table;
+    AppState state;
+    if (const int rc = scanInto(options, table, state); rc != kExitOk)
+        return rc;
+    SystemData system;
+    LeggiPiattaforma(system);
+    LeggiVersioneWindows(system);
+
+    QtPrinterSurface surface;
+    const ReportInput input{table, state, system.systemLine()};
+    QString pdfPath = options.output;
+    if (!pdfPath.isEmpty())
+        pdfPath = QFileInfo(pdfPath).absoluteFilePath();
+    const ReportOutcome outcome = printHeadless(surface, options.printer, pdfPath, input);
+    if (!outcome.job.ok) {
+        say(QStringLiteral("vellora-list: ") +
+            (outcome.job.error.isEmpty() ? QStringLiteral("Stampa non riuscita") : outcome.job.error));
+        return kExitOutput;
+    }
+    if (!outcome.job.pdfPath.isEmpty())
+        say(pdfDoneText(outcome.job.pdfPath));
+    return kExitOk;
+}
+
+int ListCommand::listPrinters()
+{
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        say(QStringLiteral("vellora-list: l'elenco delle stampanti richiede un'applicazione grafica"));
+        return kExitOutput;
+    }
+    QtPrinterSurface surface;
+    const QStringList names = printersCurrentFirst(surface);
+    for (const QString& name : names)
+        std::fprintf(m_out, "%s\n", sanitizeLine(name).toUtf8().constData());
+    return std::fflush(m_out) == 0 ? kExitOk : kExitOutput;
 }
 
 } // namespace vellora

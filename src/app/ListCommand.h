@@ -1,34 +1,52 @@
 #pragma once
-// vellora-list: the scan, fill and order of the window, headless, writing the table as
-// tab-separated UTF-8 text. Parsing builds one ListOptions; run() dispatches on it, so that
-// new actions (export, print...) are a field and a branch, not a rewrite.
+// vellora-list: the scan, fill and order of the window, headless. By default it writes the
+// table as tab-separated UTF-8 text; it can instead write the window's two export files
+// (byte for byte what the export dialog writes for the same inputs), print the report the
+// print dialog would choose, or list the printers. Parsing builds one ListOptions; run()
+// dispatches on it.
 
+#include "export/Exporter.h"
 #include "results/AppState.h"
 #include "scan/Scanner.h"
 
 #include <atomic>
 #include <cstdio>
+#include <functional>
 #include <optional>
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
 namespace vellora {
 
+class ResultTable;
+
 struct ListOptions
 {
-    enum class Action { List, Help };
+    enum class Action { List, Export, Print, Printers, Help, Version };
     Action action = Action::List;
     QString folder; // the folder to list
     QString pattern = QStringLiteral("*.*");
     bool subfolders = false;
-    int order = 0;                     // 0..10, -1: scan order
-    ColumnProfile optV = kDefaultOptV; // --columns
+    int order = 0; // 0..10, -1: scan order
+    // --columns: the display profile (what the fill reads, which orders may run) and, for
+    // --export and --print, also the print/export profile. Without --columns both keep the
+    // window's first-run profiles.
+    ColumnProfile optV = kDefaultOptV;
+    ColumnProfile optS = kDefaultOptS;
     InfoKind infoKind = InfoKind::CompanyName;
+    ExportKind exportKind = ExportKind::Text; // Action::Export
+    NameLayout layout = NameLayout::Single;   // --separate
+    QString printer;                          // Action::Print: device name, "PDF" built in
+    // --output: the export file ("-": standard output) or the PDF file; empty: the export
+    // folder with the name the window would give it.
+    QString output;
 };
 
 // Exit codes.
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFolder = 1; // the starting folder cannot be read
+inline constexpr int kExitOutput = 1; // the export or the print failed
 inline constexpr int kExitUsage = 2;  // bad arguments
 inline constexpr int kExitInterrupted = 130;
 
@@ -42,6 +60,9 @@ struct ParsedArguments
 [[nodiscard]] ParsedArguments parseListArguments(const QStringList& args);
 [[nodiscard]] QString listUsage();
 
+// Whether the options need a QGuiApplication (printer fonts and devices).
+[[nodiscard]] bool needsGuiApplication(const ListOptions& options);
+
 class ListCommand
 {
 public:
@@ -52,21 +73,32 @@ public:
     // row, and run() returns kExitInterrupted. Lock-free, so a signal handler may set it.
     [[nodiscard]] std::atomic_bool& interruptFlag() { return m_scan.interrupt; }
 
-    // Runs the parsed command; returns the exit code.
+    // Runs the parsed command; returns the exit code. --print and --printers need a
+    // QGuiApplication; without one they fail with kExitOutput.
     [[nodiscard]] int run(const ListOptions& options);
     // Parses and runs; usage errors print one line on err and give kExitUsage.
     [[nodiscard]] int run(const QStringList& args);
 
     // Progress lines on err while scanning (the front end turns it on for a terminal).
     void setProgress(bool on) { m_progress = on; }
+    // The clock that names export files and dates headers (tests fix it).
+    void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
 
 private:
+    // Scans and fills the table as the window's start button does; returns kExitOk or the
+    // exit code to give up with. state gets what the scan leaves for reports and exports.
+    [[nodiscard]] int scanInto(const ListOptions& options, ResultTable& table, AppState& state);
     [[nodiscard]] int list(const ListOptions& options);
+    [[nodiscard]] int exportList(const ListOptions& options);
+    [[nodiscard]] int print(const ListOptions& options);
+    [[nodiscard]] int listPrinters();
+    void say(const QString& line); // one line on err
 
     std::FILE* m_out;
     std::FILE* m_err;
     ScanState m_scan;
     bool m_progress = false;
+    std::function<QDateTime()> m_clock = [] { return QDateTime::currentDateTime(); };
 };
 
 } // namespace vellora

@@ -2,9 +2,12 @@
 #include "app/ListCommand.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QLoggingCategory>
 
 #include <csignal>
 #include <cstdio>
+#include <memory>
 #include <unistd.h>
 
 namespace {
@@ -21,7 +24,31 @@ extern "C" void onSigint(int)
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    // The arguments are read before the application exists: only printing needs the
+    // graphical one (printer fonts and devices), and a server has no display for it.
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    const vellora::ParsedArguments parsed = vellora::parseListArguments(args);
+    if (!parsed.options) {
+        std::fprintf(stderr, "vellora-list: %s\n", parsed.error.toLocal8Bit().constData());
+        return vellora::kExitUsage;
+    }
+
+    std::unique_ptr<QCoreApplication> app;
+    if (vellora::needsGuiApplication(*parsed.options)) {
+        if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+            qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
+
+    // The standard error carries our own messages; the libraries' notes on where they wrote
+    // would repeat them (QT_LOGGING_RULES still turns them back on).
+    QLoggingCategory::setFilterRules(QStringLiteral("vellora.*.info=false"));
+
     vellora::ListCommand command(stdout, stderr);
     g_interrupt = &command.interruptFlag();
     struct sigaction sa = {};
@@ -29,9 +56,7 @@ int main(int argc, char** argv)
     sigemptyset(&sa.sa_mask);
     sigaction(SIGINT, &sa, nullptr);
     command.setProgress(isatty(STDERR_FILENO) == 1);
-    QStringList args = QCoreApplication::arguments();
-    args.removeFirst();
-    const int rc = command.run(args);
+    const int rc = command.run(*parsed.options);
     g_interrupt = nullptr;
     return rc;
 }

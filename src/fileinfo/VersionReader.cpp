@@ -99,6 +99,21 @@ VersionData readVersionData(const QByteArray& path)
     return fileinfo::readVersion(src, fileinfo::systemLanguagePreference());
 }
 
+VersionData readVersionDataAt(int dirFd, const char* name, OpenedFileStat* statOut)
+{
+    fileinfo::FileByteSource src(dirFd, name);
+    if (statOut) {
+        statOut->valid = src.statted();
+        statOut->size = src.statted() ? src.statSize() : 0;
+        statOut->mtime = src.statted() ? src.modifiedSecs() : 0;
+    }
+    if (!src.isOpen()) {
+        qCDebug(lcFileInfo) << "cannot open" << name;
+        return {};
+    }
+    return fileinfo::readVersion(src, fileinfo::systemLanguagePreference());
+}
+
 VersionData parseVersionData(const QByteArray& fileBytes)
 {
     fileinfo::MemoryByteSource src(fileBytes);

@@ -7,6 +7,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <cstdint>
+
 class QLocale;
 
 namespace vellora {
@@ -29,6 +31,19 @@ struct VersionData {
 
 // One bounded read of the file's version resource; version and all three strings at once.
 [[nodiscard]] VersionData readVersionData(const QByteArray& path);
+
+// What the open descriptor told about the file while its version was read.
+struct OpenedFileStat {
+    bool valid = false;     // the entry was opened and looked at (maybe not a regular file)
+    std::int64_t size = 0;  // bytes
+    std::int64_t mtime = 0; // last modification, seconds since the epoch
+};
+
+// Same, for the entry `name` of an open folder (POSIX descriptor; O_PATH will do), and the
+// file's size and time from the same open, so a caller that needs both pays one open. A
+// symbolic link is not followed. statOut, when given, is set whether or not the version
+// could be read.
+[[nodiscard]] VersionData readVersionDataAt(int dirFd, const char* name, OpenedFileStat* statOut = nullptr);
 
 // Same, from bytes already in memory (the fuzzer and the tests use it).
 [[nodiscard]] VersionData parseVersionData(const QByteArray& fileBytes);

@@ -81,21 +81,26 @@ bool fillRange(Shared& sh, Worker& w, std::size_t begin, std::size_t end)
             filled |= 1u << ColSize;
         if (sh.wantDate || sh.wantVersion) {
             bool failed = false;
-            if (sh.wantDate) {
-                FileStat st;
-                if (w.statter.stat(row, st)) {
-                    row.mtime = st.mtime;
-                    filled |= 1u << ColDate;
-                } else {
-                    failed = true;
-                }
-            }
+            bool dated = false;
             if (sh.wantVersion) {
                 VersionData vd;
-                if (row.size >= kSmallestExecutable)
-                    vd = readVersionData(sh.rows.path(row));
-                else
+                if (row.size >= kSmallestExecutable) {
+                    // One open serves the version and the date.
+                    const int dirFd = w.statter.folderFd(row);
+                    if (dirFd >= 0) {
+                        OpenedFileStat st;
+                        vd = readVersionDataAt(dirFd, w.statter.entryName(row), &st);
+                        if (sh.wantDate && st.valid) {
+                            row.mtime = st.mtime;
+                            filled |= 1u << ColDate;
+                            dated = true;
+                        }
+                    } else {
+                        vd = readVersionData(sh.rows.path(row));
+                    }
+                } else {
                     vd.readable = true; // too small for a resource: the empty texts
+                }
                 if (optV[ColVersion] == 1) {
                     if (vd.readable) {
                         row.version = w.strings.intern(vd.fileVersion);
@@ -108,6 +113,17 @@ bool fillRange(Shared& sh, Worker& w, std::size_t begin, std::size_t end)
                     // An unreadable file has no info text: empty, as without a resource.
                     row.info = w.strings.intern(vd.readable ? vd.info(sh.options.infoKind) : QString());
                     filled |= 1u << ColInfo;
+                }
+            }
+            // Small files, files that cannot be opened (no read right: the date still shows)
+            // and fills without version columns look the date up on its own.
+            if (sh.wantDate && !dated) {
+                FileStat st;
+                if (w.statter.stat(row, st)) {
+                    row.mtime = st.mtime;
+                    filled |= 1u << ColDate;
+                } else {
+                    failed = true;
                 }
             }
             if (failed)

@@ -40,9 +40,10 @@ struct FillResult
 };
 
 // The fill of the table from the scan results, off the UI thread: rows in scan order; for
-// each row one stat when the date is shown and one version read when the version or the
-// info is shown. The interrupt flag is checked before every row. The scan results are
-// consumed (their name pool and folders move into the rows).
+// each row one open and read of the file when the version or the info is shown, which also
+// gives the date, and otherwise one stat when the date is shown. The interrupt flag is
+// checked before every row. The scan results are consumed (their name pool and folders move
+// into the rows).
 [[nodiscard]] FillResult fillRows(ScanResults&& scan, const FillOptions& options,
                                   const std::atomic_bool& interrupt);
 

@@ -20,6 +20,12 @@ public:
     // False when the file cannot be read (gone, no rights).
     [[nodiscard]] bool stat(const ResultRows::Row& row, FileStat& out);
 
+    // The open folder of the row, for lookups relative to it; -1 when it cannot be opened
+    // (then use the row's full path). Stays owned by the statter.
+    [[nodiscard]] int folderFd(const ResultRows::Row& row);
+    // The row's name, NUL-terminated, valid until the next call.
+    [[nodiscard]] const char* entryName(const ResultRows::Row& row);
+
 private:
     const ResultRows& m_rows;
     int m_fd = -1;

@@ -1,8 +1,15 @@
 // vellora-list as scripts use it: the exact lines it prints for a tree, the profile and
-// order options, and the exit codes for bad arguments, unreadable folders and interrupts.
+// order options, the export files (the same bytes the window's export writes), printing to
+// the PDF printer, and the exit codes for bad arguments, unreadable folders and interrupts.
 
 #include "app/ListCommand.h"
+#include "export/Exporter.h"
+#include "PeBuilder.h"
+#include "results/ResultTable.h"
+#include "system/SystemData.h"
+#include "system/Version.h"
 
+#include <QBuffer>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -21,9 +28,12 @@ struct Captured
     int rc = -1;
     QStringList out; // lines
     QString err;
+    QByteArray bytes; // out as written
 };
 
-QString slurp(std::FILE* f)
+const QDateTime kNow(QDate(2004, 5, 12), QTime(14, 30, 59));
+
+QByteArray slurpBytes(std::FILE* f)
 {
     std::fflush(f);
     std::rewind(f);
@@ -33,7 +43,7 @@ QString slurp(std::FILE* f)
     while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
         all.append(buf, qsizetype(n));
     std::fclose(f);
-    return QString::fromUtf8(all);
+    return all;
 }
 
 Captured runList(const QStringList& args, bool interrupted = false)
@@ -44,12 +54,14 @@ Captured runList(const QStringList& args, bool interrupted = false)
     {
         ListCommand cmd(out, err);
         cmd.interruptFlag() = interrupted;
+        cmd.setClock([] { return kNow; });
         c.rc = cmd.run(args);
     }
-    c.out = slurp(out).split(QLatin1Char('\n'));
+    c.bytes = slurpBytes(out);
+    c.out = QString::fromUtf8(c.bytes).split(QLatin1Char('\n'));
     if (c.out.last().isEmpty())
         c.out.removeLast();
-    c.err = slurp(err);
+    c.err = QString::fromUtf8(slurpBytes(err));
     return c;
 }
 
@@ -66,6 +78,65 @@ void makeFile(const QString& path, qint64 size, qint64 mtime = 0)
     }
 }
 
+// What the window's export writes for a folder read as the start button reads it: the same
+// scan, fill and order into a table, the state the scan leaves, then the export library.
+struct Inputs
+{
+    bool subfolders = false;
+    QString pattern = QStringLiteral("*.*");
+    int order = 0;
+    ColumnProfile optV = kDefaultOptV;
+    ColumnProfile optS = kDefaultOptS;
+    InfoKind info = InfoKind::CompanyName;
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(Inputs)
+
+namespace {
+
+QByteArray windowExport(const QString& folder, ExportKind kind, NameLayout layout, const Inputs& in)
+{
+    AppState state;
+    state.CartellaRicerca = folder + QLatin1Char('/');
+    state.PatternFile = in.pattern;
+    state.TipoRicerca = in.subfolders ? 1 : 0;
+    state.OrdineGriglia = in.order;
+    state.OptV = in.optV;
+    state.OptS = in.optS;
+    state.infoKind = in.info;
+
+    ScanState scan;
+    ScanResults found;
+    if (!ScandisciCartella(in.pattern, QFile::encodeName(state.CartellaRicerca), in.subfolders, scan, found))
+        return "scan failed";
+    state.totCartelle = scan.totCartelle.load();
+    state.scanScope = state.TipoRicerca;
+    FillOptions fill;
+    fill.optV = in.optV;
+    fill.infoKind = in.info;
+    std::atomic_bool never{false};
+    ResultTable table;
+    table.PopolaGriglia(fillRows(std::move(found), fill, never), state.Intestazioni, in.optV, in.order);
+
+    SystemData system;
+    LeggiPiattaforma(system);
+    LeggiVersioneWindows(system);
+    QBuffer out;
+    out.open(QIODevice::WriteOnly);
+    const ExportRequest request{table, state, system, kNow, QString(), layout, nullptr};
+    if (!exportTo(out, kind, request))
+        return "export failed";
+    return out.data();
+}
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("missing");
+}
+
 const QString kHeadings =
     QStringLiteral("Nr.\tNome File\tExt\tDimensione\tData Ult. Modifica\tVersione File\t%1\tDirectory");
 
@@ -77,6 +148,10 @@ class TestList : public QObject
 
     QTemporaryDir m_dir;
     QString root() const { return m_dir.path() + QLatin1Char('/'); }
+    // A second tree for the exports: an executable with a version resource, a long name, a
+    // name with a tab, a subfolder.
+    QTemporaryDir m_exp;
+    QTemporaryDir m_out;
 
 private Q_SLOTS:
     void initTestCase()
@@ -86,6 +161,152 @@ private Q_SLOTS:
         makeFile(root() + QStringLiteral("A.doc"), 10, t + 60);
         makeFile(root() + QStringLiteral("sub/c.TXT"), 1000000, t + 120);
         makeFile(root() + QStringLiteral("tab\there.txt"), 1, t);
+
+        const QString e = m_exp.path() + QLatin1Char('/');
+        QFile pe(e + QStringLiteral("setup.exe"));
+        QVERIFY(pe.open(QIODevice::WriteOnly));
+        pe.write(vtest::peWithVersion(vtest::versionBlock(vtest::simpleSpec("Acme", "Installer", "Suite"))));
+        pe.close();
+        makeFile(e + QStringLiteral("a very long file name indeed.txt"), 123456789, t);
+        makeFile(e + QStringLiteral("README"), 70, t + 3600);
+        makeFile(e + QStringLiteral("tab\there.csv"), 5, t);
+        makeFile(e + QStringLiteral("cartella/annidata/x.dat"), 2048, t - 86400);
+    }
+
+    // The export files are the window's bytes for the same folder, pattern, scope, order,
+    // columns and info kind, whether written to the standard output or to a file.
+    void exportsWindowBytes_data()
+    {
+        const ColumnProfile all{1, 1, 1, 1, 1, 1, 1, 1};
+        const ColumnProfile none{0, 1, 1, 0, 0, 0, 0, 1};
+        const ColumnProfile sizeDate{0, 1, 1, 1, 1, 0, 0, 1};
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<int>("layout");
+        QTest::addColumn<Inputs>("in");
+        QTest::newRow("text, first-run profiles") << QStringList{"--export", "text"} << int(ExportKind::Text)
+                                                  << int(NameLayout::Single) << Inputs{};
+        QTest::newRow("text, every column, folder only, description")
+            << QStringList{"--export", "text",       "--columns", "number,size,date,version,info",
+                           "--info",   "description"}
+            << int(ExportKind::Text) << int(NameLayout::Single)
+            << Inputs{false, "*.*", 0, all, all, InfoKind::FileDescription};
+        QTest::newRow("text, subfolders, size 9-0")
+            << QStringList{"--export=text", "--subfolders", "--order", "4", "--columns", "size,date"}
+            << int(ExportKind::Text) << int(NameLayout::Single) << Inputs{true, "*.*", 4, sizeDate, sizeDate};
+        QTest::newRow("text, scan order, no columns")
+            << QStringList{"--export", "text", "--order", "-1", "--columns", ""} << int(ExportKind::Text)
+            << int(NameLayout::Single) << Inputs{false, "*.*", -1, none, none};
+        QTest::newRow("tsv, one name field, every column")
+            << QStringList{"--export", "tsv", "--columns", "size,date,version,info"}
+            << int(ExportKind::Tabbed) << int(NameLayout::Single)
+            << Inputs{false, "*.*", 0, {0, 1, 1, 1, 1, 1, 1, 1}, {0, 1, 1, 1, 1, 1, 1, 1}};
+        QTest::newRow("tsv, two name fields, subfolders, pattern")
+            << QStringList{"--export",  "tsv", "--separate", "--subfolders",
+                           "--pattern", "*t*", "--order",    "9"}
+            << int(ExportKind::Tabbed) << int(NameLayout::Separate) << Inputs{true, "*t*", 9};
+    }
+    void exportsWindowBytes()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, kind);
+        QFETCH(int, layout);
+        QFETCH(Inputs, in);
+        const QByteArray expected = windowExport(m_exp.path(), ExportKind(kind), NameLayout(layout), in);
+        QVERIFY(expected.endsWith("\r\n"));
+
+        Captured c = runList(QStringList(args) << "--output"
+                                               << "-" << m_exp.path());
+        QCOMPARE(c.err, QString());
+        QCOMPARE(c.rc, kExitOk);
+        QCOMPARE(c.bytes, expected);
+
+        const QString file = m_out.filePath(QStringLiteral("new folder/export.txt"));
+        c = runList(QStringList(args) << "--output" << file << m_exp.path());
+        QCOMPARE(c.rc, kExitOk);
+        QVERIFY(c.bytes.isEmpty());
+        QCOMPARE(fileBytes(file), expected);
+        const QString head = ExportKind(kind) == ExportKind::Text
+                                 ? QStringLiteral("Esportazione in formato Testo terminata: vedi file ")
+                                 : QStringLiteral("Esportazione per Excel terminata: vedi file ");
+        QCOMPARE(c.err, head + file + QLatin1Char('\n'));
+    }
+
+    // What the header and the lines say, so that both sides of the comparison above cannot
+    // go wrong together.
+    void exportContents()
+    {
+        Captured c = runList(
+            {"--export", "text", "--subfolders", "--columns", "size,version", "--output", "-", m_exp.path()});
+        QCOMPARE(c.rc, kExitOk);
+        const QStringList lines = QString::fromUtf8(c.bytes).split(QStringLiteral("\r\n"));
+        QCOMPARE(lines.size(), 6 + 5 + 1);
+        QCOMPARE(lines[1],
+                 QStringLiteral("Esporta (con Sottocartelle): ") + m_exp.path() + QStringLiteral("/*.*"));
+        QVERIFY2(lines[2].startsWith(QStringLiteral("Totale File 5 (Ordinamento Nome File A-Z - Cartelle "
+                                                    "Controllate 3)")),
+                 qPrintable(lines[2]));
+        QVERIFY(lines[2].endsWith(QStringLiteral("(12/05/2004)")));
+        const QString setup = lines.filter(QStringLiteral("setup")).value(0);
+        QCOMPARE(setup.mid(58, 8), QStringLiteral(" 1.2.3.4"));
+        QVERIFY(lines.filter(QStringLiteral("tab?here")).size() == 1);
+
+        c = runList({"--export", "tsv", "--separate", "--columns", "info", "--pattern", "setup*", "--output",
+                     "-", m_exp.path()});
+        QCOMPARE(c.bytes, QByteArray("setup\texe\tAcme\r\n"));
+    }
+
+    // Without --output the file goes to the export folder under the window's name.
+    void exportsToExportFolder()
+    {
+        QTemporaryDir folder;
+        const QString target = folder.filePath(QStringLiteral("temp"));
+        qputenv("VELLORA_EXPORT_DIR", QFile::encodeName(target));
+        const Captured c = runList({"--export", "tsv", "--pattern", "README", m_exp.path()});
+        qunsetenv("VELLORA_EXPORT_DIR");
+        QCOMPARE(c.rc, kExitOk);
+        const QString expected = target + QStringLiteral("/ListaExcel_2004-05-12_14-30-59.txt");
+        QCOMPARE(c.err, QStringLiteral("Esportazione per Excel terminata: vedi file ") + expected + '\n');
+        QCOMPARE(fileBytes(expected), QByteArray("README.\t70\r\n"));
+        QCOMPARE(QDir(target).entryList(QDir::Files), QStringList{"ListaExcel_2004-05-12_14-30-59.txt"});
+    }
+
+    void exportFailureIsReported()
+    {
+        const QString blocked = root() + QStringLiteral("b.txt/out.txt"); // below a file
+        const Captured c = runList({"--export", "text", "--output", blocked, m_exp.path()});
+        QCOMPARE(c.rc, kExitOutput);
+        QVERIFY(c.bytes.isEmpty());
+        QVERIFY2(c.err.startsWith(QStringLiteral("vellora-list: ")) && c.err.count(QLatin1Char('\n')) == 1,
+                 qPrintable(c.err));
+        QVERIFY(!QFileInfo::exists(blocked));
+        QCOMPARE(fileBytes(root() + QStringLiteral("b.txt")).size(), 900);
+    }
+
+    void printsToPdf()
+    {
+        const QString pdf = m_out.filePath(QStringLiteral("report.pdf"));
+        Captured c = runList(
+            {"--print", "PDF", "--output", pdf, "--subfolders", "--columns", "size,info", m_exp.path()});
+        QCOMPARE(c.rc, kExitOk);
+        QCOMPARE(c.err, QStringLiteral("Stampa terminata: vedi file ") + pdf + QLatin1Char('\n'));
+        QVERIFY(fileBytes(pdf).startsWith("%PDF"));
+
+        c = runList({"--print", "no such printer", m_exp.path()});
+        QCOMPARE(c.rc, kExitOutput);
+        QVERIFY2(c.err.contains(QStringLiteral("no such printer")), qPrintable(c.err));
+
+        c = runList({"--printers"});
+        QCOMPARE(c.rc, kExitOk);
+        QVERIFY(c.out.contains(QStringLiteral("PDF")));
+        QCOMPARE(c.out.removeDuplicates(), 0);
+    }
+
+    void printsVersion()
+    {
+        const Captured c = runList({"--version"});
+        QCOMPARE(c.rc, kExitOk);
+        QCOMPARE(c.out, QStringList{QStringLiteral("vellora-list ") + programVersionText()});
     }
 
     void listsTree_data()
@@ -141,6 +362,19 @@ private Q_SLOTS:
         QTest::newRow("unknown column") << QStringList{"--columns", "number,colour", "."};
         QTest::newRow("unknown info") << QStringList{"--info", "vendor", "."};
         QTest::newRow("two folders") << QStringList{".", ".."};
+        QTest::newRow("unknown export") << QStringList{"--export", "csv", "."};
+        QTest::newRow("export without kind") << QStringList{".", "--export"};
+        QTest::newRow("separate without export") << QStringList{"--separate", "."};
+        QTest::newRow("separate with text") << QStringList{"--export", "text", "--separate", "."};
+        QTest::newRow("export and print") << QStringList{"--export", "text", "--print", "PDF", "."};
+        QTest::newRow("output without action") << QStringList{"--output", "x.txt", "."};
+        QTest::newRow("output empty") << QStringList{"--export", "text", "--output=", "."};
+        QTest::newRow("output for paper") << QStringList{"--print", "Ufficio", "--output", "x.pdf", "."};
+        QTest::newRow("pdf to stdout") << QStringList{"--print", "PDF", "--output", "-", "."};
+        QTest::newRow("print without printer") << QStringList{".", "--print"};
+        QTest::newRow("printers with folder") << QStringList{"--printers", "."};
+        QTest::newRow("printers with export") << QStringList{"--printers", "--export", "text"};
+        QTest::newRow("export without folder") << QStringList{"--export", "text"};
     }
     void rejectsBadArguments()
     {
@@ -172,5 +406,6 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestList)
+// Printing needs the graphical application; everything else runs without one.
+QTEST_MAIN(TestList)
 #include "test_list.moc"

@@ -211,14 +211,15 @@ void TestVersionFiles::readsEntryOfFolder()
     QVERIFY(QDir().mkpath(m_dir->filePath(QStringLiteral("sub"))));
     write(QStringLiteral("sub/inner.exe"), pe);
     QByteArray name = kind.toUtf8() + ".exe";
+    const QByteArray inDir = QFile::encodeName(m_dir->path()) + '/' + name;
     if (kind == u"pe") {
         name = "real.exe";
     } else if (kind == u"fifo") {
-        QCOMPARE(::mkfifo(QFile::encodeName(m_dir->filePath(QStringLiteral("fifo.exe"))).constData(), 0600), 0);
+        QCOMPARE(::mkfifo(inDir.constData(), 0600), 0);
     } else if (kind == u"folder") {
         name = "sub";
     } else if (kind == u"link") {
-        QCOMPARE(::symlink(real.constData(), QFile::encodeName(m_dir->filePath(QStringLiteral("link.exe"))).constData()), 0);
+        QCOMPARE(::symlink(real.constData(), inDir.constData()), 0);
     } else if (kind == u"slash") {
         name = "sub/inner.exe";
     } else if (kind == u"empty") {
@@ -227,7 +228,7 @@ void TestVersionFiles::readsEntryOfFolder()
         if (::geteuid() == 0)
             QSKIP("root reads files without permission");
         write(QStringLiteral("noperm.exe"), pe);
-        QCOMPARE(::chmod(QFile::encodeName(m_dir->filePath(QStringLiteral("noperm.exe"))).constData(), 0), 0);
+        QCOMPARE(::chmod(inDir.constData(), 0), 0);
     }
     const int dirFd = ::open(QFile::encodeName(m_dir->path()).constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     QVERIFY(dirFd >= 0);

@@ -2,11 +2,14 @@
 // that fails or is interrupted leaves the table, and the model's own consistency under the
 // edits the file actions make.
 
+#include "PeBuilder.h"
 #include "TableFixtures.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+
+#include <unistd.h>
 
 using namespace vellora;
 using namespace fixtures;
@@ -187,6 +190,73 @@ private Q_SLOTS:
         }
         if (filledRows >= 1) // scan order kept, although order 0 would put z1 first
             QCOMPARE(t.text(1, ColName), QStringLiteral("z400"));
+    }
+
+    // The date and the version come from one look at the file; what each cell holds when
+    // that file is not what the walk saw any more.
+    void dateComesWithTheVersion_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("dated"); // the date cell is filled
+        QTest::addColumn<QString>("version");
+        QTest::addColumn<bool>("error"); // the fill reports a row it could not fill
+        QTest::newRow("executable") << "pe" << true << "1.2.3.4" << false;
+        QTest::newRow("large plain file") << "plain" << true << "" << false;
+        QTest::newRow("small file") << "small" << true << "" << false;
+        QTest::newRow("vanished") << "gone" << false << "" << true;
+        QTest::newRow("fifo in its place") << "fifo" << true << "" << true;
+        QTest::newRow("link in its place is not read") << "link" << true << "" << true;
+        QTest::newRow("no read permission") << "noperm" << true << "" << true;
+    }
+    void dateComesWithTheVersion()
+    {
+        QFETCH(QString, kind);
+        QFETCH(bool, dated);
+        QFETCH(QString, version);
+        QFETCH(bool, error);
+        if (kind == u"noperm" && ::geteuid() == 0)
+            QSKIP("root reads files without permission");
+        QTemporaryDir dir;
+        const QByteArray folder = QFile::encodeName(dir.path()) + '/';
+        const QByteArray pe =
+            vtest::peWithVersion(vtest::versionBlock(vtest::simpleSpec("Acme", "Tool", "Suite")));
+        const qint64 t = localTime(2004, 5, 12, 14, 30);
+        const QString file = dir.filePath(QStringLiteral("f.exe"));
+        makeFile(dir.path(), QStringLiteral("f.exe"), kind == u"small" ? 10 : 5000, t);
+        makeFile(dir.path(), QStringLiteral("target.exe"), 0, t);
+        if (kind == u"pe" || kind == u"link") {
+            QFile f(kind == u"pe" ? file : dir.filePath(QStringLiteral("target.exe")));
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(pe) == pe.size());
+            f.close();
+            const timeval tv[2] = {{time_t(t), 0}, {time_t(t), 0}};
+            QCOMPARE(::utimes(QFile::encodeName(f.fileName()).constData(), tv), 0);
+        }
+        const QByteArray path = QFile::encodeName(file);
+        ScanBuilder b;
+        b.add(folder, "f.exe", kind == u"small" ? 10 : 5000);
+        FillOptions o;
+        o.optV = profile({ColDate, ColVersion});
+        o.threads = 1;
+        o.beforeRow = [&](qsizetype) {
+            // Between the walk and the fill the file changes.
+            if (kind == u"gone" || kind == u"fifo" || kind == u"link")
+                QFile::remove(file);
+            if (kind == u"fifo")
+                QCOMPARE(::mkfifo(path.constData(), 0600), 0);
+            if (kind == u"link")
+                QCOMPARE(::symlink("target.exe", path.constData()), 0);
+            if (kind == u"noperm")
+                QCOMPARE(::chmod(path.constData(), 0), 0);
+        };
+        std::atomic_bool no{false};
+        FillResult f = fillRows(std::move(b.scan), o, no);
+        QCOMPARE(f.versionError, error);
+        ResultTable table;
+        table.PopolaGriglia(std::move(f), defaultHeadings(), o.optV, -1);
+        QCOMPARE(table.text(1, ColVersion), version);
+        QCOMPARE(!table.text(1, ColDate).isEmpty(), dated);
+        if (dated && kind != u"fifo")
+            QCOMPARE(table.text(1, ColDate), QStringLiteral("12/05/2004 14:30"));
     }
 
     void twoThreadsFillLikeOne()

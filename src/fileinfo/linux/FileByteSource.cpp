@@ -9,6 +9,13 @@
 
 namespace vellora::fileinfo {
 
+namespace {
+
+// Never blocks on a FIFO, never becomes our controlling terminal.
+constexpr int kOpenFlags = O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY;
+
+} // namespace
+
 FileByteSource::FileByteSource(const QByteArray& path)
 {
     // A name with an embedded NUL would silently open a different, shorter path.
@@ -16,12 +23,36 @@ FileByteSource::FileByteSource(const QByteArray& path)
         return;
     int fd;
     do {
-        fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+        fd = ::open(path.constData(), kOpenFlags);
     } while (fd < 0 && errno == EINTR);
+    adopt(fd);
+}
+
+FileByteSource::FileByteSource(int dirFd, const char* name)
+{
+    // An entry name, never a path: a '/' would reach into another folder.
+    if (name == nullptr || *name == '\0' || std::strchr(name, '/') != nullptr)
+        return;
+    int fd;
+    do {
+        fd = ::openat(dirFd, name, kOpenFlags | O_NOFOLLOW);
+    } while (fd < 0 && errno == EINTR);
+    adopt(fd);
+}
+
+void FileByteSource::adopt(int fd)
+{
     if (fd < 0)
         return;
     struct stat st = {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0) {
+    if (::fstat(fd, &st) != 0) {
+        ::close(fd);
+        return;
+    }
+    m_statted = true;
+    m_mtime = qint64(st.st_mtim.tv_sec);
+    m_statSize = qint64(st.st_size);
+    if (!S_ISREG(st.st_mode) || st.st_size < 0) {
         ::close(fd);
         return;
     }
@@ -70,7 +101,10 @@ bool FileByteSource::read(quint64 offset, void* dst, quint64 len)
         return preadFully(offset, static_cast<char*>(dst), len);
     // Start the window a little before the request: directory walks step back and forth.
     const quint64 start = offset - qMin<quint64>(offset % 512, kWindowSize / 2 - len);
-    const quint64 windowLen = qMin<quint64>(kWindowSize, m_size - start);
+    // Never shorter than the request (at most kWindowSize / 2 from start, see above).
+    const quint64 wanted =
+        qMax<quint64>(m_readCalls == 0 ? kFirstWindowSize : kWindowSize, offset - start + len);
+    const quint64 windowLen = qMin<quint64>(wanted, m_size - start);
     m_windowLen = 0;
     if (!preadFully(start, m_window.data(), windowLen))
         return false;
