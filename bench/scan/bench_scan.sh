@@ -17,7 +17,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 
 scan_bench=${SCAN_BENCH:-}
 if [ -z "$scan_bench" ]; then
-  for c in /work/build-scan-rel/bench/scan/scan_bench "$here/../../build/bench/scan/scan_bench"; do
+  for c in "$here/../../build/bench/scan/scan_bench"; do
     if [ -x "$c" ]; then scan_bench=$c; break; fi
   done
 fi

@@ -21,9 +21,13 @@ std::optional<QString> ScriptedPrompter::input(const QString& prompt, const QStr
     inputs.push_back({prompt, title, defaultAnswer});
     if (inputAnswers.empty())
         return std::nullopt;
-    std::optional<QString> answer = std::move(inputAnswers.front());
+    // Copied out field by field: GCC 12 warns (wrongly) on moving the optional itself.
+    const bool answered = inputAnswers.front().has_value();
+    const QString text = answered ? *inputAnswers.front() : QString();
     inputAnswers.pop_front();
-    return answer;
+    if (!answered)
+        return std::nullopt;
+    return text;
 }
 
 int ScriptedPrompter::exec(QDialog& dialog)
