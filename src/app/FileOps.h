@@ -25,7 +25,4 @@ enum class RenameResult { Renamed, TargetExists, Failed };
 [[nodiscard]] RenameResult renameNoReplace(const QByteArray& oldPath, const QByteArray& newPath,
                                            QString* errorText = nullptr);
 
-// Italian cause for an errno value of a rename or a delete.
-[[nodiscard]] QString fileErrorText(int err);
-
 } // namespace vellora

@@ -2,9 +2,9 @@
 
 #include "ColumnLine.h"
 #include "ExportLog.h"
-#include "IoErrorText.h"
 #include "results/AppState.h"
 #include "results/RowSource.h"
+#include "system/ErrorText.h"
 #include "system/Prompter.h"
 #include "system/SystemData.h"
 
@@ -51,7 +51,7 @@ public:
         errno = 0;
         if (m_out.write(bytes) != bytes.size()) {
             m_failed = true;
-            m_error = ioErrorText(errno, m_out.errorString());
+            m_error = errnoCause(errno, m_out.errorString());
             return false;
         }
         return true;
@@ -331,13 +331,13 @@ ExportOutcome exportToPath(ExportKind kind, const ExportRequest& request, const 
     std::filesystem::create_directories(QFile::encodeName(QDir::cleanPath(folder)).toStdString(), ec);
     if (ec) {
         outcome.error = QStringLiteral("Impossibile creare la cartella %1: %2")
-                            .arg(QDir::toNativeSeparators(folder), ioErrorText(ec.value()));
+                            .arg(QDir::toNativeSeparators(folder), errnoCause(ec.value()));
         qCWarning(lcExport) << outcome.error;
         return outcome;
     }
     // A folder under the final name would only fail at the rename, after all the work.
     if (QFileInfo(outcome.filePath).isDir()) {
-        outcome.error = cannotWrite(outcome.filePath, ioErrorText(EISDIR));
+        outcome.error = cannotWrite(outcome.filePath, errnoCause(EISDIR));
         qCWarning(lcExport) << outcome.error;
         return outcome;
     }
@@ -346,7 +346,7 @@ ExportOutcome exportToPath(ExportKind kind, const ExportRequest& request, const 
     file.setDirectWriteFallback(false);
     errno = 0;
     if (!file.open(QIODevice::WriteOnly)) {
-        outcome.error = cannotWrite(outcome.filePath, ioErrorText(errno, file.errorString()));
+        outcome.error = cannotWrite(outcome.filePath, errnoCause(errno, file.errorString()));
         qCWarning(lcExport) << outcome.error;
         return outcome;
     }
@@ -360,7 +360,7 @@ ExportOutcome exportToPath(ExportKind kind, const ExportRequest& request, const 
     }
     errno = 0;
     if (!file.commit()) {
-        outcome.error = cannotWrite(outcome.filePath, ioErrorText(errno, file.errorString()));
+        outcome.error = cannotWrite(outcome.filePath, errnoCause(errno, file.errorString()));
         qCWarning(lcExport) << outcome.error;
         return outcome;
     }

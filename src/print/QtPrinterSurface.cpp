@@ -1,9 +1,12 @@
 #include "QtPrinterSurface.h"
 
+#include "system/ErrorText.h"
+
 #include "PrintLog.h"
 #include "system/Platform.h"
 #include "TextColumns.h"
 
+#include <cerrno>
 #include <cmath>
 #include <QBuffer>
 #include <QDateTime>
@@ -258,7 +261,7 @@ void QtPrinterSurface::startJobIfNeeded()
         job.file = std::make_unique<QSaveFile>(job.finalPath);
         if (!job.file->open(QIODevice::WriteOnly)) {
             job.error = QStringLiteral("Impossibile scrivere il file ") + job.finalPath +
-                        QStringLiteral(": ") + job.file->errorString();
+                        QStringLiteral(": ") + errnoCause(errno, job.file->errorString());
             qCWarning(lcPrint) << "cannot open" << job.finalPath << job.file->errorString();
             return;
         }
@@ -335,13 +338,14 @@ JobResult QtPrinterSurface::endDoc()
         job.painter.end();
         if (job.file) {
             // QSaveFile renames the complete file into place, or removes what it wrote.
+            errno = 0;
             if (job.file->commit()) {
                 result.pdfPath = job.finalPath;
                 qCInfo(lcPrint) << "report written to" << job.finalPath;
             } else {
                 result.ok = false;
                 result.error = QStringLiteral("Impossibile scrivere il file ") + job.finalPath +
-                               QStringLiteral(": ") + job.file->errorString();
+                               QStringLiteral(": ") + errnoCause(errno, job.file->errorString());
                 qCWarning(lcPrint) << "cannot write" << job.finalPath << job.file->errorString();
             }
         } else if (m_systemPrinter && m_systemPrinter->printerState() == QPrinter::Error) {

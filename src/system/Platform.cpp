@@ -1,5 +1,7 @@
 #include "Platform.h"
 
+#include "ErrorText.h"
+
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
@@ -45,26 +47,6 @@ void setError(QString* errorText, const QString& text)
         *errorText = text;
 }
 
-QString causeOf(int err)
-{
-    switch (err) {
-    case ENOENT:
-    case ENOTDIR:
-        return QStringLiteral("il file non esiste più");
-    case EACCES:
-    case EPERM:
-        return QStringLiteral("permesso negato");
-    case EROFS:
-        return QStringLiteral("il disco è di sola lettura");
-    case EBUSY:
-        return QStringLiteral("il file è in uso");
-    case ENAMETOOLONG:
-        return QStringLiteral("il nome del file è troppo lungo");
-    default:
-        return QString();
-    }
-}
-
 // Makes sure the home trash exists. QFile::moveToTrash does not create the data folder
 // above it, and when it finds no trash at all it takes an empty trash path, that is the
 // working directory: the file would end up in "./files" instead of the trash.
@@ -99,8 +81,7 @@ bool moveToTrash(const QByteArray& path, QString* errorText)
     {
     };
     if (::lstat(path.constData(), &st) != 0) {
-        const QString cause = causeOf(errno);
-        setError(errorText, cause.isEmpty() ? QStringLiteral("il file non è accessibile") : cause);
+        setError(errorText, errnoCause(errno));
         return false;
     }
     if (S_ISDIR(st.st_mode)) {
@@ -112,7 +93,7 @@ bool moveToTrash(const QByteArray& path, QString* errorText)
     const QByteArray parent = QFile::encodeName(QFileInfo(name).absolutePath());
     if (::access(parent.constData(), W_OK | X_OK) != 0) {
         const int err = errno;
-        setError(errorText, err == EROFS ? causeOf(err) : QStringLiteral("permesso negato"));
+        setError(errorText, err == EROFS ? errnoCause(err) : QStringLiteral("permesso negato"));
         return false;
     }
 

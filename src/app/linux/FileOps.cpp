@@ -1,4 +1,5 @@
 #include "app/FileOps.h"
+#include "system/ErrorText.h"
 
 #include "system/Platform.h"
 
@@ -31,35 +32,6 @@ bool EliminaFile(const QByteArray& path, QString* errorText)
     return moveToTrash(path, errorText);
 }
 
-QString fileErrorText(int err)
-{
-    switch (err) {
-    case ENOENT:
-    case ENOTDIR:
-        return QStringLiteral("il file non esiste più");
-    case EACCES:
-    case EPERM:
-        return QStringLiteral("permesso negato");
-    case EROFS:
-        return QStringLiteral("il disco è di sola lettura");
-    case EBUSY:
-    case ETXTBSY:
-        return QStringLiteral("il file è in uso");
-    case ENAMETOOLONG:
-        return QStringLiteral("il nome del file è troppo lungo");
-    case ENOSPC:
-    case EDQUOT:
-        return QStringLiteral("il disco è pieno");
-    case EINVAL:
-    case EILSEQ:
-        return QStringLiteral("nome non accettato dal file system");
-    case EIO:
-        return QStringLiteral("errore di lettura o scrittura sul disco");
-    default:
-        return QStringLiteral("errore di sistema %1").arg(err);
-    }
-}
-
 namespace {
 
 bool sameEntry(const QByteArray& a, const QByteArray& b)
@@ -76,7 +48,7 @@ RenameResult failed(int err, QString* errorText)
     if (err == EEXIST || err == ENOTEMPTY)
         return RenameResult::TargetExists;
     if (errorText)
-        *errorText = fileErrorText(err);
+        *errorText = errnoCause(err);
     return RenameResult::Failed;
 }
 

@@ -1,0 +1,50 @@
+#include "ErrorText.h"
+
+#include <cerrno>
+
+namespace vellora {
+
+QString errnoCause(int err, const QString& fallback)
+{
+    switch (err) {
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("permesso negato");
+    case ENOENT:
+        return QStringLiteral("file o cartella inesistente");
+    case ENOTDIR:
+        return QStringLiteral("una parte del percorso non è una cartella");
+    case EROFS:
+        return QStringLiteral("il disco è di sola lettura");
+    case ENOSPC:
+        return QStringLiteral("spazio esaurito sul disco");
+#ifdef EDQUOT
+    case EDQUOT:
+        return QStringLiteral("quota del disco superata");
+#endif
+    case EBUSY:
+    case ETXTBSY:
+        return QStringLiteral("il file è in uso");
+    case EEXIST:
+        return QStringLiteral("esiste già un file con lo stesso nome");
+    case EISDIR:
+        return QStringLiteral("esiste già una cartella con lo stesso nome");
+    case ENAMETOOLONG:
+        return QStringLiteral("il nome è troppo lungo");
+    case EINVAL:
+    case EILSEQ:
+        return QStringLiteral("nome non accettato dal file system");
+    case EIO:
+        return QStringLiteral("errore di lettura o scrittura sul disco");
+    case EMFILE:
+    case ENFILE:
+        return QStringLiteral("troppi file aperti");
+    default:
+        break;
+    }
+    if (!fallback.isEmpty())
+        return fallback;
+    return err == 0 ? QStringLiteral("errore sconosciuto") : QStringLiteral("errore di sistema %1").arg(err);
+}
+
+} // namespace vellora
