@@ -126,7 +126,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("path");
         QTest::addColumn<QString>("cause");
-        QTest::newRow("vanished") << QByteArray("gone.txt") << QStringLiteral("non esiste");
+        QTest::newRow("vanished") << QByteArray("gone.txt") << QStringLiteral("inesistente");
         QTest::newRow("folder") << QByteArray("sub") << QStringLiteral("cartella");
         QTest::newRow("empty") << QByteArray() << QStringLiteral("nome");
     }
