@@ -269,14 +269,19 @@ void MainWindow::ReimpostaColonne()
 
 void MainWindow::setColumnWidthTwips(int column, int twips)
 {
+    m_widthsSetTwips[std::size_t(column)] = twips;
     m_GRIGLIA->horizontalHeader()->resizeSection(column, twipsToPixels(twips, m_GRIGLIA->logicalDpiX()));
 }
 
 std::array<int, ColumnCount> MainWindow::columnWidthsTwips() const
 {
     std::array<int, ColumnCount> widths{};
-    for (int c = 0; c < ColumnCount; ++c)
-        widths[c] = pixelsToTwips(m_GRIGLIA->horizontalHeader()->sectionSize(c), m_GRIGLIA->logicalDpiX());
+    const int dpi = m_GRIGLIA->logicalDpiX();
+    for (int c = 0; c < ColumnCount; ++c) {
+        const int pixels = m_GRIGLIA->horizontalHeader()->sectionSize(c);
+        const int set = m_widthsSetTwips[std::size_t(c)];
+        widths[c] = (set > 0 && twipsToPixels(set, dpi) == pixels) ? set : pixelsToTwips(pixels, dpi);
+    }
     return widths;
 }
 

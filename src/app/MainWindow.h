@@ -178,6 +178,9 @@ private:
     QLabel* m_lblTempo = nullptr;
     QGroupBox* m_fraRESULT = nullptr;
     QTableView* m_GRIGLIA = nullptr;
+    // The twips each column was last set to: a width the user did not drag is stored back
+    // exactly, not rounded through pixels at every run.
+    std::array<int, ColumnCount> m_widthsSetTwips{};
     QLabel* m_lblCurDir_ = nullptr;
     QLabel* m_lblCurDir = nullptr;
     QLabel* m_lbl_TotFile = nullptr;

@@ -330,9 +330,6 @@ private Q_SLOTS:
                            "--info",       "product",   "--order", "9"}
             << QStringList{"\tb\ttxt\t\t\t\t\t%1", "\ttab?here\ttxt\t\t\t\t\t%1", "\tc\tTXT\t\t\t\t\t%1sub/"}
             << "Info File";
-        QTest::newRow("size order without the size column keeps scan order")
-            << QStringList{"--order", "3", "--pattern", "b*"} << QStringList{"1\tb\ttxt\t\t\t\t\t%1"}
-            << "Produttore";
         QTest::newRow("version and info of plain files are empty")
             << QStringList{"--pattern", "A.doc", "--columns", "version,info", "--info", "description"}
             << QStringList{"\tA\tdoc\t\t\t\t\t%1"} << "Descrizione File";
@@ -363,7 +360,6 @@ private Q_SLOTS:
         QTest::newRow("unknown info") << QStringList{"--info", "vendor", "."};
         QTest::newRow("two folders") << QStringList{".", ".."};
         QTest::newRow("unknown export") << QStringList{"--export", "csv", "."};
-        QTest::newRow("export without kind") << QStringList{".", "--export"};
         QTest::newRow("separate without export") << QStringList{"--separate", "."};
         QTest::newRow("separate with text") << QStringList{"--export", "text", "--separate", "."};
         QTest::newRow("export and print") << QStringList{"--export", "text", "--print", "PDF", "."};
@@ -371,9 +367,7 @@ private Q_SLOTS:
         QTest::newRow("output empty") << QStringList{"--export", "text", "--output=", "."};
         QTest::newRow("output for paper") << QStringList{"--print", "Ufficio", "--output", "x.pdf", "."};
         QTest::newRow("pdf to stdout") << QStringList{"--print", "PDF", "--output", "-", "."};
-        QTest::newRow("print without printer") << QStringList{".", "--print"};
         QTest::newRow("printers with folder") << QStringList{"--printers", "."};
-        QTest::newRow("printers with export") << QStringList{"--printers", "--export", "text"};
         QTest::newRow("export without folder") << QStringList{"--export", "text"};
     }
     void rejectsBadArguments()

@@ -163,29 +163,6 @@ private Q_SLOTS:
         QCOMPARE(prompter.messages[0].text, outcome.error);
         QCOMPARE(prompter.messages[0].icon, Prompter::Icon::Critical);
     }
-
-    void completionMessages()
-    {
-        ScriptedPrompter prompter;
-        ExportOutcome done;
-        done.ok = true;
-        done.filePath = QStringLiteral("/home/u/temp/Lista_2004-05-12_14-30-59.txt");
-        reportOutcome(prompter, ExportKind::Text, done);
-        done.filePath = QStringLiteral("/home/u/temp/ListaExcel_2004-05-12_14-30-59.txt");
-        reportOutcome(prompter, ExportKind::Tabbed, done);
-        QCOMPARE(prompter.messages.size(), 2u);
-        QCOMPARE(prompter.messages[0].text,
-                 QStringLiteral("Esportazione in formato Testo terminata: vedi file \r\n"
-                                "/home/u/temp/Lista_2004-05-12_14-30-59.txt"));
-        QCOMPARE(prompter.messages[1].text,
-                 QStringLiteral("Esportazione per Excel terminata: vedi file \r\n"
-                                "/home/u/temp/ListaExcel_2004-05-12_14-30-59.txt"));
-        for (const auto& m : prompter.messages) {
-            QCOMPARE(m.icon, Prompter::Icon::None);
-            QCOMPARE(m.buttons, Prompter::Buttons::Ok);
-            QCOMPARE(m.title, QStringLiteral("Vellora"));
-        }
-    }
 };
 
 QTEST_GUILESS_MAIN(TestExportFiles)

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QLocale>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -19,49 +20,27 @@ using namespace vellora::test;
 
 namespace {
 
-// Minimal CSV reader (comma, double quotes doubled inside quoted fields).
+// One sheet row per line (the export turns line breaks inside names into "?", so a line
+// break here means a name was split); fields separated by commas, quoted when needed.
 QList<QStringList> parseCsv(const QString& text)
 {
+    static const QRegularExpression field(QStringLiteral("\"((?:[^\"]|\"\")*)\"(?:,|$)|([^,]*)(?:,|$)"));
     QList<QStringList> rows;
-    QStringList row;
-    QString field;
-    bool quoted = false;
-    bool any = false;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (quoted) {
-            if (c == u'"' && i + 1 < text.size() && text[i + 1] == u'"') {
-                field += c;
-                ++i;
-            } else if (c == u'"') {
-                quoted = false;
-            } else {
-                field += c;
-            }
-            continue;
+    for (QString line : text.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+        QStringList cells;
+        for (qsizetype at = 0; at < line.size();) {
+            const QRegularExpressionMatch m = field.match(line, at, QRegularExpression::NormalMatch,
+                                                          QRegularExpression::AnchorAtOffsetMatchOption);
+            cells << (m.hasCaptured(1) ? m.captured(1).replace(QStringLiteral("\"\""), QStringLiteral("\""))
+                                       : m.captured(2));
+            at = m.capturedEnd() + (m.capturedEnd() == at ? 1 : 0);
+            if (line.endsWith(QLatin1Char(',')) && at == line.size())
+                cells << QString();
         }
-        if (c == u'"') {
-            quoted = true;
-            any = true;
-        } else if (c == u',') {
-            row << field;
-            field.clear();
-            any = true;
-        } else if (c == u'\n' || c == u'\r') {
-            if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
-                ++i;
-            row << field;
-            rows << row;
-            row.clear();
-            field.clear();
-            any = false;
-        } else {
-            field += c;
-            any = true;
-        }
+        rows << cells;
     }
-    if (any)
-        rows << (row << field);
     return rows;
 }
 

@@ -385,18 +385,25 @@ private Q_SLOTS:
                      .toUtf8());
     }
 
-    void vanishedFile()
+    // A file gone since the scan keeps its row with the cells the table knows; each row is
+    // read where the scan found it, not in a folder picked in the window afterwards that
+    // holds a file of the same name.
+    void rowsReadWhereListed()
     {
         QTemporaryDir dir;
-        const QString folder = dir.path() + QLatin1Char('/');
-        QFile there(folder + QStringLiteral("presente.txt"));
-        QVERIFY(there.open(QIODevice::WriteOnly) && there.write("12345") == 5);
-        there.close();
+        const QString folder = dir.path() + QStringLiteral("/elencata/");
+        const QString other = dir.path() + QStringLiteral("/altra/");
+        for (const auto& [path, bytes] : {std::pair{folder + QStringLiteral("presente.txt"), QByteArray("12345")},
+                                          std::pair{other + QStringLiteral("sparito.txt"), QByteArray("1234567")}}) {
+            QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+        }
         MemoryRows rows;
         rows.add(QStringLiteral("sparito"), QStringLiteral("txt"), folder);
         rows.add(QStringLiteral("presente"), QStringLiteral("txt"), folder);
         AppState s = state(0, flags(1, 1, 1, 1));
-        s.CartellaRicerca = folder;
+        s.CartellaRicerca = other;
         const FileProbe fileSystem;
         ExportStats stats;
         const QStringList lines =
@@ -410,28 +417,6 @@ private Q_SLOTS:
             splitLines(run(ExportKind::Tabbed, s, rows, NameLayout::Single, &fileSystem));
         QCOMPARE(tabbed[0], QStringLiteral("sparito.txt\t\t\t\t"));
         QVERIFY(tabbed[1].startsWith(QStringLiteral("presente.txt\t5\t")));
-    }
-
-    // A folder picked in the window after the scan does not redirect the reads to files of
-    // the same name there: each row is read where the scan found it.
-    void rowsReadWhereListed()
-    {
-        QTemporaryDir dir;
-        const QString listed = dir.path() + QStringLiteral("/elencata/");
-        const QString other = dir.path() + QStringLiteral("/altra/");
-        for (const auto& [folder, bytes] :
-             {std::pair{listed, QByteArray("12345")}, std::pair{other, QByteArray("1234567")}}) {
-            QVERIFY(QDir().mkpath(folder));
-            QFile f(folder + QStringLiteral("dati.txt"));
-            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
-        }
-        MemoryRows rows;
-        rows.add(QStringLiteral("dati"), QStringLiteral("txt"), listed);
-        AppState s = state(0, flags(1, 0, 0, 0));
-        s.CartellaRicerca = other;
-        const FileProbe fileSystem;
-        QCOMPARE(splitLines(run(ExportKind::Tabbed, s, rows, NameLayout::Single, &fileSystem)),
-                 QStringList{QStringLiteral("dati.txt\t5")});
     }
 
     // The file system is asked only what the flags need: one stat and one version read per

@@ -22,6 +22,12 @@ QByteArray plainBlock()
     return versionBlock(simpleSpec(kCompany, "Tool", "Suite"));
 }
 
+// Where the optional header holds the number of data directories; the directories follow.
+qsizetype dirCount(const QByteArray& f, const PeLayout& l)
+{
+    return l.optionalHeader + (f[l.optionalHeader + 1] == 2 ? 108 : 92);
+}
+
 using Damage = std::function<void(QByteArray& file, const PeLayout& l)>;
 using Damage16 = std::function<void(QByteArray& file, const NeLayout& l)>;
 
@@ -108,151 +114,85 @@ void TestVersionHostile::peHeaders_data()
     QTest::addColumn<Damage>("damage");
     QTest::addColumn<QString>("company");
 
-    auto row = [](const char* name, const Damage& damage, const QString& company) {
+    auto row = [](const char* name, const QString& company, const Damage& damage) {
         for (bool pe64 : {false, true})
             QTest::addRow("%s%s", name, pe64 ? " (PE32+)" : "") << pe64 << damage << company;
     };
     const quint32 resourceEntrySize = 4; // offset of the size word in a data entry
 
-    row(
-        "intact", [](QByteArray&, const PeLayout&) {}, kCompany);
-    row(
-        "header offset past the end",
-        [](QByteArray& f, const PeLayout&) { put32(f, 0x3C, quint32(f.size())); }, "");
-    row(
-        "header offset at the last bytes",
-        [](QByteArray& f, const PeLayout&) { put32(f, 0x3C, quint32(f.size() - 4)); }, "");
-    row(
-        "header offset 0xFFFFFFFF", [](QByteArray& f, const PeLayout&) { put32(f, 0x3C, 0xFFFFFFFF); }, "");
-    row(
-        "bad signature", [](QByteArray& f, const PeLayout& l) { f[l.peHeader + 2] = 'X'; }, "");
-    row(
-        "unknown optional header",
-        [](QByteArray& f, const PeLayout& l) { put16(f, l.optionalHeader, 0x107); }, "");
-    row(
-        "optional header too short for the directories",
-        [](QByteArray& f, const PeLayout& l) { put16(f, l.peHeader + 20, 96); }, "");
-    row(
-        "two directories only",
-        [](QByteArray& f, const PeLayout& l) {
-            const bool pe64 = f[l.optionalHeader + 1] == 2;
-            put32(f, l.optionalHeader + (pe64 ? 108 : 92), 2);
-        },
-        "");
-    row(
-        "three directories",
-        [](QByteArray& f, const PeLayout& l) {
-            const bool pe64 = f[l.optionalHeader + 1] == 2;
-            put32(f, l.optionalHeader + (pe64 ? 108 : 92), 3);
-        },
-        kCompany);
-    row(
-        "resource directory outside every section",
-        [](QByteArray& f, const PeLayout& l) {
-            const bool pe64 = f[l.optionalHeader + 1] == 2;
-            put32(f, l.optionalHeader + (pe64 ? 112 : 96) + 16, 0x90000);
-        },
-        "");
-    row(
-        "65535 sections", [](QByteArray& f, const PeLayout& l) { put16(f, l.peHeader + 6, 0xFFFF); },
-        kCompany);
-    row(
-        "section table cut by the end of file",
-        [](QByteArray& f, const PeLayout& l) {
-            put16(f, l.peHeader + 20, quint16(f.size() - l.optionalHeader - 40));
-        },
-        "");
-    row(
-        "section data past the end of file",
-        [](QByteArray& f, const PeLayout& l) { put32(f, l.rsrcSectionHeader + 20, quint32(f.size())); }, "");
-    row(
-        "section raw size 0", [](QByteArray& f, const PeLayout& l) { put32(f, l.rsrcSectionHeader + 16, 0); },
-        "");
-    row(
-        "section ends inside the root directory",
-        [](QByteArray& f, const PeLayout& l) { put32(f, l.rsrcSectionHeader + 16, 16); }, "");
-    row(
-        "section ends exactly at the block",
-        [](QByteArray& f, const PeLayout& l) {
-            put32(f, l.rsrcSectionHeader + 16, quint32(l.data[0] - l.rsrcSection + plainBlock().size()));
-        },
-        kCompany);
-    row(
-        "section ends one byte into the block's end",
-        [](QByteArray& f, const PeLayout& l) {
-            put32(f, l.rsrcSectionHeader + 16, quint32(l.data[0] - l.rsrcSection + plainBlock().size() - 1));
-        },
-        "");
-    row(
-        "section raw size 0xFFFFFFFF",
-        [](QByteArray& f, const PeLayout& l) { put32(f, l.rsrcSectionHeader + 16, 0xFFFFFFFF); }, kCompany);
-    row(
-        "section address near 4 GiB",
-        [](QByteArray& f, const PeLayout& l) { put32(f, l.rsrcSectionHeader + 12, 0xFFFFFFF0); }, "");
-    row(
-        "version type points back at the root",
-        [](QByteArray& f, const PeLayout& l) { put32(f, l.directories[0] + 20, 0x80000000u); }, "");
-    row(
-        "name level points at itself",
-        [](QByteArray& f, const PeLayout& l) {
-            put32(f, l.directories[1] + 20, 0x80000000u | quint32(l.directories[1] - l.rsrcSection));
-        },
-        "");
-    row(
-        "language level points at a directory",
-        [](QByteArray& f, const PeLayout& l) {
-            put32(f, l.directories[2] + 20, 0x80000000u | quint32(l.directories[2] - l.rsrcSection));
-        },
-        "");
-    row(
-        "subdirectory offset 0x7FFFFFFF",
-        [](QByteArray& f, const PeLayout& l) { put32(f, l.directories[0] + 20, 0xFFFFFFFF); }, "");
-    row(
-        "version type is a data entry",
-        [](QByteArray& f, const PeLayout& l) { put32(f, l.directories[0] + 20, 0); }, "");
-    row(
-        "65535 id entries at the root",
-        [](QByteArray& f, const PeLayout& l) { put16(f, l.directories[0] + 14, 0xFFFF); }, "");
-    row(
-        "65535 named and id entries",
-        [](QByteArray& f, const PeLayout& l) {
-            put16(f, l.directories[0] + 12, 0xFFFF);
-            put16(f, l.directories[0] + 14, 0xFFFF);
-        },
-        "");
-    row(
-        "no languages", [](QByteArray& f, const PeLayout& l) { put16(f, l.directories[2] + 14, 0); }, "");
-    row(
-        "data entry past the section",
-        [](QByteArray& f, const PeLayout& l) { put32(f, l.directories[2] + 20, 0x7FFFFFF0); }, "");
-    row(
-        "data at the section's last byte",
-        [](QByteArray& f, const PeLayout& l) {
-            put32(f, l.dataEntries[0], l.rsrcRva + quint32(f.size() - l.rsrcSection - 1));
-        },
-        kError);
-    row(
-        "data just past the section",
-        [](QByteArray& f, const PeLayout& l) {
-            put32(f, l.dataEntries[0], l.rsrcRva + quint32(f.size() - l.rsrcSection));
-        },
-        "");
-    row(
-        "data size 0",
-        [](QByteArray& f, const PeLayout& l) { put32(f, l.dataEntries[0] + resourceEntrySize, 0); }, "");
-    row(
-        "data size 0xFFFFFFFF",
-        [](QByteArray& f, const PeLayout& l) { put32(f, l.dataEntries[0] + resourceEntrySize, 0xFFFFFFFF); },
-        kCompany);
-    row(
-        "data address wraps",
-        [](QByteArray& f, const PeLayout& l) { put32(f, l.dataEntries[0], 0xFFFFFFFF); }, "");
-    row(
-        "file ends exactly at the block",
-        [](QByteArray& f, const PeLayout& l) { f.truncate(l.data[0] + plainBlock().size()); }, kCompany);
-    row(
-        "file ends one byte into the block's end",
-        [](QByteArray& f, const PeLayout& l) { f.truncate(l.data[0] + plainBlock().size() - 1); }, "");
+    row("intact", kCompany, [](QByteArray&, const PeLayout&) {});
+    row("header offset past the end", "",
+        [](QByteArray& f, const PeLayout&) { put32(f, 0x3C, quint32(f.size())); });
+    row("header offset at the last bytes", "",
+        [](QByteArray& f, const PeLayout&) { put32(f, 0x3C, quint32(f.size() - 4)); });
+    row("header offset 0xFFFFFFFF", "", [](QByteArray& f, const PeLayout&) { put32(f, 0x3C, 0xFFFFFFFF); });
+    row("bad signature", "", [](QByteArray& f, const PeLayout& l) { f[l.peHeader + 2] = 'X'; });
+    row("unknown optional header", "",
+        [](QByteArray& f, const PeLayout& l) { put16(f, l.optionalHeader, 0x107); });
+    row("optional header too short for the directories", "",
+        [](QByteArray& f, const PeLayout& l) { put16(f, l.peHeader + 20, 96); });
+    row("two directories only", "", [](QByteArray& f, const PeLayout& l) { put32(f, dirCount(f, l), 2); });
+    row("three directories", kCompany, [](QByteArray& f, const PeLayout& l) { put32(f, dirCount(f, l), 3); });
+    row("resource directory outside every section", "",
+        [](QByteArray& f, const PeLayout& l) { put32(f, dirCount(f, l) + 4 + 16, 0x90000); });
+    row("65535 sections", kCompany,
+        [](QByteArray& f, const PeLayout& l) { put16(f, l.peHeader + 6, 0xFFFF); });
+    row("section table cut by the end of file", "", [](QByteArray& f, const PeLayout& l) {
+        put16(f, l.peHeader + 20, quint16(f.size() - l.optionalHeader - 40));
+    });
+    row("section data past the end of file", "",
+        [](QByteArray& f, const PeLayout& l) { put32(f, l.rsrcSectionHeader + 20, quint32(f.size())); });
+    row("section raw size 0", "",
+        [](QByteArray& f, const PeLayout& l) { put32(f, l.rsrcSectionHeader + 16, 0); });
+    row("section ends inside the root directory", "",
+        [](QByteArray& f, const PeLayout& l) { put32(f, l.rsrcSectionHeader + 16, 16); });
+    row("section ends exactly at the block", kCompany, [](QByteArray& f, const PeLayout& l) {
+        put32(f, l.rsrcSectionHeader + 16, quint32(l.data[0] - l.rsrcSection + plainBlock().size()));
+    });
+    row("section ends one byte into the block's end", "", [](QByteArray& f, const PeLayout& l) {
+        put32(f, l.rsrcSectionHeader + 16, quint32(l.data[0] - l.rsrcSection + plainBlock().size() - 1));
+    });
+    row("section raw size 0xFFFFFFFF", kCompany,
+        [](QByteArray& f, const PeLayout& l) { put32(f, l.rsrcSectionHeader + 16, 0xFFFFFFFF); });
+    row("section address near 4 GiB", "",
+        [](QByteArray& f, const PeLayout& l) { put32(f, l.rsrcSectionHeader + 12, 0xFFFFFFF0); });
+    row("version type points back at the root", "",
+        [](QByteArray& f, const PeLayout& l) { put32(f, l.directories[0] + 20, 0x80000000u); });
+    row("name level points at itself", "", [](QByteArray& f, const PeLayout& l) {
+        put32(f, l.directories[1] + 20, 0x80000000u | quint32(l.directories[1] - l.rsrcSection));
+    });
+    row("language level points at a directory", "", [](QByteArray& f, const PeLayout& l) {
+        put32(f, l.directories[2] + 20, 0x80000000u | quint32(l.directories[2] - l.rsrcSection));
+    });
+    row("subdirectory offset 0x7FFFFFFF", "",
+        [](QByteArray& f, const PeLayout& l) { put32(f, l.directories[0] + 20, 0xFFFFFFFF); });
+    row("version type is a data entry", "",
+        [](QByteArray& f, const PeLayout& l) { put32(f, l.directories[0] + 20, 0); });
+    row("65535 id entries at the root", "",
+        [](QByteArray& f, const PeLayout& l) { put16(f, l.directories[0] + 14, 0xFFFF); });
+    row("65535 named and id entries", "", [](QByteArray& f, const PeLayout& l) {
+        put16(f, l.directories[0] + 12, 0xFFFF);
+        put16(f, l.directories[0] + 14, 0xFFFF);
+    });
+    row("no languages", "", [](QByteArray& f, const PeLayout& l) { put16(f, l.directories[2] + 14, 0); });
+    row("data entry past the section", "",
+        [](QByteArray& f, const PeLayout& l) { put32(f, l.directories[2] + 20, 0x7FFFFFF0); });
+    row("data at the section's last byte", kError, [](QByteArray& f, const PeLayout& l) {
+        put32(f, l.dataEntries[0], l.rsrcRva + quint32(f.size() - l.rsrcSection - 1));
+    });
+    row("data just past the section", "", [](QByteArray& f, const PeLayout& l) {
+        put32(f, l.dataEntries[0], l.rsrcRva + quint32(f.size() - l.rsrcSection));
+    });
+    row("data size 0", "",
+        [](QByteArray& f, const PeLayout& l) { put32(f, l.dataEntries[0] + resourceEntrySize, 0); });
+    row("data size 0xFFFFFFFF", kCompany,
+        [](QByteArray& f, const PeLayout& l) { put32(f, l.dataEntries[0] + resourceEntrySize, 0xFFFFFFFF); });
+    row("data address wraps", "",
+        [](QByteArray& f, const PeLayout& l) { put32(f, l.dataEntries[0], 0xFFFFFFFF); });
+    row("file ends exactly at the block", kCompany,
+        [](QByteArray& f, const PeLayout& l) { f.truncate(l.data[0] + plainBlock().size()); });
+    row("file ends one byte into the block's end", "",
+        [](QByteArray& f, const PeLayout& l) { f.truncate(l.data[0] + plainBlock().size() - 1); });
 }
 
 void TestVersionHostile::peHeaders()
@@ -272,30 +212,28 @@ void TestVersionHostile::neHeaders_data()
     QTest::addColumn<Damage16>("damage");
     QTest::addColumn<QString>("company");
 
-    auto table = [](const NeLayout& l) { return l.resourceTable; };
+    using Where = qsizetype (*)(const NeLayout&);
+    const auto row = [](const char* name, const QString& company, Where where, quint16 value) {
+        QTest::newRow(name) << Damage16([=](QByteArray& f, const NeLayout& l) { put16(f, where(l), value); })
+                            << company;
+    };
+    const Where shift = [](const NeLayout& l) { return l.resourceTable; };
+    const Where offset = [](const NeLayout& l) { return l.nameInfos[0]; };
+    const Where length = [](const NeLayout& l) { return l.nameInfos[0] + 2; };
     QTest::newRow("intact") << Damage16([](QByteArray&, const NeLayout&) {}) << kCompany;
-    QTest::newRow("shift 31") << Damage16([=](QByteArray& f, const NeLayout& l) { put16(f, table(l), 31); })
-                              << "";
-    QTest::newRow("shift 32") << Damage16([=](QByteArray& f, const NeLayout& l) { put16(f, table(l), 32); })
-                              << "";
-    QTest::newRow("shift 0xFFFF") << Damage16([=](QByteArray& f, const NeLayout& l) {
-        put16(f, table(l), 0xFFFF);
-    }) << "";
-    QTest::newRow("table past the end")
-        << Damage16([](QByteArray& f, const NeLayout& l) { put16(f, l.neHeader + 0x24, 0xFFF0); }) << "";
+    row("shift 31", "", shift, 31);
+    row("shift 32", "", shift, 32);
+    row("shift 0xFFFF", "", shift, 0xFFFF);
+    row(
+        "table past the end", "", [](const NeLayout& l) { return l.neHeader + 0x24; }, 0xFFF0);
     QTest::newRow("table without end mark") << Damage16([](QByteArray& f, const NeLayout& l) {
         put16(f, l.neHeader + 0x26, quint16(l.nameInfos[0] + 12 - l.neHeader));
     }) << kCompany;
-    QTest::newRow("65535 resources of the type")
-        << Damage16([=](QByteArray& f, const NeLayout& l) { put16(f, table(l) + 4, 0xFFFF); }) << "";
-    QTest::newRow("length 0") << Damage16([](QByteArray& f, const NeLayout& l) {
-        put16(f, l.nameInfos[0] + 2, 0);
-    }) << "";
-    QTest::newRow("offset past the end")
-        << Damage16([](QByteArray& f, const NeLayout& l) { put16(f, l.nameInfos[0], 0xFFFF); }) << "";
-    QTest::newRow("length past the end")
-        << Damage16([](QByteArray& f, const NeLayout& l) { put16(f, l.nameInfos[0] + 2, 0xFFFF); })
-        << kCompany;
+    row(
+        "65535 resources of the type", "", [](const NeLayout& l) { return l.resourceTable + 4; }, 0xFFFF);
+    row("length 0", "", length, 0);
+    row("offset past the end", "", offset, 0xFFFF);
+    row("length past the end", kCompany, length, 0xFFFF);
     QTest::newRow("no NE after the DOS header")
         << Damage16([](QByteArray& f, const NeLayout& l) { f[l.neHeader + 1] = 'X'; }) << "";
 }
@@ -318,51 +256,41 @@ void TestVersionHostile::damagedBlock_data()
 
     const QByteArray b = plainBlock();
     auto at = [&](const char* key) { return nodeOffset(b, QString::fromLatin1(key)); };
-    auto damaged = [&](const std::function<void(QByteArray&)>& fn) {
+    auto set16 = [&](qsizetype where, quint16 value) {
         QByteArray c = b;
-        fn(c);
+        put16(c, where, value);
         return c;
     };
+    const qsizetype description = at("FileDescription");
+    QByteArray noNul = b;
+    noNul.replace(noNul.indexOf(QByteArray("A\0c\0m\0e\0\0\0", 10)) + 8, 2, QByteArray("X\0", 2));
+    QByteArray badSignature = b;
+    badSignature[badSignature.indexOf("\xBD\x04\xEF\xFE")] = 0;
     QTest::newRow("intact") << b << "1.2.3.4" << kCompany << "Suite";
-    QTest::newRow("root shorter than its header")
-        << damaged([](QByteArray& c) { put16(c, 0, 5); }) << "" << kError << kError;
-    QTest::newRow("root length 0") << damaged([](QByteArray& c) { put16(c, 0, 0); }) << "" << kError
-                                   << kError;
-    QTest::newRow("root longer than the data")
-        << damaged([](QByteArray& c) { put16(c, 0, 0xFFFF); }) << "1.2.3.4" << kCompany << "Suite";
+    QTest::newRow("root shorter than its header") << set16(0, 5) << "" << kError << kError;
+    QTest::newRow("root length 0") << set16(0, 0) << "" << kError << kError;
+    QTest::newRow("root longer than the data") << set16(0, 0xFFFF) << "1.2.3.4" << kCompany << "Suite";
     QTest::newRow("root key without end") << b.left(6 + 2 * 5) << "" << kError << kError;
     QTest::newRow("child length 0 (would loop)")
-        << damaged([&](QByteArray& c) { put16(c, at("CompanyName"), 0); }) << "1.2.3.4" << kError << kError;
+        << set16(at("CompanyName"), 0) << "1.2.3.4" << kError << kError;
     QTest::newRow("child length 6 (header only)")
-        << damaged([&](QByteArray& c) { put16(c, at("CompanyName"), 6); }) << "1.2.3.4" << kError << kError;
-    QTest::newRow("odd child length") << damaged([&](QByteArray& c) {
-        put16(c, at("FileDescription"), quint16(c[at("FileDescription")] + 1));
-    }) << "1.2.3.4" << kCompany << "Suite";
-    QTest::newRow("child length into its sibling") << damaged([&](QByteArray& c) {
-        put16(c, at("FileDescription"), quint16(c[at("FileDescription")] + 4));
-    }) << "1.2.3.4" << kCompany << kError;
-    QTest::newRow("value without NUL ends with its block") << damaged([&](QByteArray& c) {
-        c.replace(c.indexOf(QByteArray("A\0c\0m\0e\0\0\0", 10)) + 8, 2, QByteArray("X\0", 2));
-    }) << "1.2.3.4" << kCompany + QLatin1Char('X') << "Suite";
+        << set16(at("CompanyName"), 6) << "1.2.3.4" << kError << kError;
+    QTest::newRow("odd child length")
+        << set16(description, quint16(b[description] + 1)) << "1.2.3.4" << kCompany << "Suite";
+    QTest::newRow("child length into its sibling")
+        << set16(description, quint16(b[description] + 4)) << "1.2.3.4" << kCompany << kError;
+    QTest::newRow("value without NUL ends with its block")
+        << noNul << "1.2.3.4" << kCompany + QLatin1Char('X') << "Suite";
     QTest::newRow("value length 0 reads empty")
-        << damaged([&](QByteArray& c) { put16(c, at("CompanyName") + 2, 0); }) << "1.2.3.4"
-        << ""
-        << "Suite";
+        << set16(at("CompanyName") + 2, 0) << "1.2.3.4" << QString() << "Suite";
     QTest::newRow("translation shorter than a pair")
-        << damaged([&](QByteArray& c) { put16(c, at("Translation") + 2, 2); }) << "1.2.3.4"
-        << ""
-        << "";
+        << set16(at("Translation") + 2, 2) << "1.2.3.4" << QString() << QString();
     QTest::newRow("translation block broken")
-        << damaged([&](QByteArray& c) { put16(c, at("VarFileInfo"), 1); }) << "1.2.3.4"
-        << ""
-        << "";
-    QTest::newRow("bad fixed signature")
-        << damaged([](QByteArray& c) { c[c.indexOf("\xBD\x04\xEF\xFE")] = 0; }) << "" << kCompany << "Suite";
-    QTest::newRow("fixed part one byte short")
-        << damaged([](QByteArray& c) { put16(c, 2, 51); }) << "" << kCompany << "Suite";
+        << set16(at("VarFileInfo"), 1) << "1.2.3.4" << QString() << QString();
+    QTest::newRow("bad fixed signature") << badSignature << "" << kCompany << "Suite";
+    QTest::newRow("fixed part one byte short") << set16(2, 51) << "" << kCompany << "Suite";
     QTest::newRow("table length past its parent")
-        << damaged([&](QByteArray& c) { put16(c, at("040904B0"), 0xFFF0); }) << "1.2.3.4" << kCompany
-        << "Suite";
+        << set16(at("040904B0"), 0xFFF0) << "1.2.3.4" << kCompany << "Suite";
 }
 
 void TestVersionHostile::damagedBlock()

@@ -1,6 +1,6 @@
 // The print dialog and the printer selection, driven through their object names.
 
-#include "MemoryRows.h"
+#include "../common/MemoryRows.h"
 #include "print/FrmImpostaStampante.h"
 #include "print/FrmStampaDir.h"
 #include "print/PrinterSelection.h"
@@ -15,6 +15,7 @@
 #include <QtTest>
 
 using namespace vellora;
+using vellora::test::MemoryRows;
 
 namespace {
 
@@ -25,14 +26,6 @@ AppState stateFor(int scope, ColumnProfile flags)
     st.TipoRicerca = scope;
     st.OptS = flags;
     return st;
-}
-
-MemoryRows threeRows()
-{
-    MemoryRows rows;
-    for (int i = 1; i <= 3; ++i)
-        rows.rows.append({QStringLiteral("f%1").arg(i), QStringLiteral("txt"), QStringLiteral("/nowhere/")});
-    return rows;
 }
 
 template <typename T> T* child(QWidget& w, const char* name)
@@ -86,7 +79,7 @@ void TestPrintDialogs::load()
     QFETCH(QString, columns);
     RecordingSurface rec(3.2, {QStringLiteral("Ufficio"), QStringLiteral("PDF")});
     AppState st = stateFor(scope, flags);
-    const MemoryRows rows = threeRows();
+    const MemoryRows rows = MemoryRows::numbered(3, QStringLiteral("/nowhere/"));
     ScriptedPrompter prompter;
     FrmStampaDir dlg(rec, st, rows, QString(), prompter);
     QCOMPARE(dlg.windowTitle(), QStringLiteral("Vellora"));
@@ -104,7 +97,7 @@ void TestPrintDialogs::changeColumnsTurnsThePage()
     RecordingSurface rec(3.2);
     AppState st = stateFor(1, {1, 1, 1, 1, 0, 0, 0, 0});
     st.ProfiloColonne = QStringLiteral("VEDI");
-    const MemoryRows rows = threeRows();
+    const MemoryRows rows = MemoryRows::numbered(3, QStringLiteral("/nowhere/"));
     ScriptedPrompter prompter;
     FrmStampaDir dlg(rec, st, rows, QString(), prompter);
     QString profileSeen;
@@ -143,7 +136,7 @@ void TestPrintDialogs::printRunsChosenReport()
     RecordingSurface rec(3.2);
     rec.nextResult = result;
     AppState st = stateFor(0, {1, 1, 1, 0, 0, 0, 1, 0});
-    const MemoryRows rows = threeRows();
+    const MemoryRows rows = MemoryRows::numbered(3, QStringLiteral("/nowhere/"));
     ScriptedPrompter prompter;
     FrmStampaDir dlg(rec, st, rows, QStringLiteral("Sys"), prompter);
     dlg.setWaitMs(0);
@@ -168,7 +161,7 @@ void TestPrintDialogs::cancelPrintsNothing()
 {
     RecordingSurface rec(3.2);
     AppState st = stateFor(0, kDefaultOptS);
-    const MemoryRows rows = threeRows();
+    const MemoryRows rows = MemoryRows::numbered(3, QStringLiteral("/nowhere/"));
     ScriptedPrompter prompter;
     FrmStampaDir dlg(rec, st, rows, QString(), prompter);
     child<QPushButton>(dlg, "cmdAnnulla")->click();
@@ -182,7 +175,7 @@ void TestPrintDialogs::changePrinterFromPrintDialog()
     RecordingSurface rec(3.2, {QStringLiteral("Ufficio"), QStringLiteral("Laser"), QStringLiteral("PDF")});
     PrinterSelection selection(rec);
     AppState st = stateFor(0, kDefaultOptS);
-    const MemoryRows rows = threeRows();
+    const MemoryRows rows = MemoryRows::numbered(3, QStringLiteral("/nowhere/"));
     ScriptedPrompter prompter;
     prompter.onDialog = [](QDialog& d) {
         child<QComboBox>(d, "cboPRN")->setCurrentIndex(2);

@@ -1,7 +1,7 @@
 // The printer surfaces: the tab and line rules on the recording surface, and the Qt
 // surface's built-in PDF printer writing a real report into the export folder.
 
-#include "MemoryRows.h"
+#include "../common/MemoryRows.h"
 #include "print/HeadlessPrint.h"
 #include "print/PrintReport.h"
 #include "print/QtPrinterSurface.h"
@@ -17,6 +17,7 @@
 #include <QtTest>
 
 using namespace vellora;
+using vellora::test::MemoryRows;
 using Item = PrinterSurface::Item;
 using Items = PrinterSurface::Items;
 
@@ -38,14 +39,6 @@ private:
     QByteArray m_old;
 };
 
-MemoryRows someRows(int n, const QString& folder)
-{
-    MemoryRows rows;
-    for (int i = 1; i <= n; ++i)
-        rows.rows.append({QStringLiteral("file%1").arg(i), QStringLiteral("txt"), folder});
-    return rows;
-}
-
 } // namespace
 
 class TestPrintSurface : public QObject
@@ -60,7 +53,6 @@ private Q_SLOTS:
     void positions();
     void pdfPrinterListed();
     void pdfReportInExportFolder();
-    void pdfToGivenPath();
     void pdfFolderCannotBeCreated();
     void pageCountMatchesPrintedLines();
     void linesPastThePageGoOn();
@@ -158,7 +150,7 @@ void TestPrintSurface::pdfReportInExportFolder()
     const ExportDirGuard guard(exportDir);
     QtPrinterSurface surface;
     QVERIFY(surface.selectPrinter(surface.pdfIndex()));
-    const MemoryRows rows = someRows(200, tmp.path() + QLatin1Char('/'));
+    const MemoryRows rows = MemoryRows::numbered(200, tmp.path() + QLatin1Char('/'));
     AppState st;
     st.CartellaRicerca = tmp.path() + QLatin1Char('/');
     ReportOptions opt;
@@ -182,20 +174,6 @@ void TestPrintSurface::pdfReportInExportFolder()
     QVERIFY(bytes.trimmed().endsWith("%%EOF"));
 }
 
-void TestPrintSurface::pdfToGivenPath()
-{
-    QTemporaryDir tmp;
-    QtPrinterSurface surface;
-    QVERIFY(surface.selectPrinter(surface.pdfIndex()));
-    const QString target = tmp.path() + QStringLiteral("/report.pdf");
-    surface.setPdfOutputPath(target);
-    surface.printLine(QStringLiteral("hello"));
-    const JobResult r = surface.endDoc();
-    QVERIFY(r.ok);
-    QCOMPARE(r.pdfPath, target);
-    QCOMPARE(QDir(tmp.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"report.pdf"});
-}
-
 void TestPrintSurface::pdfFolderCannotBeCreated()
 {
     QTemporaryDir tmp;
@@ -205,7 +183,7 @@ void TestPrintSurface::pdfFolderCannotBeCreated()
     const ExportDirGuard guard(tmp.path() + QStringLiteral("/file/temp/"));
     QtPrinterSurface surface;
     QVERIFY(surface.selectPrinter(surface.pdfIndex()));
-    const MemoryRows rows = someRows(5, tmp.path() + QLatin1Char('/'));
+    const MemoryRows rows = MemoryRows::numbered(5, tmp.path() + QLatin1Char('/'));
     AppState st;
     ReportOptions opt;
     opt.waitMs = 0;
@@ -317,7 +295,7 @@ void TestPrintSurface::headless()
     QTemporaryDir tmp;
     const ExportDirGuard guard(tmp.path() + QStringLiteral("/export/"));
     QtPrinterSurface surface;
-    const MemoryRows rows = someRows(3, tmp.path() + QLatin1Char('/'));
+    const MemoryRows rows = MemoryRows::numbered(3, tmp.path() + QLatin1Char('/'));
     AppState st;
     st.TipoRicerca = 1;
     st.OptS = {1, 1, 1, 0, 0, 0, 1, 0};
@@ -332,6 +310,7 @@ void TestPrintSurface::headless()
     const ReportOutcome done = printHeadless(surface, QStringLiteral("PDF"), target, input);
     QVERIFY2(done.job.ok, qPrintable(done.job.error));
     QCOMPARE(done.job.pdfPath, target);
+    QCOMPARE(QDir(tmp.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"list.pdf"});
     QCOMPARE(surface.deviceName(), QStringLiteral("PDF"));
     QCOMPARE(printersCurrentFirst(surface).first(), QStringLiteral("PDF"));
 

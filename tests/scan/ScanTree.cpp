@@ -1,6 +1,5 @@
 #include "ScanTree.h"
 
-#include <QTest>
 
 #include <cerrno>
 #include <cstdio>
@@ -113,8 +112,3 @@ std::vector<Found> listed(const vellora::ScanResults& results)
 }
 
 } // namespace scantest
-
-char* toString(const scantest::Found& f)
-{
-    return QTest::toString(QByteArray(f.path + ' ' + QByteArray::number(f.size)));
-}

@@ -31,6 +31,3 @@ struct Found
 [[nodiscard]] std::vector<Found> listed(const vellora::ScanResults& results);
 
 } // namespace scantest
-
-// Lets QCOMPARE print a Found when a list differs.
-char* toString(const scantest::Found& f);

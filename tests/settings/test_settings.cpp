@@ -162,42 +162,29 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("line");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("expected");
+        // The field is the name before "=".
+        const auto row = [](const char* name, const QByteArray& line, const QString& expected) {
+            QTest::newRow(name) << line << QString::fromLatin1(line.left(line.indexOf('='))) << expected;
+        };
         const QByteArray dir254 = '/' + QByteArray(252, 'a') + '/';
-        QTest::newRow("dir 254 chars") << "LastDir=" + dir254 << "LastDir" << QString::fromLatin1(dir254);
-        QTest::newRow("dir 255 chars") << "LastDir=/" + QByteArray(253, 'a') + '/' << "LastDir"
-                                       << "home";
-        QTest::newRow("dir empty") << QByteArray("LastDir=") << "LastDir"
-                                   << "home";
-        QTest::newRow("dir relative") << QByteArray("LastDir=dati/") << "LastDir"
-                                      << "home";
-        QTest::newRow("dir without slash") << QByteArray("LastDir=/srv/dati") << "LastDir"
-                                           << "/srv/dati/";
-        QTest::newRow("dir as list") << QByteArray("LastDir=/a,b/") << "LastDir"
-                                     << "home";
-        QTest::newRow("dir as bytes") << QByteArray("LastDir=@ByteArray(/srv/)") << "LastDir"
-                                      << "home";
-        QTest::newRow("pattern 255 chars") << "PatternFile=" + QByteArray(255, '*') << "PatternFile"
-                                           << "*.*";
-        QTest::newRow("order 10") << QByteArray("OrderGrid=10") << "OrderGrid"
-                                  << "10";
-        QTest::newRow("order 11") << QByteArray("OrderGrid=11") << "OrderGrid"
-                                  << "0";
-        QTest::newRow("order -2") << QByteArray("OrderGrid=-2") << "OrderGrid"
-                                  << "0";
-        QTest::newRow("order 2^32") << QByteArray("OrderGrid=4294967296") << "OrderGrid"
-                                    << "0";
-        QTest::newRow("order text") << QByteArray("OrderGrid=2.5") << "OrderGrid"
-                                    << "0";
-        QTest::newRow("flag 2") << QByteArray("OptS3=2") << "OptS3"
-                                << "0";
-        QTest::newRow("scope 2") << QByteArray("TipoRic=2") << "TipoRic"
-                                 << "none";
-        QTest::newRow("info 0") << QByteArray("InfoFile=0") << "InfoFile"
-                                << "1";
-        QTest::newRow("info 4") << QByteArray("InfoFile=4") << "InfoFile"
-                                << "1";
-        QTest::newRow("state 3") << QByteArray("WinState=3") << "WinState"
-                                 << "0";
+        row("dir 254 chars", "LastDir=" + dir254, QString::fromLatin1(dir254));
+        row("dir 255 chars", "LastDir=/" + QByteArray(253, 'a') + '/', QStringLiteral("home"));
+        row("dir empty", "LastDir=", QStringLiteral("home"));
+        row("dir relative", "LastDir=dati/", QStringLiteral("home"));
+        row("dir without slash", "LastDir=/srv/dati", QStringLiteral("/srv/dati/"));
+        row("dir as list", "LastDir=/a,b/", QStringLiteral("home"));
+        row("dir as bytes", "LastDir=@ByteArray(/srv/)", QStringLiteral("home"));
+        row("pattern 255 chars", "PatternFile=" + QByteArray(255, '*'), QStringLiteral("*.*"));
+        row("order 10", "OrderGrid=10", QStringLiteral("10"));
+        row("order 11", "OrderGrid=11", QStringLiteral("0"));
+        row("order -2", "OrderGrid=-2", QStringLiteral("0"));
+        row("order 2^32", "OrderGrid=4294967296", QStringLiteral("0"));
+        row("order text", "OrderGrid=2.5", QStringLiteral("0"));
+        row("flag 2", "OptS3=2", QStringLiteral("0"));
+        row("scope 2", "TipoRic=2", QStringLiteral("none"));
+        row("info 0", "InfoFile=0", QStringLiteral("1"));
+        row("info 4", "InfoFile=4", QStringLiteral("1"));
+        row("state 3", "WinState=3", QStringLiteral("0"));
     }
 
     void valueThatDoesNotFit()
