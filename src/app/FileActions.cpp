@@ -156,7 +156,13 @@ bool FileActions::renameRow(qsizetype row)
         const QString trimmed = answer ? trimBlanks(*answer) : QString();
         if (trimmed.isEmpty())
             return false;
-        chosen = newNameFromAnswer(trimmed);
+        if (trimmed == trimBlanks(name)) {
+            // The name as offered: the file keeps its own bytes, which the text only
+            // approximates for a name that is not UTF-8 or that ends in ".".
+            chosen = NewName{oldName, QString()};
+        } else {
+            chosen = newNameFromAnswer(trimmed);
+        }
         if (!chosen.refusal.isEmpty()) {
             m_prompter.message(chosen.refusal, QString(), Prompter::Icon::Information, Prompter::Buttons::Ok);
             continue;

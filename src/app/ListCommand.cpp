@@ -189,6 +189,9 @@ int ListCommand::scanInto(const ListOptions& options, ResultTable& table, AppSta
     QStringList headings = defaultHeadings();
     headings[ColInfo] = infoReportName(options.infoKind);
     table.PopolaGriglia(std::move(filled), headings, options.optV, options.order);
+    // A size or date order re-reads every file: a stop asked for meanwhile ends the run here.
+    if (m_scan.interrupt.load())
+        return kExitInterrupted;
     return kExitOk;
 }
 
@@ -220,6 +223,9 @@ int ListCommand::list(const ListOptions& options)
         stringCells[s] = cellBytes(rows.strings[s]);
 
     for (std::size_t pos = 0; pos < rows.order.size(); ++pos) {
+        // A million lines to a terminal take a while: Ctrl+C still stops them, between lines.
+        if (pos % 4096 == 0 && m_scan.interrupt.load(std::memory_order_relaxed))
+            return kExitInterrupted;
         const ResultRows::Row& r = rows.rows[rows.order[pos]];
         const std::string_view name = rows.name(r);
         if (table.isNumbered())

@@ -54,6 +54,9 @@ int main(int argc, char** argv)
     struct sigaction sa = {};
     sa.sa_handler = onSigint;
     sigemptyset(&sa.sa_mask);
+    // The first Ctrl+C stops the run at its next entry, row or line; a second one ends the
+    // program at once, whatever it is waiting for.
+    sa.sa_flags = SA_RESETHAND;
     sigaction(SIGINT, &sa, nullptr);
     command.setProgress(isatty(STDERR_FILENO) == 1);
     const int rc = command.run(*parsed.options);

@@ -305,6 +305,12 @@ void TestAppFileActions::renameKeepsOddNameBytes()
         if (w->table().nameBytes(r) == QByteArray("\xff\xfe.txt"))
             oddRow = r;
     QVERIFY(oddRow > 0);
+    // The offered name taken as it is: its text decodes to the decoy's name, the file stays.
+    box.prompter.inputAnswers = {w->fileActions().nameText(oddRow)};
+    QVERIFY(w->fileActions().renameRow(oddRow));
+    QVERIFY(box.prompter.messages.empty());
+    QVERIFY(EsisteFile(odd));
+    QCOMPARE(w->table().nameBytes(oddRow), QByteArray("\xff\xfe.txt"));
     box.prompter.inputAnswers = {QStringLiteral("fixed.txt")};
     QVERIFY(w->fileActions().renameRow(oddRow));
     QVERIFY(EsisteFile(dir + "fixed.txt"));
