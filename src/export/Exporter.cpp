@@ -358,6 +358,17 @@ ExportOutcome exportToPath(ExportKind kind, const ExportRequest& request, const 
         qCWarning(lcExport) << outcome.error;
         return outcome;
     }
+    // QSaveFile::commit() does not look at the outcome of its own last flush: the tail of
+    // the file still in its buffer (a whole small export) could fail to reach a full disk
+    // and the short file would be renamed into place all the same.
+    errno = 0;
+    if (!file.flush()) {
+        outcome.error = cannotWrite(outcome.filePath, errnoCause(errno, file.errorString()));
+        file.cancelWriting();
+        (void)file.commit();
+        qCWarning(lcExport) << outcome.error;
+        return outcome;
+    }
     errno = 0;
     if (!file.commit()) {
         outcome.error = cannotWrite(outcome.filePath, errnoCause(errno, file.errorString()));

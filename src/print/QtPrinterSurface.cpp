@@ -337,9 +337,14 @@ JobResult QtPrinterSurface::endDoc()
     } else {
         job.painter.end();
         if (job.file) {
-            // QSaveFile renames the complete file into place, or removes what it wrote.
+            // QSaveFile renames the complete file into place, or removes what it wrote. Its
+            // commit() ignores a failure of its own last flush (the whole of a small PDF may
+            // still be buffered), so that flush is made and checked here first.
             errno = 0;
-            if (job.file->commit()) {
+            const bool flushed = job.file->flush();
+            if (!flushed)
+                job.file->cancelWriting();
+            if (flushed && job.file->commit()) {
                 result.pdfPath = job.finalPath;
                 qCInfo(lcPrint) << "report written to" << job.finalPath;
             } else {

@@ -18,6 +18,8 @@ QString errnoCause(int err, const QString& fallback)
         return QStringLiteral("il disco è di sola lettura");
     case ENOSPC:
         return QStringLiteral("spazio esaurito sul disco");
+    case EFBIG:
+        return QStringLiteral("file troppo grande per il disco");
 #ifdef EDQUOT
     case EDQUOT:
         return QStringLiteral("quota del disco superata");

@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace vellora;
@@ -118,6 +120,11 @@ private Q_SLOTS:
         QTest::newRow("folder without write permission") << "read-only"
                                                          << "Impossibile scrivere il file "
                                                          << "permesso negato";
+        // Stands in for a full disk: the whole of a small export is still buffered when
+        // the file is committed.
+        QTest::newRow("write refused at the end") << "size-limit"
+                                                  << "Impossibile scrivere il file "
+                                                  << "file troppo grande per il disco";
     }
     // Every failure names the file or folder and its cause, and leaves nothing behind.
     void failures()
@@ -134,6 +141,8 @@ private Q_SLOTS:
             folder = base + QStringLiteral("/temp/sotto/");
         } else if (setup == QLatin1String("dir-target")) {
             QVERIFY(QDir().mkpath(folder + defaultExportFileName(ExportKind::Text, m_now)));
+        } else if (setup == QLatin1String("size-limit")) {
+            QVERIFY(QDir().mkpath(folder));
         } else {
             // root writes anywhere: /proc refuses new files to everybody.
             if (::geteuid() == 0) {
@@ -144,7 +153,20 @@ private Q_SLOTS:
             }
         }
         const QStringList before = QDir(folder).exists() ? entries(folder) : QStringList();
-        const ExportOutcome outcome = exportToFile(ExportKind::Text, request(folder));
+        ExportOutcome outcome;
+        if (setup == QLatin1String("size-limit")) {
+            rlimit saved{};
+            QCOMPARE(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+            const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+            rlimit small = saved;
+            small.rlim_cur = 64;
+            QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+            outcome = exportToFile(ExportKind::Text, request(folder));
+            ::setrlimit(RLIMIT_FSIZE, &saved);
+            std::signal(SIGXFSZ, oldHandler);
+        } else {
+            outcome = exportToFile(ExportKind::Text, request(folder));
+        }
         QVERIFY(!outcome.ok);
         QVERIFY2(outcome.error.startsWith(messageStart), qPrintable(outcome.error));
         if (setup != QLatin1String("read-only") || ::geteuid() != 0) // /proc gives its own cause

@@ -16,6 +16,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <csignal>
+#include <sys/resource.h>
+
 using namespace vellora;
 using vellora::test::MemoryRows;
 using Item = PrinterSurface::Item;
@@ -53,7 +56,7 @@ private Q_SLOTS:
     void positions();
     void pdfPrinterListed();
     void pdfReportInExportFolder();
-    void pdfFolderCannotBeCreated();
+    void pdfFailures();
     void pageCountMatchesPrintedLines();
     void linesPastThePageGoOn();
     void pdfTextColumns();
@@ -174,7 +177,7 @@ void TestPrintSurface::pdfReportInExportFolder()
     QVERIFY(bytes.trimmed().endsWith("%%EOF"));
 }
 
-void TestPrintSurface::pdfFolderCannotBeCreated()
+void TestPrintSurface::pdfFailures()
 {
     QTemporaryDir tmp;
     QFile blocker(tmp.path() + QStringLiteral("/file"));
@@ -195,6 +198,24 @@ void TestPrintSurface::pdfFolderCannotBeCreated()
     surface.setPdfOutputPath(tmp.path() + QStringLiteral("/ok.pdf"));
     surface.printLine(QStringLiteral("x"));
     QVERIFY(surface.endDoc().ok);
+
+    // Writing refused when the document ends (as on a full disk, while the whole PDF is
+    // still buffered): a failure, and no file under either name.
+    QVERIFY(QDir().mkpath(tmp.path() + QStringLiteral("/full")));
+    surface.setPdfOutputPath(tmp.path() + QStringLiteral("/full/report.pdf"));
+    rlimit saved{};
+    QCOMPARE(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = 64;
+    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const ReportOutcome full = StampaVerticale(surface, ReportInput{rows, st, QString()}, opt).run();
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+    QVERIFY(!full.job.ok);
+    QVERIFY2(full.job.error.contains(QStringLiteral("/full/report.pdf")), qPrintable(full.job.error));
+    QVERIFY(full.job.pdfPath.isEmpty());
+    QCOMPARE(QDir(tmp.path() + QStringLiteral("/full")).entryList(QDir::Files | QDir::Hidden), QStringList());
 }
 
 void TestPrintSurface::pageCountMatchesPrintedLines()
