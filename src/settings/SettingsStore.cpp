@@ -1,6 +1,8 @@
 #include "SettingsStore.h"
 
+#include <cstdio>
 #include <limits>
+#include <QFile>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -15,7 +17,7 @@ QString defaultSettingsPath()
 }
 
 SettingsKey::SettingsKey(const SettingsStore& store, const QString& keyPath)
-    : m_settings(std::make_unique<QSettings>(store.filePath(), QSettings::IniFormat))
+    : m_settings(std::make_unique<QSettings>(store.filePath(), QSettings::IniFormat)), m_group(keyPath)
 {
     // Qt 6 keeps a backslash in a group name as an ordinary character (stored as "%5C" in
     // the section name), so the key path survives as one group, as one registry key would.
@@ -43,7 +45,7 @@ std::optional<QString> SettingsKey::readString(const QString& name) const
 {
     if (!isReadable())
         return std::nullopt;
-    const QVariant v = m_settings->value(name);
+    const QVariant v = valueOf(name);
     // An unquoted comma makes QSettings return a list, "@ByteArray(...)" a byte array: a
     // value of another type than a string is unreadable, as in the registry.
     if (v.typeId() != QMetaType::QString)
@@ -58,7 +60,7 @@ std::optional<qint32> SettingsKey::readNumber(const QString& name) const
 {
     if (!isReadable())
         return std::nullopt;
-    const QVariant v = m_settings->value(name);
+    const QVariant v = valueOf(name);
     qint64 n = 0;
     bool ok = false;
     switch (v.typeId()) {
@@ -83,7 +85,7 @@ void SettingsKey::writeString(const QString& name, const QString& value)
 {
     if (!m_settings)
         return;
-    m_settings->setValue(name, value);
+    m_pending.emplace_back(name, QVariant(value));
     m_dirty = true;
 }
 
@@ -91,8 +93,52 @@ void SettingsKey::writeNumber(const QString& name, qint32 value)
 {
     if (!m_settings)
         return;
-    m_settings->setValue(name, value);
+    m_pending.emplace_back(name, QVariant(value));
     m_dirty = true;
+}
+
+QVariant SettingsKey::valueOf(const QString& name) const
+{
+    for (auto it = m_pending.rbegin(); it != m_pending.rend(); ++it)
+        if (it->first == name)
+            return it->second;
+    return m_settings->value(name);
+}
+
+// QSettings::sync() reports success even when its last flush fails on a full disk and then
+// renames an empty file over the good one. So the file is written under another name, read
+// back and compared, and only a file that holds every value replaces the old one.
+bool SettingsKey::writeFile()
+{
+    const QString path = m_settings->fileName();
+    const QString fresh = path + QStringLiteral(".new");
+    QFile::remove(fresh);
+    bool ok = false;
+    {
+        QSettings out(fresh, QSettings::IniFormat);
+        m_settings->endGroup();
+        for (const QString& key : m_settings->allKeys())
+            out.setValue(key, m_settings->value(key));
+        m_settings->beginGroup(m_group);
+        out.beginGroup(m_group);
+        for (const auto& [name, value] : m_pending)
+            out.setValue(name, value);
+        out.endGroup();
+        out.sync();
+        ok = out.status() == QSettings::NoError;
+    }
+    if (ok) {
+        QSettings check(fresh, QSettings::IniFormat);
+        check.beginGroup(m_group);
+        ok = check.status() == QSettings::NoError;
+        for (const auto& [name, value] : m_pending)
+            ok = ok && check.value(name).toString() == value.toString();
+    }
+    if (ok)
+        ok = std::rename(QFile::encodeName(fresh).constData(), QFile::encodeName(path).constData()) == 0;
+    if (!ok)
+        QFile::remove(fresh);
+    return ok;
 }
 
 bool SettingsKey::close()
@@ -101,15 +147,13 @@ bool SettingsKey::close()
         return true;
     bool ok = true;
     if (m_dirty) {
-        m_settings->endGroup();
-        m_settings->sync();
-        // FormatError only says that the old file was garbled; QSettings still rewrote it
-        // with what we gave it, which repairs it. Only an access error means nothing was saved.
-        ok = m_settings->status() != QSettings::AccessError;
+        // A garbled old file is rewritten with what could still be read of it, repairing it.
+        ok = writeFile();
         if (!ok)
             qCWarning(lcSettings) << "cannot write the settings file" << m_settings->fileName();
     }
     m_settings.reset();
+    m_pending.clear();
     m_dirty = false;
     return ok;
 }

@@ -10,6 +10,9 @@
 #include <optional>
 #include <QLoggingCategory>
 #include <QString>
+#include <QVariant>
+#include <utility>
+#include <vector>
 
 class QSettings;
 
@@ -57,8 +60,9 @@ public:
     void writeString(const QString& name, const QString& value);
     void writeNumber(const QString& name, qint32 value);
 
-    // Flushes the writes to disk. False when the file could not be written; the file on
-    // disk is then left as it was (QSettings replaces it atomically).
+    // Flushes the writes to disk: the whole file is written beside the old one, read back,
+    // and only then renamed over it. False when it could not be written; the file on disk
+    // is then left exactly as it was (a full disk never leaves an empty settings file).
     [[nodiscard]] bool close();
 
     // Registry strings are read through a 255-byte buffer: a text of 255 characters or
@@ -66,7 +70,13 @@ public:
     static constexpr qsizetype kMaxStringLength = 255;
 
 private:
+    [[nodiscard]] QVariant valueOf(const QString& name) const;
+    [[nodiscard]] bool writeFile();
+
+    // Opened on the file for reading only: nothing is ever set on it, so it never writes.
     std::unique_ptr<QSettings> m_settings;
+    QString m_group;
+    std::vector<std::pair<QString, QVariant>> m_pending; // writes, in order, until close()
     bool m_dirty = false;
 };
 

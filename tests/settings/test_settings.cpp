@@ -4,9 +4,14 @@
 #include "settings/StoredSettings.h"
 #include "system/Platform.h"
 
+#include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/mount.h>
+#include <unistd.h>
 
 using namespace vellora;
 
@@ -245,6 +250,36 @@ private Q_SLOTS:
             QCOMPARE(readFile(dir.filePath(QStringLiteral("x"))), QByteArray("precious"));
         else
             QVERIFY(QFileInfo(path).isDir());
+    }
+
+    // A disk with room for the temporary file but not for its content: the write fails and
+    // the settings already on disk stay as they were (never an empty file reported as saved).
+    void fullDiskKeepsTheOldFile()
+    {
+        const QString mountPoint = m_dir.filePath(QStringLiteral("small"));
+        QVERIFY(QDir().mkpath(mountPoint));
+        if (::geteuid() != 0 ||
+            ::mount("tmpfs", QFile::encodeName(mountPoint).constData(), "tmpfs", 0, "size=64k") != 0)
+            QSKIP("needs a small tmpfs (root)");
+        const auto unmount = qScopeGuard([&] { ::umount(QFile::encodeName(mountPoint).constData()); });
+        const QString path = mountPoint + QStringLiteral("/Vellora.ini");
+        QVERIFY(ScriviREGEDIT(SettingsStore(path), sample()));
+        const QByteArray before = readFile(path);
+        // Fill the disk up to one free block.
+        QFile filler(mountPoint + QStringLiteral("/filler"));
+        QVERIFY(filler.open(QIODevice::WriteOnly));
+        const QByteArray block(1024, 'x');
+        while (filler.write(block) == block.size() && filler.flush())
+            ;
+        filler.close();
+        filler.resize(filler.size() - 4096);
+        StoredSettings changed = sample();
+        changed.patternFile = QStringLiteral("*.changed");
+        bool allWritten = true;
+        for (int i = 0; i < 3; ++i)
+            allWritten = ScriviREGEDIT(SettingsStore(path), changed) && allWritten;
+        QVERIFY(!allWritten);
+        QCOMPARE(readFile(path), before);
     }
 };
 
