@@ -40,6 +40,7 @@ FrmImpostaStampante::FrmImpostaStampante(PrinterSelection& selection, QWidget* p
 
     m_lblPredef = new QLabel(QStringLiteral("Label1"), this);
     m_lblPredef->setObjectName(QStringLiteral("lblPredef"));
+    m_lblPredef->setTextFormat(Qt::PlainText); // a printer name is shown as it is, never as markup
     place(m_lblPredef, 1485, 540, 3120, 285);
     QFont bold = m_lblPredef->font();
     bold.setBold(true);

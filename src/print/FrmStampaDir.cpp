@@ -43,6 +43,7 @@ FrmStampaDir::FrmStampaDir(PrinterSurface& surface, AppState& state, const RowSo
     place(fraStampante, 180, 180, 5370, 825);
     m_lblStampante = new QLabel(QStringLiteral("Nome Stampante"), fraStampante);
     m_lblStampante->setObjectName(QStringLiteral("lblStampante"));
+    m_lblStampante->setTextFormat(Qt::PlainText); // a printer name is shown as it is, never as markup
     place(m_lblStampante, 135, 330, 3885, 285);
     auto* cmdCambiaST = new QPushButton(QStringLiteral("Ca&mbia"), fraStampante);
     cmdCambiaST->setObjectName(QStringLiteral("cmdCambiaST"));
