@@ -12,5 +12,5 @@ ctest --test-dir "$root/build" --output-on-failure -j "$(nproc)"
 echo "== Build (ASan + UBSan)"
 "$root/scripts/build.sh" "$root/build-asan" -DCMAKE_BUILD_TYPE=Debug -DVELLORA_SANITIZE=ON -DVELLORA_BUILD_BENCH=OFF
 echo "== Tests (ASan + UBSan)"
-ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir "$root/build-asan" --output-on-failure -j "$(nproc)"
