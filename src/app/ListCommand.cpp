@@ -77,6 +77,23 @@ std::string cellBytes(const QString& text)
     return sanitizeLine(text).toUtf8().toStdString();
 }
 
+// The eight headings as reports and this command name them (info: "Info File" for products).
+QStringList reportHeadings(InfoKind kind)
+{
+    QStringList headings = defaultHeadings();
+    headings[ColInfo] = infoReportName(kind);
+    return headings;
+}
+
+// The description of this machine, as the window reads it at start-up.
+SystemData machineSystemData()
+{
+    SystemData system;
+    LeggiPiattaforma(system);
+    LeggiVersioneWindows(system);
+    return system;
+}
+
 } // namespace
 
 ListCommand::ListCommand(std::FILE* out, std::FILE* err) : m_out(out), m_err(err) {}
@@ -186,9 +203,7 @@ int ListCommand::scanInto(const ListOptions& options, ResultTable& table, AppSta
     if (filled.interrupted || m_scan.interrupt.load())
         return kExitInterrupted;
 
-    QStringList headings = defaultHeadings();
-    headings[ColInfo] = infoReportName(options.infoKind);
-    table.PopolaGriglia(std::move(filled), headings, options.optV, options.order);
+    table.PopolaGriglia(std::move(filled), reportHeadings(options.infoKind), options.optV, options.order);
     // A size or date order re-reads every file: a stop asked for meanwhile ends the run here.
     if (m_scan.interrupt.load())
         return kExitInterrupted;
@@ -203,8 +218,7 @@ int ListCommand::list(const ListOptions& options)
         return rc;
 
     // The heading row always names the eight columns, whatever the profile empties.
-    QStringList headings = defaultHeadings();
-    headings[ColInfo] = infoReportName(options.infoKind);
+    const QStringList headings = reportHeadings(options.infoKind);
     BufferedWriter w(m_out);
     for (int c = 0; c < ColumnCount; ++c) {
         if (c > 0)
@@ -263,9 +277,7 @@ int ListCommand::exportList(const ListOptions& options)
     AppState state;
     if (const int rc = scanInto(options, table, state); rc != kExitOk)
         return rc;
-    SystemData system;
-    LeggiPiattaforma(system);
-    LeggiVersioneWindows(system);
+    const SystemData system = machineSystemData();
     const ExportRequest request{table, state, system, m_clock(), exportFolder(), options.layout, nullptr};
 
     if (options.output == u"-") {
@@ -305,9 +317,7 @@ int ListCommand::print(const ListOptions& options)
     AppState state;
     if (const int rc = scanInto(options, table, state); rc != kExitOk)
         return rc;
-    SystemData system;
-    LeggiPiattaforma(system);
-    LeggiVersioneWindows(system);
+    const SystemData system = machineSystemData();
 
     QtPrinterSurface surface;
     const ReportInput input{table, state, system.systemLine()};
