@@ -132,7 +132,7 @@ int main(int argc, char** argv)
     for (const Case& c : cases) {
         state.OptS = c.opts;
         when = when.addSecs(1); // one file per case
-        const ExportRequest request{rows, state, system, when, outDir, NameLayout::Single, nullptr};
+        const ExportRequest request{rows, state, system, when, outDir, NameLayout::Single};
         QElapsedTimer t;
         t.start();
         const ExportOutcome outcome = exportToFile(c.kind, request);

@@ -2,6 +2,7 @@
 // refused here, before anything is scanned, with one line that names it.
 
 #include "ListCommand.h"
+#include "scan/PatternMatcher.h"
 
 namespace vellora {
 
@@ -153,6 +154,8 @@ ParsedArguments parseListArguments(const QStringList& args)
             const auto v = value();
             if (!v)
                 return fail(QStringLiteral("--pattern needs a value"));
+            if (!isUsablePattern(*v))
+                return fail(kInvalidPatternMessage);
             o.pattern = *v;
         } else if (name == u"--order") {
             const auto v = value();

@@ -5,6 +5,7 @@
 #include "print/QtPrinterSurface.h"
 #include "results/Formats.h"
 #include "results/ResultTable.h"
+#include "system/ErrorText.h"
 #include "system/Platform.h"
 #include "system/SystemData.h"
 #include "system/Version.h"
@@ -15,8 +16,11 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 
+#include <cerrno>
+#include <fcntl.h>
 #include <string>
 #include <string_view>
+#include <unistd.h>
 
 namespace vellora {
 
@@ -38,22 +42,43 @@ public:
     void put(char c) { m_buf.push_back(c); }
     void flush()
     {
-        if (!m_buf.empty() && m_ok)
+        if (!m_buf.empty() && m_ok) {
+            errno = 0;
             m_ok = std::fwrite(m_buf.data(), 1, m_buf.size(), m_file) == m_buf.size();
+            if (!m_ok)
+                m_error = errno;
+        }
         m_buf.clear();
     }
     [[nodiscard]] bool finish()
     {
         flush();
-        return m_ok && std::fflush(m_file) == 0;
+        errno = 0;
+        if (m_ok && std::fflush(m_file) != 0) {
+            m_ok = false;
+            m_error = errno;
+        }
+        return m_ok;
     }
+    [[nodiscard]] int error() const { return m_error; }
 
 private:
     static constexpr std::size_t kFlushAt = 1 << 20;
     std::FILE* m_file;
     std::string m_buf;
     bool m_ok = true;
+    int m_error = 0;
 };
+
+// Why the folder cannot be listed, or empty when it can be opened as a folder.
+QString unreadableFolderCause(const QByteArray& folder)
+{
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return errnoCause(errno);
+    ::close(fd);
+    return {};
+}
 
 // One cell: control characters become '?' so one file stays one line. Printable ASCII, the
 // usual case, goes straight through.
@@ -107,6 +132,12 @@ void ListCommand::say(const QString& line)
     std::fflush(m_err);
 }
 
+void ListCommand::sayUnreadable(qsizetype count)
+{
+    if (count > 0)
+        say(QStringLiteral("vellora-list: ") + unreadableFilesNote(count));
+}
+
 int ListCommand::run(const QStringList& args)
 {
     const ParsedArguments parsed = parseListArguments(args);
@@ -152,8 +183,9 @@ int ListCommand::scanInto(const ListOptions& options, ResultTable& table, AppSta
     if (!folderText.endsWith(QLatin1Char('/')))
         folderText.append(QLatin1Char('/'));
     const QByteArray folder = QFile::encodeName(folderText);
-    if (!QFileInfo(options.folder).isDir()) {
-        std::fprintf(m_err, "vellora-list: cannot read the folder %s\n", folder.constData());
+    if (const QString cause = unreadableFolderCause(folder); !cause.isEmpty()) {
+        say(QStringLiteral("vellora-list: impossibile leggere la cartella %1: %2")
+                .arg(QFileInfo(folderText).absoluteFilePath(), cause));
         return kExitFolder;
     }
 
@@ -179,8 +211,9 @@ int ListCommand::scanInto(const ListOptions& options, ResultTable& table, AppSta
     }
     if (m_scan.interrupt.load())
         return kExitInterrupted;
-    if (!readable) {
-        std::fprintf(m_err, "vellora-list: cannot read the folder %s\n", folder.constData());
+    if (!readable) { // it went between the look above and the walk
+        say(QStringLiteral("vellora-list: impossibile leggere la cartella %1")
+                .arg(QFileInfo(folderText).absoluteFilePath()));
         return kExitFolder;
     }
 
@@ -195,10 +228,12 @@ int ListCommand::scanInto(const ListOptions& options, ResultTable& table, AppSta
     state.Intestazioni[ColInfo] = infoHeadingAtStartup(options.infoKind);
     state.totCartelle = m_scan.totCartelle.load();
     state.scanScope = state.TipoRicerca;
+    state.listedFolderText = state.folderText();
 
     FillOptions fill;
     fill.optV = options.optV;
     fill.infoKind = options.infoKind;
+    fill.facts = &table.facts();
     FillResult filled = fillRows(std::move(scan), fill, m_scan.interrupt);
     if (filled.interrupted || m_scan.interrupt.load())
         return kExitInterrupted;
@@ -265,7 +300,8 @@ int ListCommand::list(const ListOptions& options)
         w.put('\n');
     }
     if (!w.finish()) {
-        std::fprintf(m_err, "vellora-list: cannot write the output\n");
+        say(QStringLiteral("vellora-list: scrittura sull'output standard non riuscita: ") +
+            errnoCause(w.error()));
         return kExitOutput;
     }
     return kExitOk;
@@ -278,21 +314,23 @@ int ListCommand::exportList(const ListOptions& options)
     if (const int rc = scanInto(options, table, state); rc != kExitOk)
         return rc;
     const SystemData system = machineSystemData();
-    const ExportRequest request{table, state, system, m_clock(), exportFolder(), options.layout, nullptr};
+    const ExportRequest request{table, state, system, m_clock(), exportFolder(), options.layout};
 
     if (options.output == u"-") {
         std::fflush(m_out);
         QFile out;
         QString error;
+        ExportStats stats;
         bool ok = out.open(m_out, QIODevice::WriteOnly) &&
-                  exportTo(out, options.exportKind, request, nullptr, &error);
+                  exportTo(out, options.exportKind, request, &stats, &error);
         ok = out.flush() && ok;
         out.close();
         if (!ok) {
-            say(QStringLiteral("vellora-list: ") +
-                (error.isEmpty() ? QStringLiteral("scrittura sull'output standard non riuscita") : error));
+            say(QStringLiteral("vellora-list: scrittura sull'output standard non riuscita") +
+                (error.isEmpty() ? QString() : QStringLiteral(": ") + error));
             return kExitOutput;
         }
+        sayUnreadable(stats.unreadableRows);
         return kExitOk;
     }
 
@@ -304,6 +342,7 @@ int ListCommand::exportList(const ListOptions& options)
         return kExitOutput;
     }
     say(completionMessage(options.exportKind, outcome.filePath));
+    sayUnreadable(outcome.stats.unreadableRows);
     return kExitOk;
 }
 
@@ -332,6 +371,7 @@ int ListCommand::print(const ListOptions& options)
     }
     if (!outcome.job.pdfPath.isEmpty())
         say(pdfDoneText(outcome.job.pdfPath));
+    sayUnreadable(outcome.unreadableRows);
     return kExitOk;
 }
 

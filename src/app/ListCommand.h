@@ -93,6 +93,7 @@ private:
     [[nodiscard]] int print(const ListOptions& options);
     [[nodiscard]] int listPrinters();
     void say(const QString& line); // one line on err
+    void sayUnreadable(qsizetype count);
 
     std::FILE* m_out;
     std::FILE* m_err;

@@ -1,5 +1,7 @@
 #include "MainWindow.h"
 
+#include "scan/PatternMatcher.h"
+
 #include "app/AppLog.h"
 #include "app/QtPrompter.h"
 #include "print/PrinterSelection.h"
@@ -304,7 +306,7 @@ QString MainWindow::screenResolutionText(int width, int height)
 
 bool MainWindow::patternUsable(const QString& pattern)
 {
-    return !pattern.trimmed().isEmpty() && !pattern.contains(u'/') && !pattern.contains(QChar(0));
+    return isUsablePattern(pattern);
 }
 
 void MainWindow::mouseDoubleClickEvent(QMouseEvent* event)

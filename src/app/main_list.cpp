@@ -45,9 +45,9 @@ int main(int argc, char** argv)
         app = std::make_unique<QCoreApplication>(argc, argv);
     }
 
-    // The standard error carries our own messages; the libraries' notes on where they wrote
-    // would repeat them (QT_LOGGING_RULES still turns them back on).
-    QLoggingCategory::setFilterRules(QStringLiteral("vellora.*.info=false"));
+    // The standard error carries our own messages, one Italian line per failure; the
+    // libraries' notes would repeat them (QT_LOGGING_RULES still turns them back on).
+    QLoggingCategory::setFilterRules(QStringLiteral("vellora.*=false"));
 
     vellora::ListCommand command(stdout, stderr);
     g_interrupt = &command.interruptFlag();

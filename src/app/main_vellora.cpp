@@ -6,11 +6,14 @@
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QLoggingCategory>
 #include <QTranslator>
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    // Our notes on what could not be read stay quiet; QT_LOGGING_RULES turns them on.
+    QLoggingCategory::setFilterRules(QStringLiteral("vellora.*=false"));
     QApplication::setApplicationName(QStringLiteral("Vellora"));
     QApplication::setOrganizationName(QStringLiteral("Vellora"));
     QApplication::setWindowIcon(vellora::programIcon());

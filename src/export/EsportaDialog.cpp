@@ -166,7 +166,7 @@ void EsportaDialog::runExport(ExportKind kind)
 {
     BusyCursor busy;
     const NameLayout layout = m_optSeparato->isChecked() ? NameLayout::Separate : NameLayout::Single;
-    const ExportRequest request{m_rows, m_state, m_system, m_clock(), m_folder, layout, nullptr};
+    const ExportRequest request{m_rows, m_state, m_system, m_clock(), m_folder, layout};
     m_lastOutcome = exportToFile(kind, request);
     // The pause lets the user see the hourglass over a very short export, as he always has.
     if (m_lastOutcome.ok && m_finishDelay.count() > 0)

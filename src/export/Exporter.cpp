@@ -3,8 +3,11 @@
 #include "ColumnLine.h"
 #include "ExportLog.h"
 #include "results/AppState.h"
+#include "results/Formats.h"
 #include "results/RowSource.h"
 #include "system/ErrorText.h"
+#include "system/OutputFile.h"
+#include "system/Platform.h"
 #include "system/Prompter.h"
 #include "system/SystemData.h"
 
@@ -12,12 +15,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
-#include <QSaveFile>
 #include <QStringEncoder>
 
 #include <cerrno>
-#include <filesystem>
-#include <system_error>
 
 namespace vellora {
 
@@ -89,23 +89,28 @@ struct RowFacts
     bool unreadable = false;
 };
 
-RowFacts readFacts(const FileProbe& probe, const QByteArray& path, const Flags& f, InfoKind kind)
+RowFacts readFacts(FactReader& reader, const RowSource& rows, qsizetype row, const Flags& f, InfoKind kind)
 {
     RowFacts facts;
-    if (f.size || f.date) {
-        FileStat st;
-        if (probe.stat(path, st)) {
+    const bool wantInfo = f.info && !f.subfolders;
+    const bool wantStat = f.size || f.date;
+    const bool wantVersion = f.version || wantInfo;
+    if (!wantStat && !wantVersion)
+        return facts;
+    const FileFacts ff = rows.readFacts(
+        reader, row, (wantStat ? FactReader::Stat : 0u) | (wantVersion ? FactReader::Version : 0u));
+    if (wantStat) {
+        if (ff.statted) {
             if (f.size)
-                facts.size = formatSize(st.size);
+                facts.size = formatSize(ff.size);
             if (f.date)
-                facts.date = formatDateReport(st.mtime);
+                facts.date = formatDateReport(ff.mtime);
         } else {
             facts.unreadable = true;
         }
     }
-    const bool wantInfo = f.info && !f.subfolders;
-    if (f.version || wantInfo) {
-        const VersionData vd = probe.version(path);
+    if (wantVersion) {
+        const VersionData& vd = ff.version;
         if (!vd.readable)
             facts.unreadable = true;
         if (f.version)
@@ -113,8 +118,6 @@ RowFacts readFacts(const FileProbe& probe, const QByteArray& path, const Flags& 
         if (wantInfo)
             facts.info = sanitizeLine(vd.info(kind));
     }
-    if (facts.unreadable)
-        qCDebug(lcExport) << "cannot read" << path;
     return facts;
 }
 
@@ -133,11 +136,11 @@ QString textHeader(const ExportRequest& r, qsizetype rowCount, const Flags& f)
     QString h;
     h += sanitizeLine(r.system.systemLine()) + crlf;
     h += (f.subfolders ? QStringLiteral("Esporta (con Sottocartelle): ") : QStringLiteral("Esporta: "));
-    h += sanitizeLine(r.state.folderText()) + crlf;
+    h += sanitizeLine(r.state.listingText()) + crlf;
     h += QStringLiteral("Totale File ") + count + QStringLiteral(" (") + bracket + QLatin1Char(')');
     // A bracket text too long for the line gets no padding rather than a negative one.
     h += QString(qMax<qsizetype>(gap, 0), QLatin1Char(' '));
-    h += QLatin1Char('(') + r.now.date().toString(QStringLiteral("dd/MM/yyyy")) + QLatin1Char(')') + crlf;
+    h += QLatin1Char('(') + formatDay(r.now.date()) + QLatin1Char(')') + crlf;
     h += dashes() + crlf;
     h += QStringLiteral("Nome File         Ext  Dimensione Data Ult. Modif.");
     if (f.subfolders)
@@ -150,14 +153,14 @@ QString textHeader(const ExportRequest& r, qsizetype rowCount, const Flags& f)
     return h;
 }
 
-bool writeText(ChunkWriter& w, const ExportRequest& r, const FileProbe& probe, ExportStats& stats)
+bool writeText(ChunkWriter& w, const ExportRequest& r, FactReader& reader, ExportStats& stats)
 {
     const Flags f = flagsOf(r.state);
     const qsizetype n = r.rows.rowCount();
     w.buffer() += textHeader(r, n, f);
     ColumnLine line(w.buffer());
     for (qsizetype row = 1; row <= n; ++row) {
-        const RowFacts facts = readFacts(probe, r.rows.rowPath(row), f, r.state.infoKind);
+        const RowFacts facts = readFacts(reader, r.rows, row, f, r.state.infoKind);
         stats.unreadableRows += facts.unreadable ? 1 : 0;
 
         line.write(leftChars(sanitizeLine(r.rows.text(row, ColName)), kNameChars));
@@ -214,14 +217,14 @@ void appendField(QString& out, QStringView field)
     out += field;
 }
 
-bool writeTabbed(ChunkWriter& w, const ExportRequest& r, const FileProbe& probe, ExportStats& stats)
+bool writeTabbed(ChunkWriter& w, const ExportRequest& r, FactReader& reader, ExportStats& stats)
 {
     const Flags f = flagsOf(r.state);
     const qsizetype n = r.rows.rowCount();
     QString& out = w.buffer();
     const QChar tab = QLatin1Char('\t');
     for (qsizetype row = 1; row <= n; ++row) {
-        const RowFacts facts = readFacts(probe, r.rows.rowPath(row), f, r.state.infoKind);
+        const RowFacts facts = readFacts(reader, r.rows, row, f, r.state.infoKind);
         stats.unreadableRows += facts.unreadable ? 1 : 0;
 
         const QString name = sanitizeLine(r.rows.text(row, ColName));
@@ -261,23 +264,7 @@ bool writeTabbed(ChunkWriter& w, const ExportRequest& r, const FileProbe& probe,
     return w.flush();
 }
 
-QString cannotWrite(const QString& filePath, const QString& cause)
-{
-    return QStringLiteral("Impossibile scrivere il file %1: %2")
-        .arg(QDir::toNativeSeparators(filePath), cause);
-}
-
 } // namespace
-
-bool FileProbe::stat(const QByteArray& path, FileStat& out) const
-{
-    return statFile(path, out);
-}
-
-VersionData FileProbe::version(const QByteArray& path) const
-{
-    return readVersionData(path);
-}
 
 std::optional<ExportKind> exportKindFromTag(const QString& tag)
 {
@@ -297,25 +284,28 @@ QString defaultExportFileName(ExportKind kind, const QDateTime& now)
 bool exportTo(QIODevice& out, ExportKind kind, const ExportRequest& request, ExportStats* stats,
               QString* error)
 {
-    static const FileProbe fileSystem;
-    const FileProbe& probe = request.probe ? *request.probe : fileSystem;
+    const std::unique_ptr<FactReader> reader = request.rows.facts().reader();
     ExportStats local;
     ChunkWriter writer(out);
-    const bool ok = kind == ExportKind::Text ? writeText(writer, request, probe, local)
-                                             : writeTabbed(writer, request, probe, local);
+    const bool ok = kind == ExportKind::Text ? writeText(writer, request, *reader, local)
+                                             : writeTabbed(writer, request, *reader, local);
     if (stats)
         *stats = local;
     if (!ok && error)
         *error = writer.error();
     if (local.unreadableRows > 0)
-        qCWarning(lcExport) << local.unreadableRows
-                            << "listed files could not be read; their fields are blank";
+        qCInfo(lcExport) << local.unreadableRows << "listed files could not be read; their fields are blank";
     return ok;
 }
 
 ExportOutcome exportToFile(ExportKind kind, const ExportRequest& request)
 {
     QString folder = request.folder;
+    if (folder.isEmpty()) {
+        ExportOutcome outcome;
+        (void)makeFolder(folder, &outcome.error);
+        return outcome;
+    }
     if (!folder.endsWith(QLatin1Char('/')))
         folder += QLatin1Char('/');
     return exportToPath(kind, request, folder + defaultExportFileName(kind, request.now));
@@ -323,58 +313,24 @@ ExportOutcome exportToFile(ExportKind kind, const ExportRequest& request)
 
 ExportOutcome exportToPath(ExportKind kind, const ExportRequest& request, const QString& filePath)
 {
+    OutputFile file(filePath);
     ExportOutcome outcome;
-    outcome.filePath = filePath;
-    const QString folder = QFileInfo(filePath).path() + QLatin1Char('/');
-
-    std::error_code ec;
-    std::filesystem::create_directories(QFile::encodeName(QDir::cleanPath(folder)).toStdString(), ec);
-    if (ec) {
-        outcome.error = QStringLiteral("Impossibile creare la cartella %1: %2")
-                            .arg(QDir::toNativeSeparators(folder), errnoCause(ec.value()));
+    outcome.filePath = file.path();
+    const auto failed = [&] {
         qCWarning(lcExport) << outcome.error;
         return outcome;
-    }
-    // A folder under the final name would only fail at the rename, after all the work.
-    if (QFileInfo(outcome.filePath).isDir()) {
-        outcome.error = cannotWrite(outcome.filePath, errnoCause(EISDIR));
-        qCWarning(lcExport) << outcome.error;
-        return outcome;
-    }
-
-    QSaveFile file(outcome.filePath);
-    file.setDirectWriteFallback(false);
-    errno = 0;
-    if (!file.open(QIODevice::WriteOnly)) {
-        outcome.error = cannotWrite(outcome.filePath, errnoCause(errno, file.errorString()));
-        qCWarning(lcExport) << outcome.error;
-        return outcome;
-    }
+    };
+    if (!makeFolder(QFileInfo(outcome.filePath).path() + QLatin1Char('/'), &outcome.error) ||
+        !file.open(&outcome.error))
+        return failed();
     QString cause;
-    if (!exportTo(file, kind, request, &outcome.stats, &cause)) {
-        file.cancelWriting();
-        (void)file.commit(); // closes the handle and removes the temporary file
-        outcome.error = cannotWrite(outcome.filePath, cause);
-        qCWarning(lcExport) << outcome.error;
-        return outcome;
+    if (!exportTo(file.device(), kind, request, &outcome.stats, &cause)) {
+        file.cancel();
+        outcome.error = cannotWriteMessage(outcome.filePath, cause);
+        return failed();
     }
-    // QSaveFile::commit() does not look at the outcome of its own last flush: the tail of
-    // the file still in its buffer (a whole small export) could fail to reach a full disk
-    // and the short file would be renamed into place all the same.
-    errno = 0;
-    if (!file.flush()) {
-        outcome.error = cannotWrite(outcome.filePath, errnoCause(errno, file.errorString()));
-        file.cancelWriting();
-        (void)file.commit();
-        qCWarning(lcExport) << outcome.error;
-        return outcome;
-    }
-    errno = 0;
-    if (!file.commit()) {
-        outcome.error = cannotWrite(outcome.filePath, errnoCause(errno, file.errorString()));
-        qCWarning(lcExport) << outcome.error;
-        return outcome;
-    }
+    if (!file.commit(&outcome.error))
+        return failed();
     outcome.ok = true;
     qCInfo(lcExport) << "exported" << outcome.stats.rows << "rows to" << outcome.filePath;
     return outcome;
@@ -391,8 +347,11 @@ QString completionMessage(ExportKind kind, const QString& filePath)
 void reportOutcome(Prompter& prompter, ExportKind kind, const ExportOutcome& outcome)
 {
     if (outcome.ok)
-        prompter.message(completionMessage(kind, outcome.filePath), kProgramTitle, Prompter::Icon::None,
-                         Prompter::Buttons::Ok);
+        prompter.message(completionMessage(kind, outcome.filePath) +
+                             (outcome.stats.unreadableRows > 0
+                                  ? QStringLiteral("\r\n") + unreadableFilesNote(outcome.stats.unreadableRows)
+                                  : QString()),
+                         kProgramTitle, Prompter::Icon::None, Prompter::Buttons::Ok);
     else
         prompter.message(outcome.error, kProgramTitle, Prompter::Icon::Critical, Prompter::Buttons::Ok);
 }

@@ -4,11 +4,10 @@
 // fixed-column line per file) and the tab-separated file ("ListaExcel_...txt", one line per
 // file, no header). Both are encoded in the locale's encoding, every line ending with CR LF.
 //
-// Size, date, version and info are read again from the file system for every row, one stat
-// and one version read per row at most, and only when the column flags ask for them.
+// Size, date, version and info are read again for every row through the rows' fact reader,
+// one look at each file at most, and only when the column flags ask for them.
 
 #include "fileinfo/VersionReader.h"
-#include "results/Formats.h"
 
 #include <optional>
 #include <QDateTime>
@@ -31,16 +30,6 @@ enum class ExportKind { Text, Tabbed };
 // The tab-separated file's name field: "Nome + Ext unico" or "Nome ed Ext separati".
 enum class NameLayout { Single, Separate };
 
-// What the export learns about a row's file. The default reads the file system; tests
-// replace it to count reads or to stand in for files with version resources.
-class FileProbe
-{
-public:
-    virtual ~FileProbe() = default;
-    [[nodiscard]] virtual bool stat(const QByteArray& path, FileStat& out) const;
-    [[nodiscard]] virtual VersionData version(const QByteArray& path) const;
-};
-
 struct ExportRequest
 {
     const RowSource& rows;
@@ -49,7 +38,6 @@ struct ExportRequest
     QDateTime now;  // names the file and dates the header
     QString folder; // where exportToFile writes; exportTo ignores it
     NameLayout layout = NameLayout::Single;
-    const FileProbe* probe = nullptr; // null: the file system
 };
 
 struct ExportStats

@@ -175,7 +175,7 @@ void FrmStampaDir::cmdStampa_Click()
     m_outcome = printChosenReport(m_surface, ReportInput{m_rows, m_state, m_systemLine}, options);
     QApplication::restoreOverrideCursor();
 
-    showJobOutcome(m_prompter, m_outcome.job);
+    showJobOutcome(m_prompter, m_outcome.job, m_outcome.unreadableRows);
     accept();
 }
 

@@ -1,5 +1,6 @@
 #include "PrintMessages.h"
 
+#include "system/ErrorText.h"
 #include "system/Prompter.h"
 
 namespace vellora {
@@ -9,15 +10,21 @@ QString pdfDoneText(const QString& path)
     return QStringLiteral("Stampa terminata: vedi file \r\n") + path;
 }
 
-void showJobOutcome(Prompter& prompter, const JobResult& result)
+void showJobOutcome(Prompter& prompter, const JobResult& result, qsizetype unreadableRows)
 {
     if (!result.ok) {
         prompter.message(result.error.isEmpty() ? QStringLiteral("Stampa non riuscita") : result.error,
                          QString(), Prompter::Icon::Critical, Prompter::Buttons::Ok);
         return;
     }
+    const QString note = unreadableFilesNote(unreadableRows);
     if (!result.pdfPath.isEmpty())
-        prompter.message(pdfDoneText(result.pdfPath), QString(), Prompter::Icon::None, Prompter::Buttons::Ok);
+        prompter.message(pdfDoneText(result.pdfPath) +
+                             (note.isEmpty() ? QString() : QStringLiteral("\r\n") + note),
+                         QString(), Prompter::Icon::None, Prompter::Buttons::Ok);
+    else if (!note.isEmpty())
+        prompter.message(QStringLiteral("Stampa terminata.\r\n") + note, QString(),
+                         Prompter::Icon::Information, Prompter::Buttons::Ok);
 }
 
 } // namespace vellora

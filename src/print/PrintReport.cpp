@@ -1,6 +1,6 @@
 #include "PrintReport.h"
 
-#include "fileinfo/VersionReader.h"
+#include "fileinfo/FileFacts.h"
 #include "PrintLog.h"
 #include "results/AppState.h"
 #include "results/Formats.h"
@@ -8,6 +8,7 @@
 #include "TextColumns.h"
 
 #include <algorithm>
+#include <memory>
 #include <QThread>
 
 namespace vellora {
@@ -65,8 +66,8 @@ public:
     {
         ReportOutcome out;
         const qsizetype n = std::max<qsizetype>(0, m_in.rows.rowCount());
-        out.rows = n;
 
+        m_reader = m_in.rows.facts().reader();
         m_surface.setFont(QStringLiteral("Courier New"), 8);
         m_surface.setPaperSize(PrinterSurface::PaperA4);
         m_surface.setOrientation(m_layout.orientation);
@@ -76,21 +77,41 @@ public:
         const QString header = headerText(n);
         const QString separator = kIndent + QString(m_layout.separatorWidth, QChar(0x2014));
 
+        // c is the paper line the next row starts on, 1 at the top of a page's body, which
+        // holds lines - 1 paper lines. A row whose extension pushes its fields onto a second
+        // line takes two; a row that does not fit any more goes to the next page whole.
         int c = 1;
         int lastPercent = -1;
         bool pageClosed = false;
         for (qsizetype i = 1; i <= n; ++i) {
-            if (c == 1)
+            bool readable = true;
+            const PrinterSurface::Items items = rowItems(i, readable);
+            const int taken = paperLines(m_surface, items);
+            if (c > 1 && c - 1 + taken > lines - 1) {
+                closePage(lines, c, separator);
+                m_surface.newPage();
+                c = 1;
+            }
+            if (c == 1) {
                 m_surface.print({Item::txt(header)}, true);
-            if (!printRow(i))
+                // The first output opens the document: when its file or printer cannot be
+                // had, nothing is read, and the outcome says why.
+                if (!m_surface.jobError().isEmpty()) {
+                    out.job = m_surface.endDoc();
+                    return out;
+                }
+            }
+            m_surface.print(items, true);
+            ++out.rows;
+            if (!readable)
                 ++out.unreadableRows;
             const int p = progressPercent(i, n);
             if (p != lastPercent && m_opt.progress) {
                 lastPercent = p;
                 m_opt.progress(p);
             }
-            ++c;
-            if (c == lines) {
+            c += taken;
+            if (c >= lines) {
                 printFooter(separator);
                 // A last row that fills its page closes the report here: a further page
                 // would hold nothing but blank lines and a footer.
@@ -105,9 +126,7 @@ public:
         if (!pageClosed) {
             if (n == 0)
                 m_surface.print({Item::txt(header)}, true);
-            for (int k = 0; k < lines - c; ++k)
-                m_surface.printLine(QStringLiteral(" "));
-            printFooter(separator);
+            closePage(lines, c, separator);
         }
         out.pages = m_surface.page();
         out.job = m_surface.endDoc();
@@ -128,7 +147,7 @@ private:
         // A bracket text too long for the line would make the count negative: the date
         // then simply follows it.
         const qsizetype spaces =
-            std::max<qsizetype>(0, m_layout.line3Width - (count.size() + 1) - columnsOf(bracket));
+            std::max<qsizetype>(0, m_layout.line3Width - (count.size() + 1) - m_surface.textColumns(bracket));
         const bool subTitle = m_layout.landscape || m_subfolders;
         const QString infoField = infoReportName(st.infoKind).leftJustified(21, QLatin1Char(' '), true);
         const QString dashes = QString(m_layout.separatorWidth, QChar(0x2014));
@@ -149,70 +168,74 @@ private:
         for (int k = 0; k < blanks; ++k)
             lines << QString();
         lines << kIndent + sanitizeLine(m_in.systemLine);
-        lines << kIndent +
-                     (subTitle ? QStringLiteral("Stampa (con Sottocartelle) di ")
-                               : QStringLiteral("Stampa di ")) +
-                     sanitizeLine(st.folderText());
+        // A long folder is cut where the separator ends, not at the paper's edge.
+        lines << kIndent + m_surface.leftColumns((subTitle ? QStringLiteral("Stampa (con Sottocartelle) di ")
+                                                           : QStringLiteral("Stampa di ")) +
+                                                     sanitizeLine(st.listingText()),
+                                                 m_layout.separatorWidth);
         lines << kIndent + QStringLiteral("Totale File ") + count + QStringLiteral(" (") + bracket +
                      QStringLiteral(")") + QString(spaces, QLatin1Char(' ')) + QStringLiteral("(") +
-                     today.toString(QStringLiteral("dd/MM/yyyy")) + QStringLiteral(")");
+                     formatDay(today) + QStringLiteral(")");
         lines << kIndent + dashes;
         lines << kIndent + heading;
         lines << kIndent + dashes;
         return lines.join(kCrLf);
     }
 
-    // Prints row i; false when its file could not be read again.
-    bool printRow(qsizetype i)
+    // The items of row i's line; readable turns false when its file could not be read again.
+    PrinterSurface::Items rowItems(qsizetype i, bool& readable)
     {
         const RowSource& rows = m_in.rows;
         PrinterSurface::Items items;
         items.reserve(14);
-        items << Item::txt(kIndent + leftColumns(sanitizeLine(rows.text(i, ColName)), 17));
+        items << Item::txt(kIndent + m_surface.leftColumns(sanitizeLine(rows.text(i, ColName)), 17));
         items << Item::tab(22) << Item::txt(sanitizeLine(rows.text(i, ColExt)));
 
         // The table's folder, not the one selected now: after the user has moved to
         // another folder the listed files are still where the scan found them.
-        const QByteArray path = rows.rowPath(i);
-        bool readable = true;
-
-        if (m_size || m_date) {
-            FileStat st;
-            if (statFile(path, st)) {
-                if (m_size) {
-                    const QString s = formatSize(st.size);
-                    items << Item::tab(37 - int(columnsOf(s))) << Item::txt(s);
-                }
-                if (m_date) {
-                    items << Item::tab(38)
-                          << Item::txt(m_layout.landscape ? formatDateShort(st.mtime)
-                                                          : formatDateReport(st.mtime));
-                }
-            } else {
-                readable = false;
+        const bool wantStat = m_size || m_date;
+        const bool wantVersion = m_version || m_info;
+        FileFacts facts;
+        if (wantStat || wantVersion)
+            facts = rows.readFacts(
+                *m_reader, i, (wantStat ? FactReader::Stat : 0u) | (wantVersion ? FactReader::Version : 0u));
+        readable = (!wantStat || facts.statted) && (!wantVersion || facts.version.readable);
+        if (wantStat && facts.statted) {
+            if (m_size) {
+                const QString s = formatSize(facts.size);
+                items << Item::tab(37 - int(m_surface.textColumns(s))) << Item::txt(s);
+            }
+            if (m_date) {
+                items << Item::tab(38)
+                      << Item::txt(m_layout.landscape ? formatDateShort(facts.mtime)
+                                                      : formatDateReport(facts.mtime));
             }
         }
 
-        VersionData vd;
-        if (m_version || m_info) {
-            vd = readVersionData(path);
-            if (!vd.readable)
-                readable = false;
-        }
+        const VersionData& vd = facts.version;
         if (m_version) {
             const QString v = vd.readable ? sanitizeLine(vd.fileVersion) : QString();
-            items << Item::tab(m_layout.versionEnd + 1 - int(columnsOf(v))) << Item::txt(v);
+            items << Item::tab(m_layout.versionEnd + 1 - int(m_surface.textColumns(v))) << Item::txt(v);
         }
         if (m_info) {
             const QString info = vd.readable ? sanitizeLine(vd.info(m_in.state.infoKind)) : QString();
-            items << Item::tab(m_layout.infoTab) << Item::txt(leftColumns(info, m_layout.infoCut));
+            items << Item::tab(m_layout.infoTab) << Item::txt(m_surface.leftColumns(info, m_layout.infoCut));
         }
         if (m_folder) {
             items << Item::tab(m_layout.folderTab)
-                  << Item::txt(leftColumns(sanitizeLine(rows.text(i, ColFolder)), m_layout.folderCut));
+                  << Item::txt(
+                         m_surface.leftColumns(sanitizeLine(rows.text(i, ColFolder)), m_layout.folderCut));
         }
-        m_surface.print(items, true);
-        return readable;
+        return items;
+    }
+
+    // Blank lines down to the page's footer, then the footer: the separator and the footer
+    // stand at the same height on every page.
+    void closePage(int lines, int c, const QString& separator)
+    {
+        for (int k = 0; k < lines - c; ++k)
+            m_surface.printLine(QStringLiteral(" "));
+        printFooter(separator);
     }
 
     void printFooter(const QString& separator)
@@ -227,6 +250,7 @@ private:
     const ReportInput& m_in;
     const ReportOptions& m_opt;
     const Layout& m_layout;
+    std::unique_ptr<FactReader> m_reader;
     bool m_size = false;
     bool m_date = false;
     bool m_version = false;

@@ -9,6 +9,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 
 namespace vellora {
 
@@ -71,6 +72,17 @@ public:
     // text starts a new line. With endLine the cursor then goes to column 1 of the next line.
     // The first output of a document starts the job.
     virtual void print(const Items& items, bool endLine) = 0;
+
+    // The columns a text takes on the paper in the current font: one per character of the
+    // font itself, more for a character drawn from a wider fallback face. The reports place
+    // and cut every field by it, so no field is printed over another.
+    [[nodiscard]] virtual qsizetype textColumns(QStringView text) const;
+    // The longest start of text that takes at most n columns on the paper.
+    [[nodiscard]] QString leftColumns(const QString& text, qsizetype n) const;
+
+    // Why the open document cannot be printed (its file or printer could not be opened), or
+    // empty. The first output of a document tells; a report checks it before reading rows.
+    [[nodiscard]] virtual QString jobError() const { return {}; }
 
     // 1 for the first page of the document.
     [[nodiscard]] virtual int page() const = 0;

@@ -3,6 +3,7 @@
 #include "system/ErrorText.h"
 
 #include "PrintLog.h"
+#include "system/OutputFile.h"
 #include "system/Platform.h"
 #include "TextColumns.h"
 
@@ -21,7 +22,6 @@
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QSaveFile>
 
 namespace vellora {
 
@@ -80,8 +80,8 @@ QFont fixedPitchFont(const QString& face, double points)
 
 struct QtPrinterSurface::Job
 {
-    std::unique_ptr<QSaveFile> file; // PDF printer only
-    std::unique_ptr<QPdfWriter> pdf; // PDF printer only
+    std::unique_ptr<OutputFile> file; // PDF printer only
+    std::unique_ptr<QPdfWriter> pdf;  // PDF printer only
     QPagedPaintDevice* device = nullptr;
     QPainter painter;
     QString finalPath;
@@ -248,24 +248,21 @@ void QtPrinterSurface::startJobIfNeeded()
         QString path = m_pdfOutputPath;
         if (path.isEmpty()) {
             const QString folder = exportFolder();
-            if (!QDir().mkpath(folder)) {
-                job.error = QStringLiteral("Impossibile creare la cartella ") + folder;
-                qCWarning(lcPrint) << "cannot create" << folder;
+            if (!makeFolder(folder, &job.error)) {
+                qCWarning(lcPrint) << job.error;
                 return;
             }
             path = folder + QStringLiteral("Stampa_") +
                    QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd_HH-mm-ss")) +
                    QStringLiteral(".pdf");
         }
-        job.finalPath = QFileInfo(path).absoluteFilePath();
-        job.file = std::make_unique<QSaveFile>(job.finalPath);
-        if (!job.file->open(QIODevice::WriteOnly)) {
-            job.error = QStringLiteral("Impossibile scrivere il file ") + job.finalPath +
-                        QStringLiteral(": ") + errnoCause(errno, job.file->errorString());
-            qCWarning(lcPrint) << "cannot open" << job.finalPath << job.file->errorString();
+        job.file = std::make_unique<OutputFile>(path);
+        job.finalPath = job.file->path();
+        if (!job.file->open(&job.error)) {
+            qCWarning(lcPrint) << job.error;
             return;
         }
-        job.pdf = std::make_unique<QPdfWriter>(job.file.get());
+        job.pdf = std::make_unique<QPdfWriter>(&job.file->device());
         job.pdf->setResolution(kPdfResolution);
         job.pdf->setCreator(QStringLiteral("Vellora"));
         job.pdf->setTitle(QStringLiteral("Vellora"));
@@ -290,6 +287,25 @@ void QtPrinterSurface::startJobIfNeeded()
     job.painter.setPen(Qt::black);
 }
 
+qsizetype QtPrinterSurface::textColumns(QStringView text) const
+{
+    // The report's own face has every Latin character, each exactly one column wide.
+    bool plain = true;
+    for (const QChar c : text)
+        plain = plain && c.unicode() < 0x250;
+    if (plain || m_charWidth <= 0)
+        return text.size();
+    // Anything else may come from a fallback face of another width: measured as drawn, and
+    // rounded up to whole columns so that the next field starts after it.
+    const double width = QFontMetricsF(m_font, metricsDevice()).horizontalAdvance(text.toString());
+    return qsizetype(std::ceil(width / m_charWidth - 0.02));
+}
+
+QString QtPrinterSurface::jobError() const
+{
+    return m_job ? m_job->error : QString();
+}
+
 void QtPrinterSurface::print(const Items& items, bool endLine)
 {
     startJobIfNeeded();
@@ -307,7 +323,7 @@ void QtPrinterSurface::print(const Items& items, bool endLine)
         if (m_pageHeight > 0 && m_y + m_lineHeight > m_pageHeight)
             newPage();
     };
-    layoutItems(items, endLine, m_column, put, lineEnd);
+    layoutItems(*this, items, endLine, m_column, put, lineEnd);
     m_x = (m_column - 1) * m_charWidth;
 }
 
@@ -337,21 +353,12 @@ JobResult QtPrinterSurface::endDoc()
     } else {
         job.painter.end();
         if (job.file) {
-            // QSaveFile renames the complete file into place, or removes what it wrote. Its
-            // commit() ignores a failure of its own last flush (the whole of a small PDF may
-            // still be buffered), so that flush is made and checked here first.
-            errno = 0;
-            const bool flushed = job.file->flush();
-            if (!flushed)
-                job.file->cancelWriting();
-            if (flushed && job.file->commit()) {
+            if (job.file->commit(&result.error)) {
                 result.pdfPath = job.finalPath;
                 qCInfo(lcPrint) << "report written to" << job.finalPath;
             } else {
                 result.ok = false;
-                result.error = QStringLiteral("Impossibile scrivere il file ") + job.finalPath +
-                               QStringLiteral(": ") + errnoCause(errno, job.file->errorString());
-                qCWarning(lcPrint) << "cannot write" << job.finalPath << job.file->errorString();
+                qCWarning(lcPrint) << result.error;
             }
         } else if (m_systemPrinter && m_systemPrinter->printerState() == QPrinter::Error) {
             result.ok = false;
@@ -378,7 +385,7 @@ void QtPrinterSurface::abortJob()
     if (m_job->painter.isActive())
         m_job->painter.end();
     if (m_job->file)
-        m_job->file->cancelWriting();
+        m_job->file->cancel();
     m_job.reset();
     m_pageHeight = 0;
 }

@@ -53,6 +53,9 @@ public:
     void setCurrentY(double y) override;
     [[nodiscard]] double positionAfterLines(int lines) const override;
 
+    [[nodiscard]] qsizetype textColumns(QStringView text) const override;
+    [[nodiscard]] QString jobError() const override;
+
     void print(const Items& items, bool endLine) override;
     [[nodiscard]] int page() const override { return m_pageNumber; }
     void newPage() override;

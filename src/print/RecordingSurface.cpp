@@ -50,6 +50,11 @@ double RecordingSurface::positionAfterLines(int lines) const
     return mmToUnit((m_line + lines) * m_lineHeightMm);
 }
 
+double RecordingSurface::pageHeightMm() const
+{
+    return (m_orientation == Orientation::Landscape ? 210.0 : 297.0) - 10.0;
+}
+
 void RecordingSurface::startJobIfNeeded()
 {
     if (m_jobOpen)
@@ -76,16 +81,31 @@ void RecordingSurface::print(const Items& items, bool endLine)
         const qsizetype have = columnsOf(line);
         if (have < column - 1)
             line += QString(column - 1 - have, QLatin1Char(' '));
-        // Text printed over earlier text replaces it, column by column.
-        const QString head = leftColumns(line, column - 1);
-        const QString tail = line.mid(leftColumns(line, column - 1 + columnsOf(text)).size());
+        // Text printed over earlier text replaces it, column by column; a wide character
+        // half covered goes entirely, its other half left blank.
+        QString head = leftColumns(line, column - 1);
+        head += QString(column - 1 - columnsOf(head), QLatin1Char(' '));
+        const qsizetype end = column - 1 + columnsOf(text);
+        QString tail;
+        if (columnsOf(line) > end) {
+            qsizetype cut = leftColumns(line, end).size();
+            qsizetype covered = columnsOf(QStringView(line).left(cut));
+            while (covered < end && cut < line.size()) {
+                const qsizetype step = line[cut].isHighSurrogate() ? 2 : 1;
+                covered += columnsOf(QStringView(line).mid(cut, step));
+                cut += step;
+            }
+            tail = QString(covered - end, QLatin1Char(' ')) + line.mid(cut);
+        }
         line = head + text.toString() + tail;
     };
     const auto lineEnd = [this] {
         lineAt(m_line);
         ++m_line;
+        if ((m_line + 1) * m_lineHeightMm > pageHeightMm() + 1e-9)
+            newPage();
     };
-    layoutItems(items, endLine, m_column, put, lineEnd);
+    layoutItems(*this, items, endLine, m_column, put, lineEnd);
 }
 
 void RecordingSurface::newPage()

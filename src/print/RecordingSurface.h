@@ -1,7 +1,9 @@
 #pragma once
 // A printer surface that keeps what would be printed: every page as lines of characters
-// (tab stops become spaces, one character one column), with a fixed line height. The
-// report tests read the pages back as text.
+// (tab stops become spaces; a character takes the columns TextColumns gives it), with a
+// fixed line height. Like a real printer, a line that would run below the paper's printable
+// height goes onto a new page by itself (A4 less 5 mm at the top and the bottom), so the
+// tests see a page that overflows. The report tests read the pages back as text.
 
 #include "PrinterSurface.h"
 
@@ -48,6 +50,8 @@ public:
     void setCurrentX(double x) override;
     void setCurrentY(double y) override;
     [[nodiscard]] double positionAfterLines(int lines) const override;
+    // Printable height of the page in the current orientation.
+    [[nodiscard]] double pageHeightMm() const;
 
     void print(const Items& items, bool endLine) override;
     [[nodiscard]] int page() const override { return m_pageNumber; }

@@ -4,10 +4,10 @@
 
 #include "fileinfo/VersionReader.h"
 
-#include <QString>
-#include <QStringList>
 #include <array>
 #include <cstdint>
+#include <QString>
+#include <QStringList>
 
 namespace vellora {
 
@@ -41,25 +41,33 @@ enum Column : int {
 
 [[nodiscard]] QStringList defaultHeadings(); // Intestazioni with "Produttore" at index 6
 
-struct AppState {
-    QString CartellaRicerca;              // selected folder, always ends with "/"
+struct AppState
+{
+    QString CartellaRicerca; // selected folder, always ends with "/"
     QString PatternFile = QStringLiteral("*.*");
-    QString DriveSelezionato;             // mount point of the volume holding the folder
-    int TipoRicerca = 0;                  // 0 selected folder only, 1 with subfolders
-    int OrdineGriglia = 0;                // 0..10, -1 none
+    QString DriveSelezionato; // mount point of the volume holding the folder
+    int TipoRicerca = 0;      // 0 selected folder only, 1 with subfolders
+    int OrdineGriglia = 0;    // 0..10, -1 none
     QStringList Intestazioni = defaultHeadings();
-    QString ProfiloColonne;               // "VEDI", "STAMPA", "ESPORTA"
+    QString ProfiloColonne; // "VEDI", "STAMPA", "ESPORTA"
     ColumnProfile OptV = kDefaultOptV;
     ColumnProfile OptS = kDefaultOptS;
     InfoKind infoKind = InfoKind::CompanyName; // the checked entry of "Colonna &Info"
-    QString exportKind;                   // the window's Tag: "TESTO" or "EXCEL"
+    QString exportKind;                        // the window's Tag: "TESTO" or "EXCEL"
 
     // What the last scan left for reports and exports.
-    std::uint64_t totCartelle = 0;        // TotCartelle of the last scan
-    int scanScope = 0;                    // TipoRicerca the last scan ran with
+    std::uint64_t totCartelle = 0; // TotCartelle of the last scan
+    int scanScope = 0;             // TipoRicerca the last scan ran with
+    QString listedFolderText;      // folder and pattern the last scan listed
 
     // lblCurDir's text when it shows the folder: CartellaRicerca followed by PatternFile.
     [[nodiscard]] QString folderText() const { return CartellaRicerca + PatternFile; }
+    // What report and export titles name: the folder and pattern of the listing they
+    // write, which stays the same when the user picks another folder after the scan.
+    [[nodiscard]] QString listingText() const
+    {
+        return listedFolderText.isEmpty() ? folderText() : listedFolderText;
+    }
     // Order caption, " - Cartelle Controllate ", folder count: the bracket text of headers.
     [[nodiscard]] QString bracketText() const;
 };

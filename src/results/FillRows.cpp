@@ -3,7 +3,6 @@
 // fill row after row, including where an interrupt leaves the first empty row.
 
 #include "results/Formats.h"
-#include "results/RowStatter.h"
 #include "ResultTable.h"
 
 #include <QHash>
@@ -12,6 +11,7 @@
 #include <algorithm>
 #include <deque>
 #include <limits>
+#include <memory>
 #include <thread>
 
 Q_DECLARE_LOGGING_CATEGORY(lcResults)
@@ -46,9 +46,9 @@ struct LocalStrings
 
 struct Worker
 {
-    explicit Worker(const ResultRows& rows) : statter(rows) {}
+    explicit Worker(const FactSource& facts) : reader(facts.reader()) {}
     LocalStrings strings;
-    RowStatter statter;
+    std::unique_ptr<FactReader> reader;
     std::size_t firstUnfilled = std::numeric_limits<std::size_t>::max(); // storage index
     std::size_t firstError = std::numeric_limits<std::size_t>::max();
 };
@@ -77,29 +77,28 @@ bool fillRange(Shared& sh, Worker& w, std::size_t begin, std::size_t end)
         }
         ResultRows::Row& row = sh.rows.rows[i];
         std::uint8_t filled = (1u << ColName) | (1u << ColExt) | (1u << ColFolder);
-        if (optV[ColSize] == 1)
+        if (optV[ColSize] == 1 && row.size >= 0) // a size the scan could not read stays empty
             filled |= 1u << ColSize;
         if (sh.wantDate || sh.wantVersion) {
+            const QByteArray& folder = sh.rows.folders[row.folder];
+            const std::string_view name = sh.rows.name(row);
             bool failed = false;
             bool dated = false;
             if (sh.wantVersion) {
                 VersionData vd;
-                if (row.size >= kSmallestExecutable) {
+                // Files this small cannot hold a resource: their texts are empty, unread.
+                if (row.size >= kSmallestExecutable || row.size < 0) {
                     // One open serves the version and the date.
-                    const int dirFd = w.statter.folderFd(row);
-                    if (dirFd >= 0) {
-                        OpenedFileStat st;
-                        vd = readVersionDataAt(dirFd, w.statter.entryName(row), &st);
-                        if (sh.wantDate && st.valid) {
-                            row.mtime = st.mtime;
-                            filled |= 1u << ColDate;
-                            dated = true;
-                        }
-                    } else {
-                        vd = readVersionData(sh.rows.path(row));
+                    const FileFacts f = w.reader->read(
+                        folder, name, FactReader::Version | (sh.wantDate ? FactReader::Stat : 0u));
+                    vd = f.version;
+                    if (sh.wantDate && f.statted) {
+                        row.mtime = f.mtime;
+                        filled |= 1u << ColDate;
                     }
+                    dated = true;
                 } else {
-                    vd.readable = true; // too small for a resource: the empty texts
+                    vd.readable = true;
                 }
                 if (optV[ColVersion] == 1) {
                     if (vd.readable) {
@@ -115,17 +114,16 @@ bool fillRange(Shared& sh, Worker& w, std::size_t begin, std::size_t end)
                     filled |= 1u << ColInfo;
                 }
             }
-            // Small files, files that cannot be opened (no read right: the date still shows)
-            // and fills without version columns look the date up on its own.
+            // Small files and fills without version columns look the date up on its own.
             if (sh.wantDate && !dated) {
-                FileStat st;
-                if (w.statter.stat(row, st)) {
-                    row.mtime = st.mtime;
+                const FileFacts f = w.reader->read(folder, name, FactReader::Stat);
+                if (f.statted) {
+                    row.mtime = f.mtime;
                     filled |= 1u << ColDate;
-                } else {
-                    failed = true;
                 }
             }
+            if (sh.wantDate && !(filled & (1u << ColDate)))
+                failed = true;
             if (failed)
                 w.firstError = std::min(w.firstError, i);
         }
@@ -182,9 +180,10 @@ FillResult fillRows(ScanResults&& scan, const FillOptions& options, const std::a
         threads = (sh.wantDate || sh.wantVersion) && n > 4 * kChunkRows
                       ? int(std::clamp(std::thread::hardware_concurrency(), 1u, 2u))
                       : 1;
+    const FactSource& facts = options.facts ? *options.facts : fileSystemFacts();
     std::deque<Worker> workers; // in place: a worker holds an open folder
     for (int t = 0; t < threads; ++t)
-        workers.emplace_back(rows);
+        workers.emplace_back(facts);
     if (threads == 1) {
         runWorker(sh, workers[0], 0);
     } else {

@@ -4,7 +4,6 @@
 
 #include <cstdio>
 #include <ctime>
-#include <sys/stat.h>
 
 namespace vellora {
 
@@ -35,6 +34,56 @@ bool localTime(std::int64_t secs, std::tm& tm)
     return localtime_r(&t, &tm) != nullptr;
 }
 
+struct Separators
+{
+    QString date = QStringLiteral("/");
+    QString time = QStringLiteral(":");
+};
+
+// What stands between the first two fields of a locale's short format: "." in "dd.MM.yy",
+// ":" in "HH:mm". Quoted text and blanks are not separators.
+QString separatorIn(const QString& format, const QString& fallback)
+{
+    qsizetype i = 0;
+    while (i < format.size() && !format[i].isLetter())
+        ++i;
+    while (i < format.size() && format[i].isLetter())
+        ++i;
+    QString sep;
+    for (; i < format.size() && !format[i].isLetter(); ++i)
+        if (format[i] != u'\'' && !format[i].isSpace())
+            sep += format[i];
+    return sep.isEmpty() ? fallback : sep;
+}
+
+const Separators& separators()
+{
+    // Formatting runs once per cell shown and per row written: the separators are worked
+    // out again only when the locale changes.
+    thread_local QLocale cached = QLocale::c();
+    thread_local Separators seps;
+    const QLocale now;
+    if (!(now == cached)) {
+        cached = now;
+        seps = Separators();
+        if (now.language() != QLocale::C) {
+            seps.date = separatorIn(now.dateFormat(QLocale::ShortFormat), seps.date);
+            seps.time = separatorIn(now.timeFormat(QLocale::ShortFormat), seps.time);
+        }
+    }
+    return seps;
+}
+
+QString withSeparators(QString text)
+{
+    const Separators& s = separators();
+    if (s.date != u"/")
+        text.replace(QLatin1Char('/'), s.date);
+    if (s.time != u":")
+        text.replace(QLatin1Char(':'), s.time);
+    return text;
+}
+
 QString formatWith(std::int64_t secs, const char* fmt, bool shortYear)
 {
     std::tm tm{};
@@ -43,10 +92,15 @@ QString formatWith(std::int64_t secs, const char* fmt, bool shortYear)
     char buf[64];
     const int year = shortYear ? (tm.tm_year + 1900) % 100 : tm.tm_year + 1900;
     const int n = std::snprintf(buf, sizeof buf, fmt, tm.tm_mday, tm.tm_mon + 1, year, tm.tm_hour, tm.tm_min);
-    return QString::fromLatin1(buf, n > 0 ? n : 0);
+    return withSeparators(QString::fromLatin1(buf, n > 0 ? n : 0));
 }
 
 } // namespace
+
+QString formatDay(const QDate& day)
+{
+    return withSeparators(day.toString(QStringLiteral("dd/MM/yyyy")));
+}
 
 QString formatDateTable(std::int64_t s)
 {
@@ -83,16 +137,6 @@ QString sanitizeLine(const QString& text)
             c = QLatin1Char('?');
     }
     return out;
-}
-
-bool statFile(const QByteArray& path, FileStat& out)
-{
-    struct stat st;
-    if (::stat(path.constData(), &st) != 0)
-        return false;
-    out.size = st.st_size;
-    out.mtime = st.st_mtim.tv_sec;
-    return true;
 }
 
 } // namespace vellora

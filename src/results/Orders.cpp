@@ -6,7 +6,6 @@
 #include "ResultRows.h"
 #include "results/AppState.h"
 #include "results/Formats.h"
-#include "results/RowStatter.h"
 
 #include <QCollator>
 #include <QHash>
@@ -14,6 +13,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <memory>
 #include <numeric>
 #include <thread>
 
@@ -250,27 +250,26 @@ void sortByInterned(ResultRows& rows, int column, bool descending)
 // Size and date orders read each file again: the fresh value is both the key and the text
 // the cell shows afterwards. A file that cannot be read leaves its cell empty, and an empty
 // cell sorts before every number.
-void sortByStat(ResultRows& rows, int column, bool descending)
+void sortByStat(ResultRows& rows, int column, bool descending, const FactSource& facts)
 {
     std::vector<std::int64_t> keys(rows.size(), std::numeric_limits<std::int64_t>::min());
-    auto statRange = [&rows, &keys, column](std::size_t begin, std::size_t end) {
-        RowStatter statter(rows);
+    auto statRange = [&rows, &keys, &facts, column](std::size_t begin, std::size_t end) {
+        const std::unique_ptr<FactReader> reader = facts.reader();
         for (std::size_t i = begin; i < end; ++i) {
             ResultRows::Row& r = rows.rows[i];
             if (!ResultRows::has(r, ColFolder)) // a row an interrupted fill left empty
                 continue;
-            FileStat st;
-            const bool ok = statter.stat(r, st);
-            ResultRows::mark(r, column, ok);
-            if (!ok)
+            const FileFacts f = reader->read(rows.folders[r.folder], rows.name(r), FactReader::Stat);
+            ResultRows::mark(r, column, f.statted);
+            if (!f.statted)
                 continue;
             if (column == ColSize) {
-                r.size = st.size;
-                keys[i] = st.size;
+                r.size = f.size;
+                keys[i] = f.size;
             } else {
-                r.mtime = st.mtime;
+                r.mtime = f.mtime;
                 // Dates compare to the minute, as their texts do.
-                keys[i] = st.mtime >= 0 ? st.mtime / 60 : -((-st.mtime + 59) / 60);
+                keys[i] = f.mtime >= 0 ? f.mtime / 60 : -((-f.mtime + 59) / 60);
             }
         }
     };
@@ -302,7 +301,7 @@ bool orderKeyShown(int order, const ColumnProfile& optV)
     }
 }
 
-bool sortRows(ResultRows& rows, int order, const ColumnProfile& optV)
+bool sortRows(ResultRows& rows, int order, const ColumnProfile& optV, const FactSource& facts)
 {
     if (!orderKeyShown(order, optV))
         return false;
@@ -317,7 +316,7 @@ bool sortRows(ResultRows& rows, int order, const ColumnProfile& optV)
         break;
     case ColSize:
     case ColDate:
-        sortByStat(rows, def.column, descending);
+        sortByStat(rows, def.column, descending, facts);
         break;
     case ColVersion:
     case ColInfo:

@@ -4,7 +4,7 @@
 // names live back to back in one pool, each folder once, version and info texts interned,
 // dates and sizes as numbers. Text is made only when someone reads a cell.
 
-#include "fileinfo/VersionReader.h"
+#include "fileinfo/FileFacts.h"
 #include "results/AppState.h"
 
 #include <cstdint>
@@ -71,6 +71,7 @@ namespace vellora {
 // Whether order (0..10) may run under the VEDI profile: its key column must be shown.
 [[nodiscard]] bool orderKeyShown(int order, const ColumnProfile& optV);
 // Sorts rows.order by order (stable); false, leaving the order alone, when it may not run.
-bool sortRows(ResultRows& rows, int order, const ColumnProfile& optV);
+// The size and date orders read every file again through facts.
+bool sortRows(ResultRows& rows, int order, const ColumnProfile& optV, const FactSource& facts);
 
 } // namespace vellora

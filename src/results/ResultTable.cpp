@@ -167,7 +167,7 @@ bool ResultTable::OrdinaGriglia(int order, const ColumnProfile& optV)
     oldRowToStorage.reserve(std::size_t(before.size()));
     for (const QModelIndex& i : before)
         oldRowToStorage.push_back(int(m_rows.order[std::size_t(i.row())]));
-    sortRows(m_rows, order, optV);
+    sortRows(m_rows, order, optV, facts());
     if (!before.isEmpty()) {
         // Persistent indexes follow their rows; a view keeps only a few.
         std::vector<int> storageToRow(m_rows.rows.size()); // removed rows leave gaps in storage

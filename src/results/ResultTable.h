@@ -25,7 +25,8 @@ struct FillOptions
 {
     ColumnProfile optV = kDefaultOptV;
     InfoKind infoKind = InfoKind::CompanyName;
-    int threads = 0; // 0: pick by the number of cores; the rows come out the same
+    int threads = 0;                   // 0: pick by the number of cores; the rows come out the same
+    const FactSource* facts = nullptr; // null: the file system
     // Called before each row (data row number 1..N) on a fill thread; tests use it to
     // delete files or to interrupt at a given row.
     std::function<void(qsizetype row)> beforeRow;
@@ -78,6 +79,10 @@ public:
     [[nodiscard]] QString text(qsizetype row, int column) const override;
     [[nodiscard]] QByteArray nameBytes(qsizetype row) const override;
     [[nodiscard]] QByteArray folderBytes(qsizetype row) const override;
+    [[nodiscard]] const FactSource& facts() const override { return m_facts ? *m_facts : fileSystemFacts(); }
+    // Where the fill, the orders, the reports and the exports read the files (null: the
+    // file system). Not owned.
+    void setFactSource(const FactSource* facts) { m_facts = facts; }
 
     // Takes the filled rows (model reset) with the headings to show (Intestazioni; the
     // number heading is left empty when numberShown is false). When the fill completed, the
@@ -143,6 +148,7 @@ private:
     void emitRowChanged(qsizetype row);
 
     ResultRows m_rows;
+    const FactSource* m_facts = nullptr;
     QStringList m_headings;  // what row 0 shows
     bool m_numbered = false; // column 0 shows the display position...
     // ...as it was at the last numbering: rows removed since keep the numbers the others had

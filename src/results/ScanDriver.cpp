@@ -94,6 +94,7 @@ void ScanDriver::start()
     m_job.fill.optV = m_state.OptV;
     m_job.fill.infoKind = m_state.infoKind;
     m_job.fill.beforeRow = m_hooks.beforeRow;
+    m_job.fill.facts = &m_table.facts();
     m_job.headings = m_state.Intestazioni;
     m_job.order = m_state.OrdineGriglia;
     m_job.folderText = m_state.folderText();
@@ -234,6 +235,7 @@ void ScanDriver::finish(std::shared_ptr<WorkerOutput> out)
 
     m_state.totCartelle = m_totCartelle;
     m_state.scanScope = m_job.subfolders ? 1 : 0;
+    m_state.listedFolderText = m_job.folderText;
 
     // The message comes before the table shows up.
     if (versionError)

@@ -49,7 +49,7 @@ class FolderReader
 public:
     FolderReader() = default;
     ~FolderReader() { close(); }
-    FolderReader(FolderReader&& o) noexcept : m_fd(o.m_fd) { o.m_fd = -1; }
+    FolderReader(FolderReader&& o) noexcept : m_fd(o.m_fd), m_error(o.m_error) { o.m_fd = -1; }
     FolderReader& operator=(FolderReader&& o) noexcept;
     FolderReader(const FolderReader&) = delete;
     FolderReader& operator=(const FolderReader&) = delete;

@@ -6,6 +6,11 @@
 
 namespace vellora {
 
+bool isUsablePattern(const QString& pattern)
+{
+    return !pattern.trimmed().isEmpty() && !pattern.contains(u'/') && !pattern.contains(QChar(0));
+}
+
 namespace {
 
 constexpr char kBlank = ' ';

@@ -8,6 +8,11 @@
 
 namespace vellora {
 
+// Whether the scan can use the pattern: not blank, and no '/' or NUL, which no name holds.
+[[nodiscard]] bool isUsablePattern(const QString& pattern);
+// What the window and vellora-list say about one it cannot use.
+inline const QString kInvalidPatternMessage = QStringLiteral("Valore Pattern non Valido");
+
 class PatternMatcher
 {
 public:

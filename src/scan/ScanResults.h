@@ -4,22 +4,27 @@
 // bytes the file system gave, so later file-system calls hit exactly the listed file even
 // when a name is not valid in the locale's encoding.
 
+#include <cstdint>
 #include <QByteArray>
 #include <QString>
-#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace vellora {
 
-struct ScanResults {
-    struct Entry {
+struct ScanResults
+{
+    struct Entry
+    {
         std::uint64_t nameOffset = 0; // into names
         std::uint32_t nameLength = 0;
-        std::uint32_t folder = 0;     // index into folders
-        std::int64_t size = 0;        // bytes
+        std::uint32_t folder = 0; // index into folders
+        std::int64_t size = 0;    // bytes; kUnknownSize when it could not be read
     };
+    // The size of a file that vanished or could not be looked at after its folder listed
+    // it: the file keeps its place in the results, its size cell stays empty.
+    static constexpr std::int64_t kUnknownSize = -1;
 
     std::vector<QByteArray> folders; // each ends with '/'
     std::vector<Entry> entries;      // in the order the walk found the files

@@ -93,8 +93,7 @@ private:
     std::size_t m_open = 0; // open readers in m_levels
     EntryBatch m_batch;
     SizeWorker m_sizer;
-    SizeBatch m_sizes;      // files waiting for their size, the latest recorded ones
-    bool m_anyGone = false; // some recorded file was no longer one when sized
+    SizeBatch m_sizes; // files waiting for their size, the latest recorded ones
 };
 
 void Walker::enterFolder()
@@ -199,24 +198,15 @@ void Walker::apply(std::vector<SizeBatch>&& done)
     for (const SizeBatch& b : done) {
         for (std::size_t i = 0; i < b.count; ++i) {
             m_results.entries[b.first + i].size = b.sizes[i];
-            m_anyGone = m_anyGone || b.sizes[i] == kGone;
         }
     }
 }
 
-// Every recorded file gets its size, also after an interrupt; files that vanished before
-// they could be sized leave the results, which keep the walk's order.
+// Every recorded file gets its size, also after an interrupt.
 void Walker::finish()
 {
     flushSizes();
     apply(m_sizer.finish());
-    if (m_anyGone) {
-        auto& entries = m_results.entries;
-        entries.erase(std::remove_if(entries.begin(), entries.end(),
-                                     [](const ScanResults::Entry& e) { return e.size == kGone; }),
-                      entries.end());
-    }
-    m_state.totFile.store(m_results.entries.size(), std::memory_order_relaxed);
 }
 
 bool Walker::descend(std::size_t parentIndex, const char* name)

@@ -34,20 +34,15 @@ void SizeBatch::run()
     for (const Group& g : groups) {
         for (std::size_t k = 0; k < g.count; ++k, ++i, name += std::strlen(name) + 1) {
             EntryInfo info;
-            if (g.folder->stat(name, info, true)) {
-                // Replaced by a folder or link since the folder was read: not a file any more.
-                sizes[i] = info.kind == EntryKind::Regular ? info.size : kGone;
+            if (g.folder->stat(name, info, true) && info.kind == EntryKind::Regular) {
+                sizes[i] = info.size;
                 continue;
             }
-            const int err = errno;
-            if (err == ENOENT || err == ENOTDIR) {
-                sizes[i] = kGone; // removed meanwhile
-            } else {
-                // A folder readable but not searchable names its files without letting anyone
-                // look at them: the file exists, so it stays listed, its size unknown.
-                qCDebug(lcScan) << "no size for" << name << std::strerror(err);
-                sizes[i] = 0;
-            }
+            // Removed or replaced since the folder was read, or in a folder readable but not
+            // searchable, which names its files without letting anyone look at them: the
+            // file was listed, so it keeps its row, its size unknown.
+            qCDebug(lcScan) << "no size for" << name << std::strerror(errno);
+            sizes[i] = ScanResults::kUnknownSize;
         }
     }
 }

@@ -6,6 +6,7 @@
 // itself, which keeps both threads busy and the queue (and the open folders it pins) short.
 
 #include "scan/FolderReader.h"
+#include "scan/ScanResults.h"
 
 #include <condition_variable>
 #include <cstdint>
@@ -20,9 +21,6 @@
 
 namespace vellora::scan {
 
-// Size of an entry that is no longer a file when its size is asked for: drop it.
-inline constexpr std::int64_t kGone = -1;
-
 // Files of consecutive results, possibly from several folders.
 struct SizeBatch
 {
@@ -35,7 +33,7 @@ struct SizeBatch
     std::string names;     // NUL-terminated names, in walk order
     std::size_t first = 0; // result index of the first name
     std::size_t count = 0;
-    std::vector<std::int64_t> sizes; // filled by run(): a size, or kGone
+    std::vector<std::int64_t> sizes; // filled by run(): a size, or ScanResults::kUnknownSize
 
     void add(const std::shared_ptr<const FolderReader>& folder, std::string_view name);
     // Large enough to be worth a hand-over; the folder limit caps the descriptors held.

@@ -49,4 +49,13 @@ QString errnoCause(int err, const QString& fallback)
     return err == 0 ? QStringLiteral("errore sconosciuto") : QStringLiteral("errore di sistema %1").arg(err);
 }
 
+QString unreadableFilesNote(qsizetype count)
+{
+    if (count <= 0)
+        return {};
+    return count == 1
+               ? QStringLiteral("1 file non si è potuto leggere: i suoi campi sono vuoti.")
+               : QStringLiteral("%1 file non si sono potuti leggere: i loro campi sono vuoti.").arg(count);
+}
+
 } // namespace vellora

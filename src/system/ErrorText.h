@@ -10,4 +10,8 @@ namespace vellora {
 // when the error has no wording of its own.
 [[nodiscard]] QString errnoCause(int err, const QString& fallback = {});
 
+// The closing note of an export or a print that could not read some listed files again
+// (vanished or unreadable since the scan); empty when count is 0.
+[[nodiscard]] QString unreadableFilesNote(qsizetype count);
+
 } // namespace vellora

@@ -7,12 +7,18 @@
 
 namespace vellora {
 
-// The user's home folder, ending with "/": the default and fallback folder.
+// The user's home folder, ending with "/": the default and fallback folder. HOME, or the
+// password database's entry when HOME is unset or empty; "/" when neither knows it.
 [[nodiscard]] QString homeFolder();
 
 // The folder exports and PDF reports go to: "temp" in the home folder, ending with "/".
-// VELLORA_EXPORT_DIR overrides it (tests and scripts). Not created here.
+// VELLORA_EXPORT_DIR overrides it (tests and scripts). Not created here. Empty when the
+// home folder is not known: a folder is never made at the root of the file system.
 [[nodiscard]] QString exportFolder();
+
+// Creates folder and the folders above it when missing. On failure returns false and, when
+// errorText is given, the Italian message naming the folder and the cause.
+[[nodiscard]] bool makeFolder(const QString& folder, QString* errorText = nullptr);
 
 // Moves one file to the desktop trash. Never deletes permanently. On failure returns false
 // and, when errorText is given, a short Italian description of the cause.

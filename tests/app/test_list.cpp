@@ -125,7 +125,7 @@ QByteArray windowExport(const QString& folder, ExportKind kind, NameLayout layou
     LeggiVersioneWindows(system);
     QBuffer out;
     out.open(QIODevice::WriteOnly);
-    const ExportRequest request{table, state, system, kNow, QString(), layout, nullptr};
+    const ExportRequest request{table, state, system, kNow, QString(), layout};
     if (!exportTo(out, kind, request))
         return "export failed";
     return out.data();

@@ -1,7 +1,8 @@
 #pragma once
 // A result table in memory for the report and export tests: name, extension and folder per
-// row, as the real table hands them over.
+// row, as the real table hands them over, and the reader of their files.
 
+#include "MemoryFacts.h"
 #include "results/AppState.h"
 #include "results/RowSource.h"
 
@@ -60,8 +61,10 @@ public:
     {
         return QFile::encodeName(rows.at(std::size_t(row - 1)).folder);
     }
+    const FactSource& facts() const override { return factSource ? *factSource : fileSystemFacts(); }
 
     std::vector<Row> rows;
+    const FactSource* factSource = nullptr; // null: the file system
 };
 
 } // namespace vellora::test

@@ -1,7 +1,7 @@
 // The export dialog driven through its controls, offscreen.
 
+#include "../common/MemoryRows.h"
 #include "export/EsportaDialog.h"
-#include "MemoryRows.h"
 #include "results/AppState.h"
 #include "system/ScriptedPrompter.h"
 #include "system/SystemData.h"

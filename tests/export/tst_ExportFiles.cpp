@@ -1,7 +1,7 @@
 // The export files on disk: names, the folder, replacing, failures and the closing messages.
 
+#include "../common/MemoryRows.h"
 #include "export/Exporter.h"
-#include "MemoryRows.h"
 #include "results/AppState.h"
 #include "system/ScriptedPrompter.h"
 #include "system/SystemData.h"
@@ -32,7 +32,7 @@ private:
 
     ExportRequest request(const QString& folder, NameLayout layout = NameLayout::Single) const
     {
-        return ExportRequest{m_rows, m_state, m_system, m_now, folder, layout, nullptr};
+        return ExportRequest{m_rows, m_state, m_system, m_now, folder, layout};
     }
 
     static QStringList entries(const QString& folder)

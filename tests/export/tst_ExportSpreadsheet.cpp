@@ -2,8 +2,8 @@
 // every listed file must come back as exactly one row with the same fields. Skipped where
 // LibreOffice is not installed.
 
+#include "../common/MemoryRows.h"
 #include "export/Exporter.h"
-#include "MemoryRows.h"
 #include "results/AppState.h"
 #include "system/SystemData.h"
 
@@ -89,8 +89,7 @@ private Q_SLOTS:
                                     system,
                                     QDateTime(QDate(2004, 5, 12), QTime(14, 30, 59)),
                                     tmp.path() + QStringLiteral("/temp/"),
-                                    NameLayout::Separate,
-                                    nullptr};
+                                    NameLayout::Separate};
         const ExportOutcome outcome = exportToFile(ExportKind::Tabbed, request);
         QVERIFY2(outcome.ok, qPrintable(outcome.error));
 

@@ -1,7 +1,7 @@
 // Byte-level checks of the two export formats, written to memory.
 
+#include "../common/MemoryRows.h"
 #include "export/Exporter.h"
-#include "MemoryRows.h"
 #include "results/AppState.h"
 #include "system/SystemData.h"
 
@@ -80,7 +80,7 @@ private:
     QDateTime m_now{QDate(2004, 5, 12), QTime(14, 30, 59)};
     SystemData m_system{QStringLiteral("2"), QStringLiteral("Debian GNU/Linux"), QString(),
                         QStringLiteral("6.1.0")};
-    CountingProbe m_probe;
+    MemoryFacts m_facts;
 
     AppState state(int scope, const ColumnProfile& opts, InfoKind kind = InfoKind::CompanyName) const
     {
@@ -95,13 +95,14 @@ private:
         return s;
     }
 
-    QByteArray run(ExportKind kind, const AppState& s, const RowSource& rows,
-                   NameLayout layout = NameLayout::Single, const FileProbe* probe = nullptr,
+    QByteArray run(ExportKind kind, const AppState& s, MemoryRows rows,
+                   NameLayout layout = NameLayout::Single, const FactSource* facts = nullptr,
                    ExportStats* stats = nullptr)
     {
         QBuffer buffer;
         buffer.open(QIODevice::WriteOnly);
-        const ExportRequest request{rows, s, m_system, m_now, QString(), layout, probe ? probe : &m_probe};
+        rows.factSource = facts ? facts : &m_facts;
+        const ExportRequest request{rows, s, m_system, m_now, QString(), layout};
         QString error;
         const bool ok = exportTo(buffer, kind, request, stats, &error);
         if (!ok)
@@ -115,8 +116,7 @@ private Q_SLOTS:
         QLocale::setDefault(QLocale::c());
         const auto fake = [this](const QString& path, std::int64_t size, std::int64_t mtime,
                                  const VersionData& v) {
-            m_probe.fakeStats.insert(QFile::encodeName(path), FileStat{size, mtime});
-            m_probe.fakeVersions.insert(QFile::encodeName(path), v);
+            m_facts.fake(QFile::encodeName(path), size, mtime, v);
         };
         fake(kData + QStringLiteral("setup.exe"), 1234567, kMay12,
              versionData(QStringLiteral("1.2.3.4"), QStringLiteral("Acme S.p.A."),
@@ -150,11 +150,10 @@ private Q_SLOTS:
         QVERIFY(touch(folder + QStringLiteral("setup.exe"), kMay12));
         QVERIFY(touch(folder + QStringLiteral("README"), kJan2));
 
-        CountingProbe probe; // the real files, a stand-in version resource for setup.exe
-        probe.fakeVersions.insert(
-            QFile::encodeName(folder + QStringLiteral("setup.exe")),
-            versionData(QStringLiteral("1.2.3.4"), QStringLiteral("Acme S.p.A."), {}, {}));
-        probe.fakeVersions.insert(QFile::encodeName(folder + QStringLiteral("README")), noResource());
+        MemoryFacts probe; // the real files, a stand-in version resource for setup.exe
+        probe.fakeVersion(QFile::encodeName(folder + QStringLiteral("setup.exe")),
+                          versionData(QStringLiteral("1.2.3.4"), QStringLiteral("Acme S.p.A."), {}, {}));
+        probe.fakeVersion(QFile::encodeName(folder + QStringLiteral("README")), noResource());
         MemoryRows rows;
         rows.add(QStringLiteral("setup"), QStringLiteral("exe"), folder);
         rows.add(QStringLiteral("README"), QString(), folder);
@@ -371,9 +370,8 @@ private Q_SLOTS:
         MemoryRows rows;
         rows.add(accented, QStringLiteral("ñé"), kData);
         rows.add(smile.repeated(18), QString(), kData);
-        m_probe.fakeStats.insert(QFile::encodeName(kData + accented + QStringLiteral(".ñé")),
-                                 FileStat{1234567, kMay12});
-        m_probe.fakeStats.insert(QFile::encodeName(kData + smile.repeated(18)), FileStat{7, kMay12});
+        m_facts.fakeStat(QFile::encodeName(kData + accented + QStringLiteral(".ñé")), 1234567, kMay12);
+        m_facts.fakeStat(QFile::encodeName(kData + smile.repeated(18)), 7, kMay12);
         const QByteArray bytes = run(ExportKind::Text, state(0, flags(1, 0, 0, 0)), rows);
         const QByteArray expected =
             (QStringLiteral("àèìòùàèìòùàèìòùàè ñé") + S(4) + QStringLiteral("1,234,567\r\n") +
@@ -393,8 +391,9 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString folder = dir.path() + QStringLiteral("/elencata/");
         const QString other = dir.path() + QStringLiteral("/altra/");
-        for (const auto& [path, bytes] : {std::pair{folder + QStringLiteral("presente.txt"), QByteArray("12345")},
-                                          std::pair{other + QStringLiteral("sparito.txt"), QByteArray("1234567")}}) {
+        for (const auto& [path, bytes] :
+             {std::pair{folder + QStringLiteral("presente.txt"), QByteArray("12345")},
+              std::pair{other + QStringLiteral("sparito.txt"), QByteArray("1234567")}}) {
             QVERIFY(QDir().mkpath(QFileInfo(path).path()));
             QFile f(path);
             QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
@@ -404,7 +403,7 @@ private Q_SLOTS:
         rows.add(QStringLiteral("presente"), QStringLiteral("txt"), folder);
         AppState s = state(0, flags(1, 1, 1, 1));
         s.CartellaRicerca = other;
-        const FileProbe fileSystem;
+        const FactSource& fileSystem = fileSystemFacts();
         ExportStats stats;
         const QStringList lines =
             splitLines(run(ExportKind::Text, s, rows, NameLayout::Single, &fileSystem, &stats));
@@ -444,7 +443,7 @@ private Q_SLOTS:
         MemoryRows rows;
         addRows(rows, {"setup|exe", "README|", "driver|sys"});
         for (const ExportKind kind : {ExportKind::Text, ExportKind::Tabbed}) {
-            CountingProbe probe;
+            MemoryFacts probe;
             (void)run(kind, state(scope, opts), rows, NameLayout::Single, &probe);
             QCOMPARE(probe.stats, stats);
             QCOMPARE(probe.versions, versions);
@@ -472,7 +471,8 @@ private Q_SLOTS:
         for (int i = 0; i < 20000; ++i)
             rows.add(QStringLiteral("file%1").arg(i), QStringLiteral("txt"), kData);
         const AppState s = state(1, flags(0, 0, 0, 0));
-        const ExportRequest request{rows, s, m_system, m_now, {}, NameLayout::Single, &m_probe};
+        rows.factSource = &m_facts;
+        const ExportRequest request{rows, s, m_system, m_now, {}, NameLayout::Single};
         for (const ExportKind kind : {ExportKind::Text, ExportKind::Tabbed}) {
             device.taken = 0;
             ExportStats stats;

@@ -135,7 +135,7 @@ void TestPrintDialogs::printRunsChosenReport()
     QFETCH(QString, text);
     RecordingSurface rec(3.2);
     rec.nextResult = result;
-    AppState st = stateFor(0, {1, 1, 1, 0, 0, 0, 1, 0});
+    AppState st = stateFor(0, {1, 1, 1, 0, 0, 0, 0, 0});
     const MemoryRows rows = MemoryRows::numbered(3, QStringLiteral("/nowhere/"));
     ScriptedPrompter prompter;
     FrmStampaDir dlg(rec, st, rows, QStringLiteral("Sys"), prompter);

@@ -5,6 +5,7 @@
 #include "PeBuilder.h"
 #include "print/PrintReport.h"
 #include "print/RecordingSurface.h"
+#include "print/TextColumns.h"
 #include "results/Formats.h"
 
 #include <QDateTime>
@@ -106,6 +107,7 @@ private Q_SLOTS:
     void flagsOff();
     void vanishedFile();
     void controlCharacters();
+    void wideCharacters();
     void progress();
     void progressRounding_data();
     void progressRounding();
@@ -145,24 +147,36 @@ void TestPrintReports::paging_data()
 {
     QTest::addColumn<bool>("landscape");
     QTest::addColumn<int>("n");
+    QTest::addColumn<int>("wrapEvery"); // every k-th row's extension pushes the folder a line down
     QTest::addColumn<QList<int>>("rowsPerPage");
-    // 3.2 mm lines: 77 lines per portrait page (76 rows), 50 per landscape page (49 rows).
-    QTest::newRow("portrait 100") << false << 100 << QList<int>{76, 24};
-    QTest::newRow("portrait 76, page exactly full") << false << 76 << QList<int>{76};
-    QTest::newRow("portrait 77") << false << 77 << QList<int>{76, 1};
-    QTest::newRow("portrait 1") << false << 1 << QList<int>{1};
+    // 3.2 mm lines: 77 lines per portrait page (76 body lines), 50 per landscape page (49).
+    QTest::newRow("portrait 100") << false << 100 << 0 << QList<int>{76, 24};
+    QTest::newRow("portrait 76, page exactly full") << false << 76 << 0 << QList<int>{76};
+    QTest::newRow("portrait 77") << false << 77 << 0 << QList<int>{76, 1};
+    QTest::newRow("portrait 1") << false << 1 << 0 << QList<int>{1};
     // A list emptied by deletions still prints one page, with its header.
-    QTest::newRow("portrait, empty list") << false << 0 << QList<int>{0};
-    QTest::newRow("landscape 100") << true << 100 << QList<int>{49, 49, 2};
-    QTest::newRow("landscape 98, page exactly full") << true << 98 << QList<int>{49, 49};
+    QTest::newRow("portrait, empty list") << false << 0 << 0 << QList<int>{0};
+    QTest::newRow("landscape 100") << true << 100 << 0 << QList<int>{49, 49, 2};
+    QTest::newRow("landscape 98, page exactly full") << true << 98 << 0 << QList<int>{49, 49};
+    // Rows that take two paper lines count two: pages never overflow, numbers never skip.
+    QTest::newRow("portrait, 3 of 63 rows wrap") << false << 63 << 21 << QList<int>{63};
+    QTest::newRow("portrait, every row wraps") << false << 90 << 1 << QList<int>{38, 38, 14};
+    QTest::newRow("portrait, a wrapping row does not fit") << false << 76 << 76 << QList<int>{75, 1};
+    QTest::newRow("landscape, every row wraps") << true << 49 << 1 << QList<int>{24, 24, 1};
 }
 
 void TestPrintReports::paging()
 {
     QFETCH(bool, landscape);
     QFETCH(int, n);
+    QFETCH(int, wrapEvery);
     QFETCH(QList<int>, rowsPerPage);
-    const MemoryRows rows = MemoryRows::numbered(n, m_dir.path() + QStringLiteral("/sub/"));
+    const QString folder = m_dir.path() + QStringLiteral("/sub/");
+    const QString longExt(100, QLatin1Char('e'));
+    MemoryRows rows;
+    for (int i = 1; i <= n; ++i)
+        rows.add(QStringLiteral("row%1").arg(i, 5, 10, QLatin1Char('0')),
+                 wrapEvery > 0 && i % wrapEvery == 0 ? longExt : QStringLiteral("txt"), folder);
     const AppState st = makeState(m_dir.path() + QLatin1Char('/'), 1, {1, 1, 1, 0, 0, 0, 0, 0});
     RecordingSurface rec(3.2);
     const ReportOutcome out = runReport(landscape, rec, rows, st);
@@ -175,6 +189,7 @@ void TestPrintReports::paging()
     const int headerLines = landscape ? 8 : 9; // blank lines (2, or 3 portrait with subfolders) + 6
     const QString separator = QStringLiteral("   ") + kDash.repeated(landscape ? 162 : 111);
     const int footerColumn = landscape ? 78 : 54;
+    const int folderColumn = landscape ? 110 : 71;
     int row = 1;
     for (int p = 0; p < int(pages.size()); ++p) {
         const QStringList& lines = pages[size_t(p)].lines;
@@ -184,11 +199,16 @@ void TestPrintReports::paging()
         // Every page is as tall as a full one: header, L - 1 lines, separator, footer.
         QCOMPARE(lines.size(), headerLines + linesPerPage - 1 + 2);
         QVERIFY(lines[headerLines - 1].startsWith(QStringLiteral("   ") + kDash));
-        for (int k = 0; k < rowsPerPage[p]; ++k, ++row)
-            QCOMPARE(cols(lines[headerLines + k], 4, 8),
-                     QStringLiteral("row%1").arg(row, 5, 10, QLatin1Char('0')));
-        for (int k = headerLines + rowsPerPage[p]; k < headerLines + linesPerPage - 1; ++k)
-            QCOMPARE(lines[k], QStringLiteral(" "));
+        int at = headerLines;
+        for (int k = 0; k < rowsPerPage[p]; ++k, ++row) {
+            QCOMPARE(cols(lines[at], 4, 8), QStringLiteral("row%1").arg(row, 5, 10, QLatin1Char('0')));
+            if (wrapEvery > 0 && row % wrapEvery == 0)
+                ++at; // the folder stands on the row's second line, on the same page
+            QCOMPARE(cols(lines[at], folderColumn, folder.size()), folder);
+            ++at;
+        }
+        for (; at < headerLines + linesPerPage - 1; ++at)
+            QCOMPARE(lines[at], QStringLiteral(" "));
         QCOMPARE(lines[lines.size() - 2], separator);
         QCOMPARE(lines.last(),
                  QString(footerColumn - 1, QLatin1Char(' ')) + QStringLiteral("Pag. %1").arg(p + 1));
@@ -232,7 +252,9 @@ void TestPrintReports::header()
     QFETCH(int, spaces);
     QFETCH(QString, heading);
     const MemoryRows rows = MemoryRows::numbered(123, m_dir.path() + QLatin1Char('/'));
-    AppState st = makeState(QStringLiteral("/srv/dati/"), scope, {1, 1, 1, 1, 1, 1, 1, 0});
+    // The title names the folder that was listed, not the one selected since.
+    AppState st = makeState(QStringLiteral("/altrove/"), scope, {1, 1, 1, 1, 1, 1, 1, 0});
+    st.listedFolderText = QStringLiteral("/srv/dati/*.*");
     st.OrdineGriglia = order;
     st.totCartelle = 12;
     RecordingSurface rec(3.2);
@@ -248,6 +270,13 @@ void TestPrintReports::header()
     QCOMPARE(lines[blanks + 2].size(), landscape ? 165 : 114);
     QCOMPARE(lines[blanks + 4], heading);
     QCOMPARE(lines[blanks + 3], lines[blanks + 5]);
+    // A folder too long for the line is cut where the separator ends.
+    st.listedFolderText = QStringLiteral("/x").repeated(200);
+    RecordingSurface longTitle(3.2);
+    (void)runReport(landscape, longTitle, rows, st);
+    const QString cut = longTitle.documents.at(0).pages.at(0).lines.at(blanks + 1);
+    QCOMPARE(cut.size(), lines[blanks + 3].size());
+    QVERIFY(cut.startsWith(title + QStringLiteral("/x/x")));
     // Fonts, paper and orientation are set before any output.
     QCOMPARE(rec.fonts.size(), size_t(1));
     QCOMPARE(rec.fonts[0].face, QStringLiteral("Courier New"));
@@ -403,6 +432,22 @@ void TestPrintReports::controlCharacters()
     QCOMPARE(lines[4], QStringLiteral("   Stampa (con Sottocartelle) di /no/such?dir/*.*"));
     QCOMPARE(lines[9].left(25), QStringLiteral("   a?b??c            t?x "));
     QVERIFY(lines[9].endsWith(QStringLiteral("/no/such?dir/")));
+}
+
+void TestPrintReports::wideCharacters()
+{
+    // Two columns each on paper: cut and placed by that width, no field over another.
+    MemoryRows rows;
+    rows.add(QStringLiteral("\u65E5\u672C\u8A9E\u306E\u30D5\u30A1\u30A4\u30EB\u540D\u524D"),
+             QStringLiteral("txt"), QStringLiteral("/d/") + QString(30, QChar(0x6587)) + QLatin1Char('/'));
+    const AppState st = makeState(QStringLiteral("/d/"), 1, {1, 1, 1, 0, 0, 0, 0, 0});
+    RecordingSurface rec(3.2);
+    (void)runReport(false, rec, rows, st);
+    const QString line = rec.documents.at(0).pages.at(0).lines.at(9);
+    QCOMPARE(line.left(16), QStringLiteral("   \u65E5\u672C\u8A9E\u306E\u30D5\u30A1\u30A4\u30EB  txt"));
+    // The folder from column 71, cut to 44 columns: "/d/" and 20 wide characters.
+    QCOMPARE(line.mid(16).trimmed(), QStringLiteral("/d/") + QString(20, QChar(0x6587)));
+    QCOMPARE(columnsOf(line), 70 + 43);
 }
 
 void TestPrintReports::progress()
