@@ -84,6 +84,15 @@ public:
         int lastPercent = -1;
         bool pageClosed = false;
         for (qsizetype i = 1; i <= n; ++i) {
+            if (c == 1) {
+                m_surface.print({Item::txt(header)}, true);
+                // The first output opens the document: when its file or printer cannot be
+                // had, no row is read, and the outcome says why.
+                if (i == 1 && !m_surface.jobError().isEmpty()) {
+                    out.job = m_surface.endDoc();
+                    return out;
+                }
+            }
             bool readable = true;
             const PrinterSurface::Items items = rowItems(i, readable);
             const int taken = paperLines(m_surface, items);
@@ -91,15 +100,7 @@ public:
                 closePage(lines, c, separator);
                 m_surface.newPage();
                 c = 1;
-            }
-            if (c == 1) {
                 m_surface.print({Item::txt(header)}, true);
-                // The first output opens the document: when its file or printer cannot be
-                // had, nothing is read, and the outcome says why.
-                if (!m_surface.jobError().isEmpty()) {
-                    out.job = m_surface.endDoc();
-                    return out;
-                }
             }
             m_surface.print(items, true);
             ++out.rows;

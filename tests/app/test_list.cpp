@@ -17,7 +17,11 @@
 #include <QTest>
 
 #include <cstdio>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
 #include <sys/time.h>
+#include <unistd.h>
 
 using namespace vellora;
 
@@ -63,6 +67,31 @@ Captured runList(const QStringList& args, bool interrupted = false)
         c.out.removeLast();
     c.err = QString::fromUtf8(slurpBytes(err));
     return c;
+}
+
+// depth folders of 200 characters under root, one file per level ("f<level>.txt", level + 1
+// bytes, changed at mtime), built through descriptors: their paths pass the kernel's limit.
+void makeDeepTree(const QString& root, int depth, qint64 mtime)
+{
+    int dir = ::open(QFile::encodeName(root).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    QVERIFY(dir >= 0);
+    const std::string name(200, 'd');
+    for (int level = 0; level < depth; ++level) {
+        const std::string file = "f" + std::to_string(level) + ".txt";
+        const int fd = ::openat(dir, file.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+        QVERIFY(fd >= 0);
+        QCOMPARE(::write(fd, std::string(std::size_t(level) + 1, 'x').data(), std::size_t(level) + 1),
+                 ssize_t(level) + 1);
+        const timespec times[2] = {{time_t(mtime), 0}, {time_t(mtime), 0}};
+        QCOMPARE(::futimens(fd, times), 0);
+        ::close(fd);
+        QCOMPARE(::mkdirat(dir, name.c_str(), 0755), 0);
+        const int next = ::openat(dir, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ::close(dir);
+        QVERIFY(next >= 0);
+        dir = next;
+    }
+    ::close(dir);
 }
 
 void makeFile(const QString& path, qint64 size, qint64 mtime = 0)
@@ -348,6 +377,79 @@ private Q_SLOTS:
         QCOMPARE(c.out, expected);
     }
 
+    // Paths of 8,000 bytes: every file is listed, ordered, exported and printed with its
+    // size and date, none reported unreadable.
+    void deepTree()
+    {
+        QTemporaryDir deep;
+        const qint64 t = QDateTime(QDate(2010, 5, 5), QTime(10, 20)).toSecsSinceEpoch();
+        makeDeepTree(deep.path(), 41, t);
+        Captured c = runList({"--subfolders", "--columns", "size,date", "--order", "4", deep.path()});
+        QCOMPARE(c.rc, kExitOk);
+        QCOMPARE(c.err, QString());
+        QCOMPARE(c.out.size(), 42);
+        for (int k = 1; k <= 41; ++k) {
+            const QStringList cells = c.out[k].split(QLatin1Char('\t'));
+            QCOMPARE(cells[1], QStringLiteral("f%1").arg(41 - k)); // largest first
+            QCOMPARE(cells[3], QString::number(42 - k));
+            QCOMPARE(cells[4], QStringLiteral("05/05/2010 10:20"));
+        }
+        QVERIFY(c.out[1].split(QLatin1Char('\t'))[7].size() > 8000);
+
+        c = runList(
+            {"--export", "text", "--subfolders", "--columns", "size,date", "--output", "-", deep.path()});
+        QCOMPARE(c.rc, kExitOk);
+        QCOMPARE(c.err, QString());
+        const QStringList lines =
+            QString::fromUtf8(c.bytes).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 6 + 41);
+        for (int k = 6; k < lines.size(); ++k)
+            QVERIFY2(lines[k].mid(34, 16) == QStringLiteral("05/05/2010-10:20"), qPrintable(lines[k]));
+
+        const QString pdf = m_out.filePath(QStringLiteral("deep.pdf"));
+        c = runList(
+            {"--print", "PDF", "--output", pdf, "--subfolders", "--columns", "size,date", deep.path()});
+        QCOMPARE(c.rc, kExitOk);
+        QCOMPARE(c.err, QStringLiteral("Stampa terminata: vedi file ") + pdf + QLatin1Char('\n'));
+    }
+
+    // An existing target that is not a regular file is written into, never replaced.
+    void outputTargets()
+    {
+        QTemporaryDir dir;
+        const QString fifo = dir.filePath(QStringLiteral("pipe"));
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        // Our end is open first, so the command's writes land in the pipe's buffer at once.
+        const int reader = ::open(QFile::encodeName(fifo).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        QVERIFY(reader >= 0);
+        Captured c = runList({"--export", "tsv", "--pattern", "README", "--output", fifo, m_exp.path()});
+        char buf[256];
+        const ssize_t got = ::read(reader, buf, sizeof buf);
+        ::close(reader);
+        const QByteArray received(buf, got > 0 ? qsizetype(got) : 0);
+        QCOMPARE(c.rc, kExitOk);
+        QCOMPARE(received, QByteArray("README.\t70\r\n"));
+        struct stat st;
+        QVERIFY(::stat(QFile::encodeName(fifo).constData(), &st) == 0 && S_ISFIFO(st.st_mode));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot),
+                 QStringList{"pipe"});
+
+        c = runList({"--export", "text", "--output", "/dev/null", m_exp.path()});
+        QCOMPARE(c.rc, kExitOk);
+        QVERIFY(QFileInfo(QStringLiteral("/dev/null")).exists());
+
+        c = runList({"--export", "text", "--output", "/dev/full", m_exp.path()});
+        QCOMPARE(c.rc, kExitOutput);
+        QCOMPARE(c.err,
+                 QStringLiteral("vellora-list: Impossibile scrivere il file /dev/full: spazio esaurito sul "
+                                "disco\n"));
+
+        c = runList({"--export", "text", "--output", dir.path(), m_exp.path()});
+        QCOMPARE(c.rc, kExitOutput);
+        QVERIFY2(c.err.contains(dir.path()) && c.err.count(QLatin1Char('\n')) == 1, qPrintable(c.err));
+        QVERIFY(QFileInfo(dir.path()).isDir());
+    }
+
     void rejectsBadArguments_data()
     {
         QTest::addColumn<QStringList>("args");
@@ -369,6 +471,8 @@ private Q_SLOTS:
         QTest::newRow("pdf to stdout") << QStringList{"--print", "PDF", "--output", "-", "."};
         QTest::newRow("printers with folder") << QStringList{"--printers", "."};
         QTest::newRow("export without folder") << QStringList{"--export", "text"};
+        QTest::newRow("empty pattern") << QStringList{"--pattern", "", "."};
+        QTest::newRow("blank pattern") << QStringList{"--pattern=  ", "."};
     }
     void rejectsBadArguments()
     {
@@ -386,9 +490,16 @@ private Q_SLOTS:
         QCOMPARE(c.rc, kExitOk);
         QVERIFY(c.out.join(QLatin1Char('\n')).contains(QStringLiteral("--columns")));
 
-        c = runList({m_dir.filePath(QStringLiteral("missing"))});
+        // One Italian line, naming the folder by its absolute path.
+        QVERIFY(QDir::setCurrent(m_dir.path()));
+        c = runList({QStringLiteral("missing")});
         QCOMPARE(c.rc, kExitFolder);
         QVERIFY(c.out.isEmpty());
+        QCOMPARE(c.err, QStringLiteral("vellora-list: impossibile leggere la cartella ") + root() +
+                            QStringLiteral("missing/: file o cartella inesistente\n"));
+
+        c = runList({QStringLiteral("--pattern"), QString(), QStringLiteral(".")});
+        QCOMPARE(c.err, QStringLiteral("vellora-list: Valore Pattern non Valido\n"));
 
         c = runList({m_dir.filePath(QStringLiteral("b.txt"))});
         QCOMPARE(c.rc, kExitFolder);

@@ -106,6 +106,24 @@ private Q_SLOTS:
         QVERIFY(f.readAll().startsWith("uno\ttxt\t9\t"));
     }
 
+    // A listed file gone since the scan is written with blank fields, and the closing
+    // message says how many there were.
+    void closingMessageCountsUnreadable()
+    {
+        MemoryRows rows = m_rows;
+        rows.add(QStringLiteral("sparito"), QStringLiteral("txt"), m_rows.rows[0].folder);
+        const ExportRequest r{
+            rows, m_state, m_system, m_now, m_tmp.path() + QStringLiteral("/chiusura/"), NameLayout::Single};
+        const ExportOutcome outcome = exportToFile(ExportKind::Text, r);
+        QVERIFY(outcome.ok);
+        QCOMPARE(outcome.stats.unreadableRows, 1);
+        ScriptedPrompter prompter;
+        reportOutcome(prompter, ExportKind::Text, outcome);
+        QCOMPARE(prompter.messages.at(0).text,
+                 completionMessage(ExportKind::Text, outcome.filePath) +
+                     QStringLiteral("\r\n1 file non si è potuto leggere: i suoi campi sono vuoti."));
+    }
+
     void failures_data()
     {
         QTest::addColumn<QString>("setup");

@@ -60,6 +60,7 @@ private Q_SLOTS:
     void pageCountMatchesPrintedLines();
     void linesPastThePageGoOn();
     void pdfTextColumns();
+    void pdfPagesOfWrappedRows();
     void headless();
 };
 
@@ -192,14 +193,18 @@ void TestPrintSurface::pdfFailures()
     const ExportDirGuard guard(tmp.path() + QStringLiteral("/file/temp/"));
     QtPrinterSurface surface;
     QVERIFY(surface.selectPrinter(surface.pdfIndex()));
-    const MemoryRows rows = MemoryRows::numbered(5, tmp.path() + QLatin1Char('/'));
+    MemoryRows rows = MemoryRows::numbered(5, tmp.path() + QLatin1Char('/'));
+    vellora::test::MemoryFacts facts;
+    rows.factSource = &facts;
     AppState st;
     ReportOptions opt;
     opt.waitMs = 0;
     const ReportOutcome out = StampaVerticale(surface, ReportInput{rows, st, QString()}, opt).run();
     QVERIFY(!out.job.ok);
-    QVERIFY2(out.job.error.contains(QStringLiteral("/file/temp")), qPrintable(out.job.error));
+    QCOMPARE(out.job.error, QStringLiteral("Impossibile creare la cartella ") + tmp.path() +
+                                QStringLiteral("/file/temp/: una parte del percorso non è una cartella"));
     QVERIFY(out.job.pdfPath.isEmpty());
+    QCOMPARE(facts.stats.load(), 0); // no row was read for a document that cannot be written
     // The surface is usable again afterwards.
     surface.setPdfOutputPath(tmp.path() + QStringLiteral("/ok.pdf"));
     surface.printLine(QStringLiteral("x"));
@@ -310,6 +315,45 @@ void TestPrintSurface::pdfTextColumns()
     QCOMPARE(column("e"), 22);
     QCOMPARE(column("9"), 36);
     QCOMPARE(column("mark"), 22);
+}
+
+void TestPrintSurface::pdfPagesOfWrappedRows()
+{
+    // Rows that take two paper lines: on the real PDF every page carries the header and
+    // its own number, and no page holds only a footer.
+    const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+    if (pdftotext.isEmpty())
+        QSKIP("pdftotext is not installed");
+    QTemporaryDir tmp;
+    QtPrinterSurface surface;
+    QVERIFY(surface.selectPrinter(surface.pdfIndex()));
+    surface.setPdfOutputPath(tmp.path() + QStringLiteral("/wrapped.pdf"));
+    MemoryRows rows;
+    for (int i = 0; i < 90; ++i)
+        rows.add(QStringLiteral("row%1").arg(i), QString(60, QLatin1Char('e')), QStringLiteral("/cartella/"));
+    AppState st;
+    st.TipoRicerca = 1;
+    st.OptS = {1, 1, 1, 0, 0, 0, 0, 0};
+    ReportOptions opt;
+    opt.waitMs = 0;
+    const ReportOutcome out =
+        StampaVerticale(surface, ReportInput{rows, st, QStringLiteral("Sys")}, opt).run();
+    QVERIFY2(out.job.ok, qPrintable(out.job.error));
+    QProcess p;
+    p.start(pdftotext, {QStringLiteral("-layout"), out.job.pdfPath, QStringLiteral("-")});
+    QVERIFY(p.waitForFinished(30000));
+    QStringList pages = QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\f'));
+    if (pages.last().trimmed().isEmpty())
+        pages.removeLast();
+    QCOMPARE(pages.size(), out.pages);
+    QVERIFY(out.pages >= 3);
+    int rowsSeen = 0;
+    for (int k = 0; k < pages.size(); ++k) {
+        QVERIFY2(pages[k].contains(QStringLiteral("Totale File 90")), qPrintable(pages[k]));
+        QVERIFY2(pages[k].trimmed().endsWith(QStringLiteral("Pag. %1").arg(k + 1)), qPrintable(pages[k]));
+        rowsSeen += int(pages[k].count(QStringLiteral("/cartella/")));
+    }
+    QCOMPARE(rowsSeen, 90);
 }
 
 void TestPrintSurface::headless()

@@ -3,9 +3,11 @@
 // edits the file actions make.
 
 #include "PeBuilder.h"
+#include "results/Formats.h"
 #include "TableFixtures.h"
 
 #include <QAbstractItemModelTester>
+#include <QLocale>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
@@ -122,7 +124,8 @@ private Q_SLOTS:
     void vanishedFileKeepsItsRow()
     {
         makeFile(m_dir.path(), QStringLiteral("gone.txt"), 5);
-        FillResult f = fillFrom({{"setup.exe", 900}, {"gone.txt", 5}, {"Makefile", 10}},
+        // The scan could not size nosize.txt: its size cell stays empty.
+        FillResult f = fillFrom({{"setup.exe", 900}, {"gone.txt", 5}, {"Makefile", 10}, {"nosize.txt", -1}},
                                 profile({ColSize, ColDate}), [this](qsizetype r) {
                                     if (r == 1)
                                         QFile::remove(m_dir.filePath(QStringLiteral("gone.txt")));
@@ -136,6 +139,8 @@ private Q_SLOTS:
         QCOMPARE(t.text(2, ColDate), QString());
         QCOMPARE(t.text(2, ColFolder), QString::fromUtf8(root()));
         QVERIFY(!t.text(3, ColDate).isEmpty());
+        QCOMPARE(t.text(4, ColSize), QString());
+        QCOMPARE(t.text(4, ColName), QStringLiteral("nosize"));
     }
 
     // An interrupt before row r leaves rows 1..r-1 filled and the rest empty, unordered and
@@ -328,6 +333,44 @@ private Q_SLOTS:
         t.reset();
         QCOMPARE(t.rowCount(), 0);
         QVERIFY(!t.OrdinaGriglia(0, kDefaultOptV));
+    }
+
+    // Sizes and dates follow the user's locale; the C and Italian ones keep "/" and ":".
+    void localeFormats_data()
+    {
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<QString>("size");
+        QTest::addColumn<QString>("date");
+        QTest::addColumn<QString>("reportDate");
+        QTest::newRow("C") << QLocale::c() << "2,048"
+                           << "06/12/2026 14:05"
+                           << "06/12/2026-14:05";
+        QTest::newRow("Italian") << QLocale(QLocale::Italian, QLocale::Italy) << "2.048"
+                                 << "06/12/2026 14:05"
+                                 << "06/12/2026-14:05";
+        QTest::newRow("German") << QLocale(QLocale::German, QLocale::Germany) << "2.048"
+                                << "06.12.2026 14:05"
+                                << "06.12.2026-14:05";
+        QTest::newRow("Finnish") << QLocale(QLocale::Finnish, QLocale::Finland) << "2\u00a0048"
+                                 << "06.12.2026 14.05"
+                                 << "06.12.2026-14.05";
+    }
+    void localeFormats()
+    {
+        QFETCH(QLocale, locale);
+        QFETCH(QString, size);
+        QFETCH(QString, date);
+        QFETCH(QString, reportDate);
+        const QLocale saved;
+        QLocale::setDefault(locale);
+        const qint64 t = localTime(2026, 12, 6, 14, 5);
+        const QString got[] = {formatSize(2048), formatDateTable(t), formatDateReport(t),
+                               formatDay(QDate(2026, 12, 6))};
+        QLocale::setDefault(saved);
+        QCOMPARE(got[0], size);
+        QCOMPARE(got[1], date);
+        QCOMPARE(got[2], reportDate);
+        QCOMPARE(got[3], date.left(10));
     }
 
     void memoryStaysCompact()

@@ -2,6 +2,7 @@
 
 #include "scan/FolderReader.h"
 #include "scan/Scanner.h"
+#include "scan/SizeWorker.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -381,6 +382,19 @@ void TestScanner::unreadableFoldersAreSkipped()
     names.sort();
     // The listed-only folder's file exists and is listed, though its size cannot be read.
     QCOMPARE(names, (QStringList{"a/1.txt", "listonly/seen.txt", "z/2.txt"}));
+    for (std::size_t i = 0; i < s.results.size(); ++i)
+        QCOMPARE(s.results.entries[i].size == ScanResults::kUnknownSize,
+                 s.results.path(i).endsWith("listonly/seen.txt"));
+
+    // A file gone between the listing of its folder and its size keeps its place too.
+    const auto a = std::make_shared<scan::FolderReader>(scan::FolderReader::openPath(root + "a/"));
+    scan::SizeBatch batch;
+    batch.add(a, "1.txt");
+    batch.add(a, "gone.txt");
+    batch.run();
+    QCOMPARE(batch.sizes.size(), std::size_t(2));
+    QVERIFY(batch.sizes[0] >= 0);
+    QCOMPARE(batch.sizes[1], ScanResults::kUnknownSize);
 
     QVERIFY(!start.ok);
     QCOMPARE(start.results.size(), 0u);

@@ -9,6 +9,7 @@
 #include <QTest>
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <unistd.h>
 
 using namespace vellora;
@@ -58,6 +59,20 @@ private Q_SLOTS:
         qputenv("VELLORA_EXPORT_DIR", "/srv/export");
         QCOMPARE(exportFolder(), QStringLiteral("/srv/export/"));
         qunsetenv("VELLORA_EXPORT_DIR");
+
+        // Without HOME the password database tells; the root folder never gets a "temp".
+        const QByteArray home = qgetenv("HOME");
+        qputenv("HOME", "");
+        const struct passwd* pw = ::getpwuid(::getuid());
+        QVERIFY(pw && pw->pw_dir);
+        const QString userHome = QDir::cleanPath(QFile::decodeName(pw->pw_dir));
+        const QString expected = userHome == u"/" ? QString() : userHome + QStringLiteral("/temp/");
+        QCOMPARE(exportFolder(), expected);
+        QVERIFY(!exportFolder().startsWith(QStringLiteral("/temp")));
+        qputenv("HOME", home);
+        QString error;
+        QVERIFY(!makeFolder(QString(), &error));
+        QVERIFY(!error.isEmpty());
     }
 
     void trashesAFile_data()
