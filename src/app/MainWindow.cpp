@@ -20,7 +20,6 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
-#include <QSignalBlocker>
 #include <QTableView>
 
 #include <cmath>
@@ -125,10 +124,9 @@ void MainWindow::Form_Load()
         break;
     }
 
-    {
-        const QSignalBlocker quiet(m_cboRicercaIn);
-        m_cboRicercaIn->setCurrentIndex(m_state.TipoRicerca == 1 ? 1 : 0);
-    }
+    // The boxes follow the user's picks only: selecting the stored entries here runs their
+    // handlers once, below.
+    m_cboRicercaIn->setCurrentIndex(m_state.TipoRicerca == 1 ? 1 : 0);
     scopeChanged(m_cboRicercaIn->currentIndex());
 
     const QStringList headings = defaultHeadings();
@@ -139,10 +137,7 @@ void MainWindow::Form_Load()
     applyProfileDefaults(m_state);
     ImpostaInterfaccia();
 
-    {
-        const QSignalBlocker quiet(m_cboORD);
-        m_cboORD->setCurrentIndex(m_state.OrdineGriglia);
-    }
+    m_cboORD->setCurrentIndex(m_state.OrdineGriglia);
     orderChanged(m_cboORD->currentIndex());
 
     ReimpostaColonne();

@@ -162,8 +162,10 @@ QGroupBox* MainWindow::buildSettingsFrame()
     });
     connect(m_cboDRIVE, &QComboBox::activated, this, &MainWindow::driveChanged);
     connect(m_cboPATTERN, &QComboBox::activated, this, [this] { patternTaken(); });
-    connect(m_cboRicercaIn, &QComboBox::currentIndexChanged, this, &MainWindow::scopeChanged);
-    connect(m_cboORD, &QComboBox::currentIndexChanged, this, &MainWindow::orderChanged);
+    // Every pick counts, also of the entry already shown: picking the order again orders the
+    // table again with fresh sizes and dates, picking the scope again resets the interface.
+    connect(m_cboRicercaIn, &QComboBox::activated, this, &MainWindow::scopeChanged);
+    connect(m_cboORD, &QComboBox::activated, this, &MainWindow::orderChanged);
     m_cboDRIVE->installEventFilter(this);
     m_cboPATTERN->installEventFilter(this);
     if (QLineEdit* edit = m_cboPATTERN->lineEdit())

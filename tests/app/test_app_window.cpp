@@ -27,6 +27,7 @@ private Q_SLOTS:
     void firstRunCaptions();
     void firstRunState();
     void scopeSwitch();
+    void orderPickedAgain();
     void patternKeys_data();
     void patternKeys();
     void invalidPattern_data();
@@ -149,6 +150,8 @@ void TestAppWindow::firstRunState()
     QCOMPARE(w->windowTitle(), QStringLiteral("Vellora File"));
 }
 
+// Any pick of the scope, also of the one shown, switches printing and export off until the
+// next scan.
 void TestAppWindow::scopeSwitch()
 {
     Sandbox box;
@@ -159,20 +162,41 @@ void TestAppWindow::scopeSwitch()
     QVERIFY(child<QPushButton>(*w, "cmdStampa")->isEnabled());
     QVERIFY(child<QAction>(*w, "mnuExcel")->isEnabled());
 
-    child<QComboBox>(*w, "cboRicercaIn")->setCurrentIndex(1);
+    pick(*w, "cboRicercaIn", 0);
+    QVERIFY(!child<QPushButton>(*w, "cmdStampa")->isEnabled());
+    QVERIFY(!child<QAction>(*w, "mnuEsporta")->isEnabled());
+    QVERIFY(!child<QAction>(*w, "mnuExcel")->isEnabled());
+    QCOMPARE(labelText(*w, "lblCurDir_"), QStringLiteral("Cartella da Stampare"));
+
+    pick(*w, "cboRicercaIn", 1);
     QCOMPARE(w->state().TipoRicerca, 1);
     QCOMPARE(child<QGroupBox>(*w, "fraIMPOSTAZIONI")->title(), QStringLiteral("Impostazioni Trova File(s)"));
     QCOMPARE(labelText(*w, "lblTipoFile_"), QStringLiteral("File(s) da Trovare"));
     QCOMPARE(child<QPushButton>(*w, "cmdAvvia")->text(), QStringLiteral("&Trova File(s)"));
     QCOMPARE(labelText(*w, "lblCurDir_"), QStringLiteral("Cartella di Ricerca Principale"));
-    QVERIFY(!child<QPushButton>(*w, "cmdStampa")->isEnabled());
-    QVERIFY(!child<QAction>(*w, "mnuEsporta")->isEnabled());
-    QVERIFY(!child<QAction>(*w, "mnuExcel")->isEnabled());
     QVERIFY(!child<QTableView>(*w, "GRIGLIA")->isHidden()); // the list stays in view
+}
 
-    child<QComboBox>(*w, "cboRicercaIn")->setCurrentIndex(0);
-    QCOMPARE(labelText(*w, "lblCurDir_"), QStringLiteral("Cartella da Stampare"));
-    QVERIFY(!child<QPushButton>(*w, "cmdStampa")->isEnabled()); // only a new scan enables it
+// The order picked again orders again, with the sizes read afresh, and numbers from row 1.
+void TestAppWindow::orderPickedAgain()
+{
+    Sandbox box;
+    writeFile(box.tree() + QStringLiteral("a.txt"), "1");
+    writeFile(box.tree() + QStringLiteral("b.txt"), "123");
+    auto w = box.window();
+    w->state().OptV[ColSize] = 1;
+    chooseFolder(*w, box.tree());
+    pick(*w, "cboORD", 4); // size 9-0
+    QVERIFY(scan(*w));
+    QCOMPARE(w->table().text(1, ColName), QStringLiteral("b"));
+    writeFile(box.tree() + QStringLiteral("a.txt"), "1234567890");
+    auto* grid = child<QTableView>(*w, "GRIGLIA");
+    grid->setCurrentIndex(w->table().index(1, ColName));
+    pick(*w, "cboORD", 4);
+    QCOMPARE(w->table().text(1, ColName), QStringLiteral("a"));
+    QCOMPARE(w->table().text(1, ColSize), QStringLiteral("10"));
+    QCOMPARE(w->table().text(1, ColNumber), QStringLiteral("1"));
+    QCOMPARE(grid->currentIndex().row(), 0);
 }
 
 void TestAppWindow::patternKeys_data()
@@ -262,7 +286,7 @@ void TestAppWindow::scanCounts()
         writeFile(t + QLatin1String(f));
     auto w = box.window();
     chooseFolder(*w, t);
-    child<QComboBox>(*w, "cboRicercaIn")->setCurrentIndex(scope);
+    pick(*w, "cboRicercaIn", scope);
     setPattern(*w, pattern);
     QVERIFY(scan(*w));
     QCOMPARE(labelText(*w, "lblTotFile"), files);
@@ -315,7 +339,7 @@ void TestAppWindow::interruptDuringWalk()
     writeFile(t + QStringLiteral("top.txt"));
     auto w = box.window();
     chooseFolder(*w, t);
-    child<QComboBox>(*w, "cboRicercaIn")->setCurrentIndex(1);
+    pick(*w, "cboRicercaIn", 1);
     // The walk holds in its second folder until the interrupt has been pressed.
     QSemaphore inside;
     w->driver().setHooks({[&](const QByteArray&, ScanState& s) {
@@ -353,8 +377,8 @@ void TestAppWindow::restartRestoresSettings()
         chooseFolder(*w, folder);
         QCOMPARE(w->state().CartellaRicerca, folder);
         setPattern(*w, QStringLiteral("a*.d?l"));
-        child<QComboBox>(*w, "cboORD")->setCurrentIndex(3);
-        child<QComboBox>(*w, "cboRicercaIn")->setCurrentIndex(1);
+        pick(*w, "cboORD", 3);
+        pick(*w, "cboRicercaIn", 1);
         child<QAction>(*w, "mnuFD")->trigger();
         // The display profile through its dialog: "Dimensione" on, OK.
         box.prompter.onDialog = [](QDialog& d) {
@@ -558,7 +582,7 @@ void TestAppWindow::orderDuringScanWaits()
                           {}});
     child<QPushButton>(*w, "cmdAvvia")->click();
     QVERIFY(QTest::qWaitFor([&] { return inside.tryAcquire(); }, 10000));
-    child<QComboBox>(*w, "cboORD")->setCurrentIndex(1); // Z-A while the walk runs
+    pick(*w, "cboORD", 1); // Z-A while the walk runs
     QVERIFY(w->driver().isRunning());
     QVERIFY(QTest::qWaitFor([&] { return !w->driver().isRunning(); }, 10000));
     QCOMPARE(w->state().OrdineGriglia, 1);
