@@ -71,7 +71,6 @@ MainWindow::MainWindow(Options options, QWidget* parent) : QMainWindow(parent), 
     m_numberTarget = std::make_unique<TableNumberTarget>(*m_table, *m_lblTotFile);
 
     connect(m_driver.get(), &ScanDriver::controlsChanged, this, &MainWindow::applyControls);
-    connect(m_driver.get(), &ScanDriver::phaseChanged, this, &MainWindow::updatePrintExport);
     connect(m_driver.get(), &ScanDriver::finished, this, &MainWindow::scanFinished);
     connect(m_table, &ResultTable::viewPositionRequested, this, &MainWindow::applyViewPosition);
     // A session that ends may quit the application without closing the window first.
@@ -195,7 +194,6 @@ void MainWindow::stopScan()
     m_driver.reset();
     m_driver = std::make_unique<ScanDriver>(*m_table, m_state, *m_prompter);
     connect(m_driver.get(), &ScanDriver::controlsChanged, this, &MainWindow::applyControls);
-    connect(m_driver.get(), &ScanDriver::phaseChanged, this, &MainWindow::updatePrintExport);
     connect(m_driver.get(), &ScanDriver::finished, this, &MainWindow::scanFinished);
     if (m_busyDepth > 0) {
         m_busyDepth = 1;

@@ -35,6 +35,7 @@ private Q_SLOTS:
     void scanCounts_data();
     void scanCounts();
     void scanFindsNothing();
+    void unfilledRowMessage();
     void interruptDuringWalk();
     void restartRestoresSettings();
     void infoMenu_data();
@@ -328,6 +329,39 @@ void TestAppWindow::scanFindsNothing()
     QVERIFY(child<QTableView>(*w, "GRIGLIA")->isHidden());
     QVERIFY(!child<QPushButton>(*w, "cmdStampa")->isEnabled());
     QVERIFY(!child<QAction>(*w, "mnuEsporta")->isEnabled());
+}
+
+// The message about rows left unfilled is shown with the scan's end states already on the
+// controls, printing and export included; the table appears after it.
+void TestAppWindow::unfilledRowMessage()
+{
+    Sandbox box;
+    writeFile(box.tree() + QStringLiteral("keep.txt"));
+    writeFile(box.tree() + QStringLiteral("gone.txt"));
+    auto w = box.window();
+    w->state().OptV[ColDate] = 1;
+    chooseFolder(*w, box.tree());
+    w->driver().setHooks({{}, [&](qsizetype row) {
+                              if (row == 1)
+                                  QFile::remove(box.tree() + QStringLiteral("gone.txt"));
+                          }});
+    QStringList atMessage;
+    box.prompter.onMessage = [&](const ScriptedPrompter::Message&) {
+        for (const char* b : {"cmdStampa", "cmdEsci", "cmdInterrompi"})
+            atMessage << (QLatin1String(b) + (child<QPushButton>(*w, b)->isEnabled() ? u'+' : u'-'));
+        for (const char* a : {"mnuEsporta", "mnuExcel"})
+            atMessage << (QLatin1String(a) + (child<QAction>(*w, a)->isEnabled() ? u'+' : u'-'));
+        atMessage << QStringLiteral("GRIGLIA") + (child<QTableView>(*w, "GRIGLIA")->isHidden() ? u'-' : u'+');
+        atMessage << QStringLiteral("busy") + (QGuiApplication::overrideCursor() ? u'+' : u'-');
+    };
+    QVERIFY(scan(*w));
+    QCOMPARE(box.prompter.messages.size(), std::size_t(1));
+    QCOMPARE(box.prompter.messages[0].text,
+             QStringLiteral("1 o più Files non sono predisposti per la Versione !"));
+    QCOMPARE(atMessage, QStringList({"cmdStampa+", "cmdEsci+", "cmdInterrompi-", "mnuEsporta+", "mnuExcel+",
+                                     "GRIGLIA-", "busy-"}));
+    QVERIFY(!child<QTableView>(*w, "GRIGLIA")->isHidden());
+    QVERIFY(child<QPushButton>(*w, "cmdStampa")->isEnabled());
 }
 
 void TestAppWindow::interruptDuringWalk()
