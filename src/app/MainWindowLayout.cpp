@@ -35,6 +35,12 @@ const QStringList kPatterns{
 
 constexpr int kPixelsPerTwip = 15;
 
+// The table's point size: at the default widths the date column must hold a full
+// "dd/mm/yyyy hh:mm" and the headings "Dimensione" and "Data Ult. Modifica" must not be cut.
+// Verdana's stand-ins (DejaVu Sans) are wide; at 96 dpi 7 points are 9 pixels, where the date
+// takes 81 of the 89 pixels its cell leaves for text (8.25 points took 98).
+constexpr qreal kTablePoints = 7;
+
 int px(int twips)
 {
     return twips / kPixelsPerTwip;
@@ -273,7 +279,9 @@ void MainWindow::setupGrid()
 {
     auto* grid = static_cast<ResultGrid*>(m_GRIGLIA);
     grid->setModel(m_table);
-    grid->setFont(verdanaFont());
+    grid->setFont(verdanaFont(kTablePoints));
+    // The view's own header keeps the frame's font otherwise.
+    grid->horizontalHeader()->setFont(grid->font());
     QPalette p = grid->palette();
     p.setColor(QPalette::Base, QColor(210, 255, 255));
     grid->setPalette(p);

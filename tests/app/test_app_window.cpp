@@ -14,6 +14,8 @@
 #include <QScrollBar>
 #include <QSemaphore>
 #include <QSettings>
+#include <QStyle>
+#include <QStyleOptionHeader>
 #include <QTreeView>
 
 using namespace vellora;
@@ -558,18 +560,51 @@ void TestAppWindow::doubleClickTogglesTime()
     QVERIFY(!time->isHidden());
 }
 
+// The default widths come back from the menu, and at them a full date and time (in the
+// widest digits) and every heading fit their columns: measured in the fonts the table and its
+// header really use, less the margins the view keeps around a text.
 void TestAppWindow::defaultWidths()
 {
     Sandbox box;
     auto w = box.window();
-    auto* header = child<QTableView>(*w, "GRIGLIA")->horizontalHeader();
-    header->resizeSection(1, 400);
+    auto* grid = child<QTableView>(*w, "GRIGLIA");
+    QHeaderView* header = grid->horizontalHeader();
+    header->resizeSection(ColDate, 40);
     child<QAction>(*w, "mnuDefault")->trigger();
-    const int dpi = child<QTableView>(*w, "GRIGLIA")->logicalDpiX();
-    QCOMPARE(header->sectionSize(1), MainWindow::twipsToPixels(2200, dpi));
+    QCOMPARE(w->columnWidthsTwips(), MainWindow::kDefaultWidthsTwips);
     QCOMPARE(MainWindow::twipsToPixels(1440, 96), 96);
-    QCOMPARE(MainWindow::pixelsToTwips(96, 96), 1440);
     QCOMPARE(MainWindow::pixelsToTwips(MainWindow::twipsToPixels(6500, 120), 120), 6504);
+
+    const QFontMetricsF cell(grid->font());
+    QChar widest = u'0';
+    for (char16_t d = u'1'; d <= u'9'; ++d)
+        if (cell.horizontalAdvance(QChar(d)) > cell.horizontalAdvance(widest))
+            widest = QChar(d);
+    const QString date = QStringLiteral("00/00/0000 00:00").replace(u'0', widest);
+    const int textMargin = grid->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, grid) + 1;
+    const int room = header->sectionSize(ColDate) - (grid->showGrid() ? 1 : 0) - 2 * textMargin;
+    QVERIFY2(cell.horizontalAdvance(date) <= room,
+             qPrintable(
+                 QStringLiteral("%1 needs %2 of %3").arg(date).arg(cell.horizontalAdvance(date)).arg(room)));
+
+    QStringList headings = defaultHeadings();
+    for (InfoKind kind : {InfoKind::CompanyName, InfoKind::FileDescription, InfoKind::ProductName})
+        headings << infoHeadingAtStartup(kind) << infoHeadingFromMenu(kind);
+    const QFontMetricsF heading(header->font());
+    for (int i = 0; i < headings.size(); ++i) {
+        QStyleOptionHeader option;
+        option.initFrom(header);
+        option.state |= QStyle::State_Horizontal;
+        option.orientation = Qt::Horizontal;
+        option.text = headings[i];
+        option.rect = QRect(0, 0, header->sectionSize(std::min<int>(i, ColFolder)), header->height());
+        const int label = header->style()->subElementRect(QStyle::SE_HeaderLabel, &option, header).width();
+        QVERIFY2(heading.horizontalAdvance(headings[i]) <= label,
+                 qPrintable(QStringLiteral("%1 needs %2 of %3")
+                                .arg(headings[i])
+                                .arg(heading.horizontalAdvance(headings[i]))
+                                .arg(label)));
+    }
 }
 
 void TestAppWindow::numberColumnStaysInView()
