@@ -4,12 +4,12 @@
 
 #include "MainWindow.h"
 
+#include "app/FolderReveal.h"
 #include "app/ResultGrid.h"
 #include "results/ResultTable.h"
 #include "system/UiFonts.h"
 
 #include <QComboBox>
-#include <QFileInfo>
 #include <QFileSystemModel>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -114,6 +114,7 @@ QGroupBox* MainWindow::buildSettingsFrame()
     m_BoxDIR->setHeaderHidden(true);
     m_BoxDIR->setUniformRowHeights(true);
     m_BoxDIR->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_treeReveal = new FolderReveal(*m_BoxDIR, *m_dirModel, this);
     m_Label3->setBuddy(m_BoxDIR);
 
     m_lblTipoFile_ = label(frame, "lblTipoFile_", QStringLiteral("Tipo di &File"));
@@ -160,12 +161,6 @@ QGroupBox* MainWindow::buildSettingsFrame()
                 if (current.isValid())
                     folderChanged(m_dirModel->filePath(current));
             });
-    connect(m_dirModel, &QFileSystemModel::directoryLoaded, this, [this](const QString& loaded) {
-        if (m_treeScrollPending.isEmpty() || QFileInfo(m_treeScrollPending).path() != loaded)
-            return;
-        m_treeScrollPending.clear();
-        m_BoxDIR->scrollTo(m_BoxDIR->currentIndex(), QAbstractItemView::PositionAtCenter);
-    });
     connect(m_cboDRIVE, &QComboBox::activated, this, &MainWindow::driveChanged);
     connect(m_cboPATTERN, &QComboBox::activated, this, [this] { patternTaken(); });
     // Every pick counts, also of the entry already shown: picking the order again orders the

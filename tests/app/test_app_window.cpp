@@ -43,6 +43,7 @@ private Q_SLOTS:
     void infoMenu_data();
     void infoMenu();
     void storedOddValues();
+    void treeShowsLastFolder();
     void unreadableVolume();
     void doubleClickTogglesTime();
     void defaultWidths();
@@ -525,6 +526,39 @@ void TestAppWindow::storedOddValues()
     ini.beginGroup(kSettingsKey);
     QCOMPARE(ini.value(QStringLiteral("OrderGrid")).toLongLong() & 0xffffffffLL, 4294967295LL);
     QCOMPARE(ini.value(QStringLiteral("WinState")).toInt(), 1);
+}
+
+// At start-up the folder tree shows the last folder: current, its ancestors expanded and in
+// view, also after the model has listed the many folders above it.
+void TestAppWindow::treeShowsLastFolder()
+{
+    Sandbox box;
+    for (int i = 0; i < 150; ++i)
+        QDir().mkpath(box.tree() + QStringLiteral("a%1").arg(i, 3, 10, QLatin1Char('0')));
+    const QString folder = box.tree() + QStringLiteral("z/last");
+    QDir().mkpath(folder + QStringLiteral("/child"));
+    {
+        QSettings ini(box.settingsPath(), QSettings::IniFormat);
+        ini.beginGroup(kSettingsKey);
+        ini.setValue(QStringLiteral("LastDir"), folder + u'/');
+    }
+    auto w = box.window();
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+    auto* tree = child<QTreeView>(*w, "BoxDIR");
+    auto* model = qobject_cast<QFileSystemModel*>(tree->model());
+    QCOMPARE(model->filePath(tree->currentIndex()), folder);
+    for (QModelIndex up = tree->currentIndex().parent(); up.isValid(); up = up.parent())
+        QVERIFY2(tree->isExpanded(up), qPrintable(model->filePath(up)));
+    const QModelIndex parent = model->index(QDir::cleanPath(box.tree()));
+    QTRY_COMPARE_WITH_TIMEOUT(model->rowCount(parent), 151, 10000);
+    QTest::qWait(200); // the sort that follows a listing
+    QTRY_VERIFY(tree->viewport()->rect().contains(tree->visualRect(tree->currentIndex())));
+    // Once the user scrolls, the tree stays where he put it.
+    tree->verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMinimum);
+    tree->resize(tree->width(), tree->height() - 20);
+    QTest::qWait(20);
+    QCOMPARE(tree->verticalScrollBar()->value(), 0);
 }
 
 void TestAppWindow::unreadableVolume()
