@@ -114,7 +114,7 @@ QGroupBox* MainWindow::buildSettingsFrame()
     m_BoxDIR->setHeaderHidden(true);
     m_BoxDIR->setUniformRowHeights(true);
     m_BoxDIR->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_treeReveal = new FolderReveal(*m_BoxDIR, *m_dirModel, this);
+    m_treeReveal = new FolderReveal(*m_BoxDIR, *m_dirModel, m_BoxDIR); // dies with the tree
     m_Label3->setBuddy(m_BoxDIR);
 
     m_lblTipoFile_ = label(frame, "lblTipoFile_", QStringLiteral("Tipo di &File"));

@@ -54,9 +54,9 @@ void MainWindow::applyControls(const ScanDriver::Controls& c)
 
 void MainWindow::updatePrintExport()
 {
-    // The driver's state says whether the table is complete; a list made with another scope
-    // than the one now chosen is not printed either. The driver's state, not its phase: its
-    // end-of-scan message is shown with printing already on.
+    // The driver's control state says whether the table is complete: off while a scan refills
+    // it, already on while its end-of-scan message shows. A list made with another scope than
+    // the one now chosen is not printed either.
     const bool on = m_shown.printExportEnabled && m_printAllowed;
     m_cmdStampa->setEnabled(on);
     m_mnuEsporta->setEnabled(on);
