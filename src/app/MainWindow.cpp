@@ -22,7 +22,6 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
-#include <QSignalBlocker>
 #include <QTableView>
 
 #include <cmath>
@@ -74,7 +73,6 @@ MainWindow::MainWindow(Options options, QWidget* parent) : QMainWindow(parent), 
     m_numberTarget = std::make_unique<TableNumberTarget>(*m_table, *m_lblTotFile);
 
     connect(m_driver.get(), &ScanDriver::controlsChanged, this, &MainWindow::applyControls);
-    connect(m_driver.get(), &ScanDriver::phaseChanged, this, &MainWindow::updatePrintExport);
     connect(m_driver.get(), &ScanDriver::finished, this, &MainWindow::scanFinished);
     connect(m_table, &ResultTable::viewPositionRequested, this, &MainWindow::applyViewPosition);
     // A session that ends may quit the application without closing the window first.
@@ -127,10 +125,9 @@ void MainWindow::Form_Load()
         break;
     }
 
-    {
-        const QSignalBlocker quiet(m_cboRicercaIn);
-        m_cboRicercaIn->setCurrentIndex(m_state.TipoRicerca == 1 ? 1 : 0);
-    }
+    // The boxes follow the user's picks only: selecting the stored entries here runs their
+    // handlers once, below.
+    m_cboRicercaIn->setCurrentIndex(m_state.TipoRicerca == 1 ? 1 : 0);
     scopeChanged(m_cboRicercaIn->currentIndex());
 
     const QStringList headings = defaultHeadings();
@@ -141,10 +138,7 @@ void MainWindow::Form_Load()
     applyProfileDefaults(m_state);
     ImpostaInterfaccia();
 
-    {
-        const QSignalBlocker quiet(m_cboORD);
-        m_cboORD->setCurrentIndex(m_state.OrdineGriglia);
-    }
+    m_cboORD->setCurrentIndex(m_state.OrdineGriglia);
     orderChanged(m_cboORD->currentIndex());
 
     ReimpostaColonne();
@@ -202,7 +196,6 @@ void MainWindow::stopScan()
     m_driver.reset();
     m_driver = std::make_unique<ScanDriver>(*m_table, m_state, *m_prompter);
     connect(m_driver.get(), &ScanDriver::controlsChanged, this, &MainWindow::applyControls);
-    connect(m_driver.get(), &ScanDriver::phaseChanged, this, &MainWindow::updatePrintExport);
     connect(m_driver.get(), &ScanDriver::finished, this, &MainWindow::scanFinished);
     if (m_busyDepth > 0) {
         m_busyDepth = 1;

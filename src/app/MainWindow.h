@@ -29,6 +29,7 @@ class QTreeView;
 
 namespace vellora {
 
+class FolderReveal;
 class NumberColumnTarget;
 class PrinterSelection;
 class Prompter;
@@ -159,7 +160,6 @@ private:
     bool m_orderPending = false;  // the order box changed during a scan
     bool m_closed = false;
     bool m_patternCheckQueued = false;
-    QString m_treeScrollPending; // the folder tree scrolls to it once its parent has loaded
     int m_busyDepth = 0;
 
     // Controls; all are children of the window.
@@ -169,6 +169,7 @@ private:
     QLabel* m_Label3 = nullptr;
     QTreeView* m_BoxDIR = nullptr;
     QFileSystemModel* m_dirModel = nullptr;
+    FolderReveal* m_treeReveal = nullptr; // keeps the chosen folder in view while the tree loads
     QLabel* m_lblTipoFile_ = nullptr;
     QComboBox* m_cboPATTERN = nullptr;
     QLabel* m_lbl_Sottocartelle = nullptr;

@@ -4,6 +4,7 @@
 #include "MainWindow.h"
 
 #include "app/AppLog.h"
+#include "app/FolderReveal.h"
 #include "system/Platform.h"
 #include "system/Prompter.h"
 
@@ -84,14 +85,8 @@ bool MainWindow::setFolderList(const QString& folder)
     m_dirModel->setRootPath(root);
     // The volume's own folder stays in view so that it can be chosen again.
     m_BoxDIR->setRootIndex(m_dirModel->index(QDir::cleanPath(root)).parent());
-    const QModelIndex index = m_dirModel->index(QDir::cleanPath(path));
-    if (!index.isValid())
+    if (!m_treeReveal->reveal(path))
         return false;
-    m_BoxDIR->setCurrentIndex(index);
-    m_BoxDIR->scrollTo(index);
-    m_BoxDIR->expand(index);
-    // The model lists folders in the background: the row moves once its siblings arrive.
-    m_treeScrollPending = QDir::cleanPath(path);
     // The tree does not report a current index it already had.
     folderChanged(path);
     return true;

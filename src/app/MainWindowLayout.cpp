@@ -4,12 +4,12 @@
 
 #include "MainWindow.h"
 
+#include "app/FolderReveal.h"
 #include "app/ResultGrid.h"
 #include "results/ResultTable.h"
 #include "system/UiFonts.h"
 
 #include <QComboBox>
-#include <QFileInfo>
 #include <QFileSystemModel>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -34,6 +34,12 @@ const QStringList kPatterns{
 };
 
 constexpr int kPixelsPerTwip = 15;
+
+// The table's point size: at the default widths the date column must hold a full
+// "dd/mm/yyyy hh:mm" and the headings "Dimensione" and "Data Ult. Modifica" must not be cut.
+// Verdana's stand-ins (DejaVu Sans) are wide; at 96 dpi 7 points are 9 pixels, where the date
+// takes 81 of the 89 pixels its cell leaves for text (8.25 points took 98).
+constexpr qreal kTablePoints = 7;
 
 int px(int twips)
 {
@@ -108,6 +114,7 @@ QGroupBox* MainWindow::buildSettingsFrame()
     m_BoxDIR->setHeaderHidden(true);
     m_BoxDIR->setUniformRowHeights(true);
     m_BoxDIR->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_treeReveal = new FolderReveal(*m_BoxDIR, *m_dirModel, m_BoxDIR); // dies with the tree
     m_Label3->setBuddy(m_BoxDIR);
 
     m_lblTipoFile_ = label(frame, "lblTipoFile_", QStringLiteral("Tipo di &File"));
@@ -154,16 +161,12 @@ QGroupBox* MainWindow::buildSettingsFrame()
                 if (current.isValid())
                     folderChanged(m_dirModel->filePath(current));
             });
-    connect(m_dirModel, &QFileSystemModel::directoryLoaded, this, [this](const QString& loaded) {
-        if (m_treeScrollPending.isEmpty() || QFileInfo(m_treeScrollPending).path() != loaded)
-            return;
-        m_treeScrollPending.clear();
-        m_BoxDIR->scrollTo(m_BoxDIR->currentIndex(), QAbstractItemView::PositionAtCenter);
-    });
     connect(m_cboDRIVE, &QComboBox::activated, this, &MainWindow::driveChanged);
     connect(m_cboPATTERN, &QComboBox::activated, this, [this] { patternTaken(); });
-    connect(m_cboRicercaIn, &QComboBox::currentIndexChanged, this, &MainWindow::scopeChanged);
-    connect(m_cboORD, &QComboBox::currentIndexChanged, this, &MainWindow::orderChanged);
+    // Every pick counts, also of the entry already shown: picking the order again orders the
+    // table again with fresh sizes and dates, picking the scope again resets the interface.
+    connect(m_cboRicercaIn, &QComboBox::activated, this, &MainWindow::scopeChanged);
+    connect(m_cboORD, &QComboBox::activated, this, &MainWindow::orderChanged);
     m_cboDRIVE->installEventFilter(this);
     m_cboPATTERN->installEventFilter(this);
     if (QLineEdit* edit = m_cboPATTERN->lineEdit())
@@ -271,7 +274,9 @@ void MainWindow::setupGrid()
 {
     auto* grid = static_cast<ResultGrid*>(m_GRIGLIA);
     grid->setModel(m_table);
-    grid->setFont(verdanaFont());
+    grid->setFont(verdanaFont(kTablePoints));
+    // The view's own header keeps the frame's font otherwise.
+    grid->horizontalHeader()->setFont(grid->font());
     QPalette p = grid->palette();
     p.setColor(QPalette::Base, QColor(210, 255, 255));
     grid->setPalette(p);

@@ -54,9 +54,10 @@ void MainWindow::applyControls(const ScanDriver::Controls& c)
 
 void MainWindow::updatePrintExport()
 {
-    // Nothing is printed or exported from a table that is being refilled, nor from a list
-    // made with another scope than the one now chosen.
-    const bool on = m_shown.printExportEnabled && m_printAllowed && !m_driver->isRunning();
+    // The driver's control state says whether the table is complete: off while a scan refills
+    // it, already on while its end-of-scan message shows. A list made with another scope than
+    // the one now chosen is not printed either.
+    const bool on = m_shown.printExportEnabled && m_printAllowed;
     m_cmdStampa->setEnabled(on);
     m_mnuEsporta->setEnabled(on);
     m_mnuExcel->setEnabled(on);

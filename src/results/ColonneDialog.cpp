@@ -1,5 +1,6 @@
 #include "ColonneDialog.h"
 
+#include <algorithm>
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -49,20 +50,31 @@ ColonneDialog::ColonneDialog(AppState& state, NumberColumnTarget* target, QWidge
     imgVEDI->setVisible(!print);
     setWindowIcon(QIcon(print ? printPicture : viewPicture));
 
+    // Only the boxes shown take a place, column by column in two columns: the boxes a profile
+    // hides ("Nr." in reports, the folder always) leave no empty cell behind.
+    int shown = 0;
+    for (int i = 0; i < ColumnProfileEditor::kBoxes; ++i)
+        shown += m_editor.isBoxVisible(i) ? 1 : 0;
+    const int rows = std::max(1, (shown + 1) / 2);
     auto* grid = new QGridLayout;
+    int place = 0;
     for (int i = 0; i < ColumnProfileEditor::kBoxes; ++i) {
         auto* box = new QCheckBox(m_editor.boxCaption(i), this);
         box->setObjectName(QStringLiteral("ckOpt%1").arg(i));
         box->setChecked(m_editor.isChecked(i));
-        box->setVisible(m_editor.isBoxVisible(i));
         box->setEnabled(m_editor.isBoxEnabled(i));
+        if (m_editor.isBoxVisible(i)) {
+            grid->addWidget(box, place % rows, place / rows);
+            ++place;
+        } else {
+            box->hide();
+        }
         // clicked, not toggled: only the user's click sets the number-clicked mark.
         connect(box, &QCheckBox::clicked, this, [this, i](bool checked) {
             m_editor.click(i, checked);
             m_boxes[i]->setChecked(m_editor.isChecked(i));
         });
         m_boxes[i] = box;
-        grid->addWidget(box, i % 4, i / 4);
     }
 
     auto* ok = makeButton(this, "cmdOK", QStringLiteral("&OK"));

@@ -111,6 +111,8 @@ void ScanDriver::start()
     c.curDirTitle = kCercando;
     c.esciEnabled = false;
     c.interrompiEnabled = true;
+    // Nothing is printed or exported from a table that is being refilled.
+    c.printExportEnabled = false;
     // A start folder that cannot be read never moves the counters; the previous scan's
     // count must not be taken for this one.
     c.totFile = QStringLiteral("0");
@@ -237,7 +239,8 @@ void ScanDriver::finish(std::shared_ptr<WorkerOutput> out)
     m_state.scanScope = m_job.subfolders ? 1 : 0;
     m_state.listedFolderText = m_job.folderText;
 
-    // The message comes before the table shows up.
+    // The message comes before the table shows up, and after every other end state, print
+    // and export included: the user reads it with the controls already as they stay.
     if (versionError)
         m_prompter.message(kNonPredisposti, kProgramTitle, Prompter::Icon::Information,
                            Prompter::Buttons::Ok);

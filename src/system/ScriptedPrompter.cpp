@@ -8,6 +8,8 @@ Prompter::Answer ScriptedPrompter::message(const QString& text, const QString& t
                                            Buttons buttons)
 {
     messages.push_back({text, title, icon, buttons});
+    if (onMessage)
+        onMessage(messages.back());
     if (messageAnswers.empty())
         return buttons == Buttons::YesNo ? Answer::No : Answer::Ok;
     const Answer a = messageAnswers.front();

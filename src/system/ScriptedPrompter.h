@@ -5,22 +5,24 @@
 
 #include "Prompter.h"
 
-#include <QStringList>
 #include <deque>
 #include <functional>
+#include <QStringList>
 
 namespace vellora {
 
 class ScriptedPrompter : public Prompter
 {
 public:
-    struct Message {
+    struct Message
+    {
         QString text;
         QString title;
         Icon icon;
         Buttons buttons;
     };
-    struct Input {
+    struct Input
+    {
         QString prompt;
         QString title;
         QString defaultAnswer;
@@ -31,9 +33,10 @@ public:
                                  const QString& defaultAnswer) override;
     int exec(QDialog& dialog) override;
 
-    std::deque<Answer> messageAnswers;              // empty: Ok for Ok boxes, No for Yes/No boxes
+    std::deque<Answer> messageAnswers;               // empty: Ok for Ok boxes, No for Yes/No boxes
     std::deque<std::optional<QString>> inputAnswers; // empty: cancel
-    std::function<int(QDialog&)> onDialog;          // empty: the dialog is rejected
+    std::function<int(QDialog&)> onDialog;           // empty: the dialog is rejected
+    std::function<void(const Message&)> onMessage;   // called while the box would be on screen
 
     std::vector<Message> messages;
     std::vector<Input> inputs;

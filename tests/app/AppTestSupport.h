@@ -85,6 +85,14 @@ inline void chooseFolder(MainWindow& w, const QString& folder)
     tree->setCurrentIndex(model->index(QDir::cleanPath(folder)));
 }
 
+// A user's pick in a list box: the box reports every pick, also of the entry it shows.
+inline void pick(MainWindow& w, const char* box, int index)
+{
+    auto* c = child<QComboBox>(w, box);
+    c->setCurrentIndex(index);
+    Q_EMIT c->activated(index);
+}
+
 inline void setPattern(MainWindow& w, const QString& pattern)
 {
     child<QComboBox>(w, "cboPATTERN")->setEditText(pattern);

@@ -17,17 +17,12 @@ class TestAppFileActions : public QObject
 private Q_SLOTS:
     void deleteRow_data();
     void deleteRow();
-    void deleteOnlyRow();
-    void deleteAnsweredNo();
-    void deleteVanishedFile();
-    void trashFailureKeepsRow();
+    void onlyRowWithoutExtension();
     void tableFocusSwitchesDelete();
     void rename_data();
     void rename();
-    void renameNoExtension();
     void renameKeepsOddNameBytes();
     void renameNeverReplaces();
-    void renameRefusedByFileSystem();
 
 private:
     // A window that scanned the tree with files; the table is ordered by name A-Z.
@@ -37,9 +32,7 @@ private:
             writeFile(box.tree() + f);
         auto w = box.window();
         chooseFolder(*w, box.tree());
-        if (!scan(*w))
-            return nullptr;
-        return w;
+        return scan(*w) ? std::move(w) : nullptr;
     }
     static QStringList names(MainWindow& w)
     {
@@ -63,119 +56,96 @@ private:
     }
 };
 
+// Rows first, middle and last go with their files to the trash; an answer "No", a file gone
+// since the scan and a trash that refuses keep the row, the counter and the file.
 void TestAppFileActions::deleteRow_data()
 {
     QTest::addColumn<int>("row");
-    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("fault"); // "", "no", "vanished", "trash"
     QTest::addColumn<QStringList>("left");
-    QTest::newRow("first") << 1 << QStringLiteral("a.txt")
-                           << QStringList{QStringLiteral("b.txt#1"), QStringLiteral("c.txt#2")};
-    QTest::newRow("middle") << 2 << QStringLiteral("b.txt")
-                            << QStringList{QStringLiteral("a.txt#1"), QStringLiteral("c.txt#2")};
-    QTest::newRow("last") << 3 << QStringLiteral("c.txt")
-                          << QStringList{QStringLiteral("a.txt#1"), QStringLiteral("b.txt#2")};
+    QTest::addColumn<int>("messages");
+    const QStringList all{QStringLiteral("a.txt#1"), QStringLiteral("b.txt#2"), QStringLiteral("c.txt#3")};
+    QTest::newRow("first") << 1 << QString() << QStringList{"b.txt#1", "c.txt#2"} << 1;
+    QTest::newRow("middle") << 2 << QString() << QStringList{"a.txt#1", "c.txt#2"} << 1;
+    QTest::newRow("last") << 3 << QString() << QStringList{"a.txt#1", "b.txt#2"} << 1;
+    QTest::newRow("answered No") << 1 << QStringLiteral("no") << all << 1;
+    QTest::newRow("file vanished") << 1 << QStringLiteral("vanished") << all << 0;
+    QTest::newRow("trash refuses") << 2 << QStringLiteral("trash") << all << 2;
 }
 
 void TestAppFileActions::deleteRow()
 {
     QFETCH(int, row);
-    QFETCH(QString, file);
+    QFETCH(QString, fault);
     QFETCH(QStringList, left);
+    QFETCH(int, messages);
     Sandbox box;
     auto w = scanned(box, {QStringLiteral("c.txt"), QStringLiteral("a.txt"), QStringLiteral("b.txt")});
     QVERIFY(w);
+    const QString file = w->table().text(row, ColName) + QStringLiteral(".txt");
+    if (fault == u"vanished")
+        QVERIFY(QFile::remove(box.tree() + file));
+    if (fault == u"trash")
+        w->fileActions().setTrashFunction([](const QByteArray&, QString* error) {
+            *error = QStringLiteral("il cestino non è disponibile");
+            return false;
+        });
     selectRow(*w, row);
-    box.prompter.messageAnswers = {Prompter::Answer::Yes};
+    box.prompter.messageAnswers = {fault == u"no" ? Prompter::Answer::No : Prompter::Answer::Yes};
     pressDelete(*w);
-    QCOMPARE(box.prompter.messages.size(), std::size_t(1));
-    QCOMPARE(box.prompter.messages[0].text, QStringLiteral("Cancellare il file\r\n") + box.tree() + file);
-    QCOMPARE(box.prompter.messages[0].title, file);
-    QCOMPARE(box.prompter.messages[0].icon, Prompter::Icon::Question);
-    QCOMPARE(box.prompter.messages[0].buttons, Prompter::Buttons::YesNo);
     QCOMPARE(names(*w), left);
-    QCOMPARE(labelText(*w, "lblTotFile"), QStringLiteral("2"));
-    QVERIFY(!QFile::exists(box.tree() + file));
-    QVERIFY2(QFile::exists(box.trashed(file)), "the file went to the trash, not away");
-    QVERIFY(child<QPushButton>(*w, "cmdRimuovi")->isEnabled());
+    QCOMPARE(labelText(*w, "lblTotFile"), QString::number(left.size()));
+    const bool deleted = left.size() == 2;
+    QCOMPARE(QFile::exists(box.tree() + file), !deleted && fault != u"vanished");
+    QCOMPARE(QFile::exists(box.trashed(file)), deleted); // to the trash, not away
+    QCOMPARE(int(box.prompter.messages.size()), messages);
+    if (messages > 0) {
+        QCOMPARE(box.prompter.messages[0].text, QStringLiteral("Cancellare il file\r\n") + box.tree() + file);
+        QCOMPARE(box.prompter.messages[0].title, file);
+        QCOMPARE(box.prompter.messages[0].buttons, Prompter::Buttons::YesNo);
+    }
+    if (messages > 1) {
+        const QString told = box.prompter.messages[1].text;
+        QVERIFY2(told.contains(box.tree() + file) &&
+                     told.contains(QStringLiteral("il cestino non è disponibile")),
+                 qPrintable(told));
+    }
+    if (deleted)
+        QVERIFY(child<QPushButton>(*w, "cmdRimuovi")->isEnabled());
     QVERIFY(QGuiApplication::overrideCursor() == nullptr);
 }
 
-void TestAppFileActions::deleteOnlyRow()
+// A file without extension: the texts shown end in ".", the file used has no dot. Renamed,
+// then deleted as the table's only row, which names no file afterwards.
+void TestAppFileActions::onlyRowWithoutExtension()
 {
     Sandbox box;
     auto w = scanned(box, {QStringLiteral("Makefile")});
     QVERIFY(w);
+    // The default answer as shown, "Makefile.", is the file's own name: nothing happens.
+    box.prompter.inputAnswers = {QStringLiteral("Makefile."), QStringLiteral("GNUmakefile")};
+    QVERIFY(w->fileActions().renameRow(1));
+    QCOMPARE(box.prompter.inputs[0].defaultAnswer, QStringLiteral("Makefile."));
+    QVERIFY(QFile::exists(box.tree() + QStringLiteral("Makefile")));
+    QVERIFY(w->fileActions().renameRow(1));
+    QCOMPARE(names(*w), QStringList{QStringLiteral("GNUmakefile.#1")});
+
     selectRow(*w, 1);
     box.prompter.messageAnswers = {Prompter::Answer::Yes};
     pressDelete(*w);
     QCOMPARE(box.prompter.messages.size(), std::size_t(1));
-    // A file without extension: the texts shown end in ".", the file used has no dot.
-    QCOMPARE(box.prompter.messages[0].title, QStringLiteral("Makefile."));
+    QCOMPARE(box.prompter.messages[0].title, QStringLiteral("GNUmakefile."));
     QCOMPARE(box.prompter.messages[0].text,
-             QStringLiteral("Cancellare il file\r\n") + box.tree() + QStringLiteral("Makefile."));
-    QVERIFY(QFile::exists(box.trashed(QStringLiteral("Makefile"))));
+             QStringLiteral("Cancellare il file\r\n") + box.tree() + QStringLiteral("GNUmakefile."));
+    QVERIFY(QFile::exists(box.trashed(QStringLiteral("GNUmakefile"))));
     QCOMPARE(labelText(*w, "lblTotFile"), QStringLiteral("0"));
     QVERIFY(!child<QPushButton>(*w, "cmdRimuovi")->isEnabled());
-    for (int c = 0; c < ColumnCount; ++c) {
-        QCOMPARE(w->table().text(0, c), QString());
-        QCOMPARE(w->table().text(1, c), QString());
-    }
-    // The emptied row names no file any more: neither action does anything.
+    for (int c = 0; c < ColumnCount; ++c)
+        QVERIFY(w->table().text(0, c).isEmpty() && w->table().text(1, c).isEmpty());
     pressDelete(*w);
     QVERIFY(!w->fileActions().renameRow(1));
     QCOMPARE(box.prompter.messages.size(), std::size_t(1));
-    QVERIFY(box.prompter.inputs.empty());
-}
-
-void TestAppFileActions::deleteAnsweredNo()
-{
-    Sandbox box;
-    auto w = scanned(box, {QStringLiteral("a.txt"), QStringLiteral("b.txt")});
-    QVERIFY(w);
-    selectRow(*w, 1);
-    box.prompter.messageAnswers = {Prompter::Answer::No};
-    pressDelete(*w);
-    QCOMPARE(w->table().rowCount(), 2);
-    QCOMPARE(labelText(*w, "lblTotFile"), QStringLiteral("2"));
-    QVERIFY(QFile::exists(box.tree() + QStringLiteral("a.txt")));
-}
-
-void TestAppFileActions::deleteVanishedFile()
-{
-    Sandbox box;
-    auto w = scanned(box, {QStringLiteral("a.txt"), QStringLiteral("b.txt")});
-    QVERIFY(w);
-    QVERIFY(QFile::remove(box.tree() + QStringLiteral("a.txt")));
-    selectRow(*w, 1);
-    pressDelete(*w);
-    QVERIFY(box.prompter.messages.empty());
-    QCOMPARE(w->table().rowCount(), 2);
-    QVERIFY(!w->fileActions().renameRow(1));
-    QVERIFY(box.prompter.inputs.empty());
-}
-
-void TestAppFileActions::trashFailureKeepsRow()
-{
-    Sandbox box;
-    auto w = scanned(box, {QStringLiteral("a.txt"), QStringLiteral("b.txt")});
-    QVERIFY(w);
-    w->fileActions().setTrashFunction([](const QByteArray&, QString* error) {
-        *error = QStringLiteral("il cestino non è disponibile");
-        return false;
-    });
-    selectRow(*w, 2);
-    box.prompter.messageAnswers = {Prompter::Answer::Yes};
-    pressDelete(*w);
-    QCOMPARE(box.prompter.messages.size(), std::size_t(2));
-    const QString told = box.prompter.messages[1].text;
-    QVERIFY2(told.contains(box.tree() + QStringLiteral("b.txt")) &&
-                 told.contains(QStringLiteral("il cestino non è disponibile")),
-             qPrintable(told));
-    QCOMPARE(w->table().rowCount(), 2);
-    QCOMPARE(w->table().text(2, ColName), QStringLiteral("b"));
-    QCOMPARE(labelText(*w, "lblTotFile"), QStringLiteral("2"));
-    QVERIFY(QFile::exists(box.tree() + QStringLiteral("b.txt")));
-    QVERIFY(QGuiApplication::overrideCursor() == nullptr);
+    QCOMPARE(box.prompter.inputs.size(), std::size_t(2));
 }
 
 void TestAppFileActions::tableFocusSwitchesDelete()
@@ -191,69 +161,66 @@ void TestAppFileActions::tableFocusSwitchesDelete()
     QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
     QCoreApplication::sendEvent(grid, &out);
     QVERIFY(!remove->isEnabled());
-    // A click on the button never takes the focus from the table.
-    QCOMPARE(remove->focusPolicy(), Qt::NoFocus);
     // Neither a completed click nor the keyboard deletes.
     QCoreApplication::sendEvent(grid, &in);
     QTest::keyClick(remove, Qt::Key_Space);
     QVERIFY(box.prompter.messages.empty());
 }
 
+// The answers given in turn (a null text cancels), what a.txt is called afterwards, the
+// messages shown and the prompts asked.
 void TestAppFileActions::rename_data()
 {
-    QTest::addColumn<QList<QVariant>>("answers"); // QString answers; an invalid QVariant cancels
-    QTest::addColumn<QString>("expectFile");      // the file a.txt is now called
-    QTest::addColumn<int>("messages");
+    QTest::addColumn<QStringList>("answers");
+    QTest::addColumn<QString>("expectFile");
+    QTest::addColumn<QString>("told"); // a piece of the one message, if any
     QTest::addColumn<int>("prompts");
-    const QVariant cancel;
-    QTest::newRow("plain") << QList<QVariant>{QStringLiteral("z.doc")} << QStringLiteral("z.doc") << 0 << 1;
-    QTest::newRow("blanks trimmed") << QList<QVariant>{QStringLiteral("  q.txt  ")} << QStringLiteral("q.txt")
-                                    << 0 << 1;
-    QTest::newRow("cancel") << QList<QVariant>{cancel} << QStringLiteral("a.txt") << 0 << 1;
-    QTest::newRow("blanks only") << QList<QVariant>{QStringLiteral("   ")} << QStringLiteral("a.txt") << 0
-                                 << 1;
-    QTest::newRow("taken, then free") << QList<QVariant>{QStringLiteral("b.txt"), QStringLiteral("y.txt")}
-                                      << QStringLiteral("y.txt") << 1 << 2;
+    const QString taken = QStringLiteral("È già presente un file con questo nome !");
+    QTest::newRow("plain") << QStringList{"z.doc"} << "z.doc" << QString() << 1;
+    QTest::newRow("blanks trimmed") << QStringList{"  q.txt  "} << "q.txt" << QString() << 1;
+    QTest::newRow("cancel") << QStringList{QString()} << "a.txt" << QString() << 1;
+    QTest::newRow("blanks only") << QStringList{"   "} << "a.txt" << QString() << 1;
+    QTest::newRow("same name") << QStringList{"a.txt"} << "a.txt" << QString() << 1;
+    QTest::newRow("taken, then free") << QStringList{"b.txt", "y.txt"} << "y.txt" << taken << 2;
     // Letter case makes another name here: b.txt stays, nothing is replaced.
-    QTest::newRow("other name in other case")
-        << QList<QVariant>{QStringLiteral("B.TXT")} << QStringLiteral("B.TXT") << 0 << 1;
-    QTest::newRow("case only") << QList<QVariant>{QStringLiteral("A.TXT")} << QStringLiteral("A.TXT") << 0
-                               << 1;
-    QTest::newRow("separator refused")
-        << QList<QVariant>{QStringLiteral("sub/x.txt"), cancel} << QStringLiteral("a.txt") << 1 << 2;
-    QTest::newRow("dot-dot refused") << QList<QVariant>{QStringLiteral(".."), cancel}
-                                     << QStringLiteral("a.txt") << 1 << 2;
-    QTest::newRow("same name") << QList<QVariant>{QStringLiteral("a.txt")} << QStringLiteral("a.txt") << 0
-                               << 1;
+    QTest::newRow("other name in other case") << QStringList{"B.TXT"} << "B.TXT" << QString() << 1;
+    QTest::newRow("case only") << QStringList{"A.TXT"} << "A.TXT" << QString() << 1;
+    QTest::newRow("separator refused") << QStringList{"sub/x.txt", QString()} << "a.txt"
+                                       << "senza cartella" << 2;
+    QTest::newRow("dot-dot refused") << QStringList{"..", QString()} << "a.txt"
+                                     << "non è un nome di file valido" << 2;
+    // Longer than any file system allows: the cause and the file are told.
+    QTest::newRow("refused by the file system")
+        << QStringList{QString(300, u'n') + QStringLiteral(".txt")} << "a.txt"
+        << "troppo lungo" << 1;
 }
 
 void TestAppFileActions::rename()
 {
-    QFETCH(QList<QVariant>, answers);
+    QFETCH(QStringList, answers);
     QFETCH(QString, expectFile);
-    QFETCH(int, messages);
+    QFETCH(QString, told);
     QFETCH(int, prompts);
     Sandbox box;
     QDir().mkpath(box.tree() + QStringLiteral("sub"));
     auto w = scanned(box, {QStringLiteral("a.txt"), QStringLiteral("b.txt")});
     QVERIFY(w);
-    for (const QVariant& a : answers)
-        box.prompter.inputAnswers.push_back(a.isValid() ? std::optional<QString>(a.toString())
-                                                        : std::nullopt);
+    for (const QString& a : answers)
+        box.prompter.inputAnswers.push_back(a.isNull() ? std::nullopt : std::optional<QString>(a));
     selectRow(*w, 1);
     // The view's own double-click report (QTest's synthetic double click does not reach
     // item views reliably offscreen).
     auto* grid = child<QTableView>(*w, "GRIGLIA");
     Q_EMIT grid->doubleClicked(w->table().index(0, ColName));
     QCOMPARE(int(box.prompter.inputs.size()), prompts);
-    for (const auto& input : box.prompter.inputs) {
-        QCOMPARE(input.prompt, QStringLiteral("Inserisci il nuovo nome del file"));
-        QCOMPARE(input.title, QStringLiteral("Rinomina File "));
-        QCOMPARE(input.defaultAnswer, QStringLiteral("a.txt"));
-    }
-    QCOMPARE(int(box.prompter.messages.size()), messages);
-    if (messages > 0 && answers[0].toString().startsWith(u'b', Qt::CaseInsensitive))
-        QCOMPARE(box.prompter.messages[0].text, QStringLiteral("È già presente un file con questo nome !"));
+    QCOMPARE(box.prompter.inputs.back().prompt, QStringLiteral("Inserisci il nuovo nome del file"));
+    QCOMPARE(box.prompter.inputs.back().title, QStringLiteral("Rinomina File "));
+    QCOMPARE(box.prompter.inputs.back().defaultAnswer, QStringLiteral("a.txt"));
+    QCOMPARE(box.prompter.messages.size(), std::size_t(told.isNull() ? 0 : 1));
+    if (!told.isNull())
+        QVERIFY2(box.prompter.messages[0].text.contains(told), qPrintable(box.prompter.messages[0].text));
+    if (told == u"troppo lungo")
+        QVERIFY(box.prompter.messages[0].text.contains(box.tree() + QStringLiteral("a.txt")));
     QVERIFY(QFile::exists(box.tree() + QStringLiteral("b.txt")));
     QVERIFY(QFile::exists(box.tree() + expectFile));
     QCOMPARE(QDir(box.tree()).entryList(QDir::Files).size(), 2);
@@ -264,42 +231,18 @@ void TestAppFileActions::rename()
     QVERIFY2(shown.contains(expectFile), qPrintable(shown.join(u',')));
 }
 
-void TestAppFileActions::renameNoExtension()
-{
-    Sandbox box;
-    auto w = scanned(box, {QStringLiteral("Makefile")});
-    QVERIFY(w);
-    // The default answer as shown, "Makefile.", is the file's own name: nothing happens.
-    box.prompter.inputAnswers = {QStringLiteral("Makefile.")};
-    QVERIFY(w->fileActions().renameRow(1));
-    QCOMPARE(box.prompter.inputs[0].defaultAnswer, QStringLiteral("Makefile."));
-    QVERIFY(QFile::exists(box.tree() + QStringLiteral("Makefile")));
-    QVERIFY(!QFile::exists(box.tree() + QStringLiteral("Makefile.")));
-    box.prompter.inputAnswers = {QStringLiteral("GNUmakefile")};
-    QVERIFY(w->fileActions().renameRow(1));
-    QVERIFY(QFile::exists(box.tree() + QStringLiteral("GNUmakefile")));
-    QCOMPARE(w->table().text(1, ColName), QStringLiteral("GNUmakefile"));
-    QCOMPARE(w->table().text(1, ColExt), QString());
-    QCOMPARE(w->table().text(1, ColNumber), QStringLiteral("1"));
-}
-
 void TestAppFileActions::renameKeepsOddNameBytes()
 {
     Sandbox box;
     // A name that is not UTF-8 next to the name its lossy decoding would give.
     const QByteArray dir = QFile::encodeName(box.tree());
     const QByteArray odd = dir + QByteArray("\xff\xfe.txt");
-    {
-        QFile f(QString::fromLocal8Bit(odd));
-        FILE* raw = std::fopen(odd.constData(), "w");
-        QVERIFY(raw);
-        std::fclose(raw);
-    }
-    writeFile(box.tree() + QString::fromUtf8("\xef\xbf\xbd\xef\xbf\xbd.txt"), "decoy");
-    auto w = box.window();
-    chooseFolder(*w, box.tree());
-    QVERIFY(scan(*w));
-    QCOMPARE(w->table().rowCount(), 2);
+    FILE* raw = std::fopen(odd.constData(), "w");
+    QVERIFY(raw);
+    std::fclose(raw);
+    const QString decoy = QString::fromUtf8("\xef\xbf\xbd\xef\xbf\xbd.txt");
+    auto w = scanned(box, {decoy});
+    QVERIFY(w && w->table().rowCount() == 2);
     qsizetype oddRow = 0;
     for (qsizetype r = 1; r <= 2; ++r)
         if (w->table().nameBytes(r) == QByteArray("\xff\xfe.txt"))
@@ -315,9 +258,8 @@ void TestAppFileActions::renameKeepsOddNameBytes()
     QVERIFY(w->fileActions().renameRow(oddRow));
     QVERIFY(EsisteFile(dir + "fixed.txt"));
     QVERIFY(!EsisteFile(odd));
-    QFile decoy(box.tree() + QString::fromUtf8("\xef\xbf\xbd\xef\xbf\xbd.txt"));
-    QVERIFY(decoy.open(QIODevice::ReadOnly));
-    QCOMPARE(decoy.readAll(), QByteArray("decoy"));
+    QVERIFY(QFile::exists(box.tree() + decoy));
+    QCOMPARE(QDir(box.tree()).entryList(QDir::Files).size(), 2);
 }
 
 void TestAppFileActions::renameNeverReplaces()
@@ -342,22 +284,6 @@ void TestAppFileActions::renameNeverReplaces()
     QVERIFY(!EsisteFile(a));
     QVERIFY(!EsisteFile(QByteArray()));
     QVERIFY(!EsisteFile(QFile::encodeName(dir.path()))); // a folder is not a file
-}
-
-void TestAppFileActions::renameRefusedByFileSystem()
-{
-    Sandbox box;
-    auto w = scanned(box, {QStringLiteral("a.txt")});
-    QVERIFY(w);
-    // A name longer than any file system allows.
-    box.prompter.inputAnswers = {QString(300, u'n') + QStringLiteral(".txt")};
-    QVERIFY(!w->fileActions().renameRow(1));
-    QCOMPARE(box.prompter.messages.size(), std::size_t(1));
-    QVERIFY2(box.prompter.messages[0].text.contains(box.tree() + QStringLiteral("a.txt")),
-             qPrintable(box.prompter.messages[0].text));
-    QVERIFY(box.prompter.messages[0].text.contains(QStringLiteral("troppo lungo")));
-    QCOMPARE(w->table().text(1, ColName), QStringLiteral("a"));
-    QVERIFY(QFile::exists(box.tree() + QStringLiteral("a.txt")));
 }
 
 QTEST_MAIN(TestAppFileActions)

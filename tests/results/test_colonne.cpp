@@ -6,6 +6,8 @@
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QLayout>
+#include <QMap>
 #include <QPushButton>
 #include <QTest>
 
@@ -97,6 +99,18 @@ private Q_SLOTS:
         QCOMPARE(box(d, ColNumber)->isHidden(), !vedi); // reports have no number column
         QVERIFY(box(d, ColFolder)->isHidden());
         QVERIFY(!box(d, ColName)->isEnabled() && !box(d, ColExt)->isEnabled());
+
+        // The boxes shown fill two columns from the top left, without an empty cell.
+        d.layout()->activate();
+        QMap<int, QList<int>> columns; // left edge: tops of the boxes shown, in box order
+        for (int i = 0; i < 8; ++i)
+            if (!box(d, i)->isHidden())
+                columns[box(d, i)->x()] << box(d, i)->y();
+        QCOMPARE(columns.size(), 2);
+        const QList<int> left = columns.first();
+        const QList<int> right = columns.last();
+        QCOMPARE(left.size(), vedi ? 4 : 3);
+        QCOMPARE(right, left.first(right.size()));
     }
 
     // Print and export edit the same flags; boxes the user cannot see keep their values.

@@ -16,32 +16,15 @@ using namespace fixtures;
 
 namespace {
 
-// Notes whether the table was already visible when the message came.
-class WatchingPrompter : public ScriptedPrompter
-{
-public:
-    const ScanDriver* driver = nullptr;
-    bool tableVisibleAtMessage = false;
-    Answer message(const QString& text, const QString& title, Icon icon, Buttons buttons) override
-    {
-        tableVisibleAtMessage = driver && driver->controls().tableVisible;
-        return ScriptedPrompter::message(text, title, icon, buttons);
-    }
-};
-
 struct Rig
 {
     AppState state;
     ResultTable table;
-    WatchingPrompter prompter;
+    ScriptedPrompter prompter;
     ScanDriver driver{table, state, prompter};
     QAbstractItemModelTester tester{&table, QAbstractItemModelTester::FailureReportingMode::QtTest};
 
-    explicit Rig(const QString& folder)
-    {
-        state.CartellaRicerca = folder + QLatin1Char('/');
-        prompter.driver = &driver;
-    }
+    explicit Rig(const QString& folder) { state.CartellaRicerca = folder + QLatin1Char('/'); }
     // Interrupts as the window would: on the UI thread, while the worker waits.
     void interruptFromWindow()
     {
@@ -205,6 +188,10 @@ private Q_SLOTS:
                                  if (row == 1)
                                      QFile::remove(dir.filePath(QStringLiteral("gone.txt")));
                              }});
+        bool tableVisibleAtMessage = true;
+        rig.prompter.onMessage = [&](const ScriptedPrompter::Message&) {
+            tableVisibleAtMessage = rig.driver.controls().tableVisible;
+        };
         QVERIFY(rig.run());
         QCOMPARE(rig.prompter.messages.size(), std::size_t(1));
         const ScriptedPrompter::Message& m = rig.prompter.messages.front();
@@ -212,24 +199,27 @@ private Q_SLOTS:
         QCOMPARE(m.title, QStringLiteral("Vellora"));
         QCOMPARE(m.icon, Prompter::Icon::Information);
         QCOMPARE(m.buttons, Prompter::Buttons::Ok);
-        QVERIFY(!rig.prompter.tableVisibleAtMessage);
+        QVERIFY(!tableVisibleAtMessage);
         QVERIFY(rig.driver.controls().tableVisible);
         QCOMPARE(displayedNames(rig.table), (QStringList{"gone.txt", "keep.txt"}));
         QCOMPARE(rig.table.text(1, ColDate), QString());
         QVERIFY(!rig.table.text(2, ColDate).isEmpty());
     }
 
+    // A second scan: ignored while one runs, and no print of the table being refilled.
     void startWhileRunningIsIgnored()
     {
         QTemporaryDir dir;
         makeFile(dir.path(), QStringLiteral("a.txt"), 1);
         Rig rig(dir.path());
+        QVERIFY(rig.run());
         QSignalSpy done(&rig.driver, &ScanDriver::finished);
         QSignalSpy controls(&rig.driver, &ScanDriver::controlsChanged);
         rig.driver.start();
         QVERIFY(rig.driver.isRunning());
         QVERIFY(rig.driver.controls().busy);
         QVERIFY(!rig.driver.controls().esciEnabled);
+        QVERIFY(!rig.driver.controls().printExportEnabled); // the last table is being refilled
         QCOMPARE(rig.driver.controls().curDirTitle, QStringLiteral("Ricerca in corso..."));
         rig.driver.start();
         QVERIFY(done.wait(20000));
