@@ -123,7 +123,9 @@ std::optional<QByteArray> PeImage::findVersion(const LanguagePreference& pref)
     if (!type || !(type->target & kHighBit))
         return std::nullopt;
 
-    if (!readDirectory(type->target & ~kHighBit, entries) || entries.isEmpty())
+    // The platform's query asks for id 1 alone: a version resource under another id or a
+    // name is invisible to it, so it is to us.
+    if (!readDirectory(type->target & ~kHighBit, entries))
         return std::nullopt;
     const Entry* name = nullptr;
     for (const Entry& e : entries) {
@@ -131,12 +133,8 @@ std::optional<QByteArray> PeImage::findVersion(const LanguagePreference& pref)
             name = &e;
             break;
         }
-        if (!name && !(e.name & kHighBit))
-            name = &e;
     }
-    if (!name)
-        name = &entries.first();
-    if (!(name->target & kHighBit))
+    if (!name || !(name->target & kHighBit))
         return std::nullopt;
 
     if (!readDirectory(name->target & ~kHighBit, entries) || entries.isEmpty())
@@ -261,21 +259,14 @@ std::optional<QByteArray> findInNe(ByteSource& src, quint64 neOffset)
             pos += count * 12;
             continue;
         }
-        if (count == 0)
-            return std::nullopt;
+        // Id 1 only, as in a PE file; without the high bit an id is the offset of a name.
         const uchar* chosen = nullptr;
-        for (quint64 i = 0; i < count; ++i) {
-            const uchar* e = p + pos + i * 12;
-            const quint16 id = le16(e + 6);
-            if (id == (0x8000 | kVersionId)) {
-                chosen = e;
-                break;
-            }
-            if (!chosen && (id & 0x8000))
-                chosen = e;
+        for (quint64 i = 0; i < count && !chosen; ++i) {
+            if (le16(p + pos + i * 12 + 6) == (0x8000 | kVersionId))
+                chosen = p + pos + i * 12;
         }
         if (!chosen)
-            chosen = p + pos;
+            return std::nullopt;
         const quint64 offset = quint64(le16(chosen)) << shift;
         const quint64 size = quint64(le16(chosen + 2)) << shift;
         if (size == 0)

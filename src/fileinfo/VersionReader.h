@@ -20,7 +20,7 @@ inline const QString kVersionError = QStringLiteral("*** error ***");
 
 struct VersionData {
     bool readable = false;    // false: the file could not be opened or read (vanished, no rights)
-    bool hasResource = false; // an RT_VERSION resource was found and parsed
+    bool hasResource = false; // the RT_VERSION resource with id 1 was found
     QString fileVersion;      // "a.b.c.d" from the fixed part; empty without resource or fixed part
     QString companyName;      // each: the string per the rules of LeggiStringaVersione
     QString fileDescription;

@@ -181,12 +181,13 @@ void TestVersionParse::picksResource_data()
         r.data = type == 16 ? versionBlock(simpleSpec(company, {}, {})) : QByteArray("not a version", 13);
         return r;
     };
-    QTest::newRow("id 1 among others")
-        << QList<Resource>{res(16, 2, "two"), res(16, 1, "one"), res(16, 7, "seven")} << "one";
-    QTest::newRow("no id 1: first id") << QList<Resource>{res(16, 9, "nine"), res(16, 3, "three")} << "three";
-    QTest::newRow("named entries skipped")
-        << QList<Resource>{res(16, 0, "named", "VERSION"), res(16, 5, "five")} << "five";
-    QTest::newRow("only named") << QList<Resource>{res(16, 0, "named", "VERSION")} << "named";
+    // The platform's query asks for id 1 alone, wherever it stands among names and other ids.
+    QTest::newRow("id 1 among names and ids")
+        << QList<Resource>{res(16, 0, "named", "VERSION"), res(16, 2, "two"), res(16, 1, "one"),
+                           res(16, 7, "seven")}
+        << "one";
+    QTest::newRow("no id 1") << QList<Resource>{res(16, 9, "nine"), res(16, 3, "three")} << "";
+    QTest::newRow("named only") << QList<Resource>{res(16, 0, "named", "VERSION")} << "";
     QTest::newRow("other types around")
         << QList<Resource>{res(3, 1, ""), res(24, 1, ""), res(16, 1, "v"), res(14, 1, "")} << "v";
     QTest::newRow("other types only") << QList<Resource>{res(3, 1, ""), res(24, 1, "")} << "";
@@ -195,7 +196,12 @@ void TestVersionParse::picksResource_data()
 void TestVersionParse::picksResource()
 {
     QFETCH(QList<Resource>, resources);
-    QTEST(parseVersionData(buildPe(resources)).companyName, "expected");
+    QFETCH(QString, expected);
+    const VersionData d = parseVersionData(buildPe(resources));
+    QVERIFY(d.readable);
+    QCOMPARE(d.hasResource, !expected.isEmpty());
+    QCOMPARE(d.fileVersion, expected.isEmpty() ? QString() : QStringLiteral("1.2.3.4"));
+    QCOMPARE(d.companyName, expected);
 }
 
 void TestVersionParse::readsNeFiles_data()
@@ -216,8 +222,10 @@ void TestVersionParse::readsNeFiles_data()
         << "3.10.0.103" << QStringLiteral("Società €") << "Prodotto";
     QTest::newRow("id 1 preferred") << QList<NeResource>{{0x8010, 0x8002, other}, {0x8010, 0x8001, block}}
                                     << "3.10.0.103" << QStringLiteral("Società €") << "Prodotto";
-    QTest::newRow("no id 1: first id") << QList<NeResource>{{0x8010, 0x8005, block}, {0x8010, 0x8002, other}}
-                                       << "3.10.0.103" << QStringLiteral("Società €") << "Prodotto";
+    QTest::newRow("no id 1") << QList<NeResource>{{0x8010, 0x8005, block}, {0x8010, 0x8002, other}}
+                             << QString() << QString() << QString();
+    QTest::newRow("named only") << QList<NeResource>{{0x8010, 0x0040, block}} << QString() << QString()
+                                << QString();
     VersionSpec mixedCase = withTables({{QStringLiteral("040904e4"),
                                          {{QStringLiteral("COMPANYNAME"), QStringLiteral("Società")},
                                           {QStringLiteral("productname"), QStringLiteral("p")}}}},
@@ -232,9 +240,11 @@ void TestVersionParse::readsNeFiles_data()
 void TestVersionParse::readsNeFiles()
 {
     QFETCH(QList<NeResource>, resources);
+    QFETCH(QString, version);
     const VersionData d = parseVersionData(buildNe(resources));
     QVERIFY(d.readable);
-    QTEST(d.fileVersion, "version");
+    QCOMPARE(d.hasResource, !version.isEmpty());
+    QCOMPARE(d.fileVersion, version);
     QTEST(d.companyName, "company");
     QTEST(d.productName, "product");
 }
