@@ -24,6 +24,19 @@ quint32 le32(const uchar* p)
     return quint32(p[0]) | (quint32(p[1]) << 8) | (quint32(p[2]) << 16) | (quint32(p[3]) << 24);
 }
 
+// The first bytes of the resource data [at, at + size), at most inSection and
+// kMaxVersionBlock of them. The platform's query takes the whole declared data or fails, so
+// a file that ends before the data does (cut off while copied, say) has no version resource.
+std::optional<QByteArray> readWhole(ByteSource& src, quint64 at, quint64 size, quint64 inSection)
+{
+    if (size == 0 || at > src.size() || size > src.size() - at)
+        return std::nullopt;
+    QByteArray data(qsizetype(qMin(qMin(size, inSection), kMaxVersionBlock)), Qt::Uninitialized);
+    if (!src.read(at, data.data(), quint64(data.size())))
+        return std::nullopt;
+    return data;
+}
+
 struct Section
 {
     quint32 virtualAddress;
@@ -159,19 +172,13 @@ std::optional<QByteArray> PeImage::findVersion(const LanguagePreference& pref)
         return std::nullopt;
     const quint32 dataRva = le32(dataEntry);
     const quint32 dataSize = le32(dataEntry + 4);
-    if (dataSize == 0)
-        return std::nullopt;
-    // A resource cut short by the end of its section or of the file is read as far as it
-    // goes; the version block parser copes with a short block.
     for (const Section& s : m_sections) {
         if (dataRva < s.virtualAddress || dataRva - s.virtualAddress >= s.rawSize)
             continue;
-        const quint32 inSection = s.rawSize - (dataRva - s.virtualAddress);
-        const quint64 len = qMin<quint64>(qMin(dataSize, inSection), kMaxVersionBlock);
-        QByteArray data = m_src.readUpTo(quint64(s.rawPointer) + (dataRva - s.virtualAddress), len);
-        if (data.isEmpty())
-            return std::nullopt;
-        return data;
+        const quint32 delta = dataRva - s.virtualAddress;
+        // Data that runs on past its section's bytes but stays in the file is read to the
+        // section's end: the version block parser copes with a short block.
+        return readWhole(m_src, quint64(s.rawPointer) + delta, dataSize, s.rawSize - delta);
     }
     return std::nullopt;
 }
@@ -267,14 +274,9 @@ std::optional<QByteArray> findInNe(ByteSource& src, quint64 neOffset)
         }
         if (!chosen)
             return std::nullopt;
-        const quint64 offset = quint64(le16(chosen)) << shift;
+        // The length counts whole alignment units, so the data runs to its padded end.
         const quint64 size = quint64(le16(chosen + 2)) << shift;
-        if (size == 0)
-            return std::nullopt;
-        QByteArray data = src.readUpTo(offset, qMin(size, kMaxVersionBlock));
-        if (data.isEmpty())
-            return std::nullopt;
-        return data;
+        return readWhole(src, quint64(le16(chosen)) << shift, size, size);
     }
     return std::nullopt;
 }

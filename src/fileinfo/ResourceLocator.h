@@ -15,8 +15,9 @@ namespace vellora::fileinfo {
 inline constexpr quint64 kMaxVersionBlock = 0x10000;
 
 // The version resource (type 16, id 1, in the preferred language), at most kMaxVersionBlock
-// bytes and fewer when the file ends early. nullopt when the source is no executable, has
-// no such resource, or its headers or directory do not hold.
+// bytes and fewer when its section ends early. nullopt when the source is no executable,
+// has no such resource, its headers or directory do not hold, or the file ends before the
+// resource's declared data does.
 [[nodiscard]] std::optional<QByteArray> findVersionResource(ByteSource& src, const LanguagePreference& pref);
 
 } // namespace vellora::fileinfo

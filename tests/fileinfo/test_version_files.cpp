@@ -59,7 +59,10 @@ void TestVersionFiles::readsLikeMemory_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     const VersionSpec vs = simpleSpec(QStringLiteral("Società"), "Tool", "Suite");
-    QTest::newRow("PE32") << peWithVersion(versionBlock(vs));
+    PeLayout l;
+    const QByteArray pe = peWithVersion(versionBlock(vs), false, &l);
+    QTest::newRow("PE32") << pe;
+    QTest::newRow("PE32 cut inside its version") << pe.left(l.data[0] + 60);
     QTest::newRow("PE32+") << peWithVersion(versionBlock(vs), true);
     QTest::newRow("NE") << buildNe({{0x8010, 0x8001, versionBlock16(vs)}});
     QTest::newRow("empty") << QByteArray();
