@@ -293,14 +293,26 @@ void TestVersionHostile::damagedBlock_data()
         << noNul << "1.2.3.4" << kCompany + QLatin1Char('X') << "Suite";
     QTest::newRow("value length 0 reads empty")
         << set16(at("CompanyName") + 2, 0) << "1.2.3.4" << QString() << "Suite";
-    QTest::newRow("translation shorter than a pair")
-        << set16(at("Translation") + 2, 2) << "1.2.3.4" << QString() << QString();
     QTest::newRow("translation block broken")
         << set16(at("VarFileInfo"), 1) << "1.2.3.4" << QString() << QString();
     QTest::newRow("bad fixed signature") << badSignature << "" << kCompany << "Suite";
     QTest::newRow("fixed part one byte short") << set16(2, 51) << "" << kCompany << "Suite";
     QTest::newRow("table length past its parent")
         << set16(at("040904B0"), 0xFFF0) << "1.2.3.4" << kCompany << "Suite";
+
+    // The first pair is taken from as many of the translation value's bytes as there are, up
+    // to four; what is missing stays zero. Each table names itself.
+    const char* const names[] = {"00000000", "00090000", "04090000", "040900B0", "040904B0"};
+    VersionSpec byName;
+    for (const char* name : names)
+        byName.tables.append({QLatin1String(name), {{QStringLiteral("CompanyName"), QLatin1String(name)}}});
+    const QByteArray t = versionBlock(byName);
+    for (quint16 len = 0; len <= 4; ++len) {
+        QByteArray c = t;
+        put16(c, nodeOffset(t, QStringLiteral("Translation")) + 2, len);
+        QTest::addRow("translation of %d bytes", len)
+            << c << "1.2.3.4" << QString::fromLatin1(names[len]) << "";
+    }
 }
 
 void TestVersionHostile::damagedBlock()
