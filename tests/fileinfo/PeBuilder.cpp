@@ -56,7 +56,7 @@ QByteArray node(bool wide, const QString& key, const QByteArray& value, quint16 
 
 } // namespace
 
-QByteArray versionBlock(const VersionSpec& vs, bool wide)
+QByteArray versionBlock(const VersionContent& vs, bool wide)
 {
     QList<QByteArray> tables;
     for (const StringTable& t : vs.tables) {
@@ -98,9 +98,9 @@ qsizetype nodeOffset(const QByteArray& block, const QString& key)
     return at < 0 ? -1 : at - 6;
 }
 
-VersionSpec simpleSpec(const QString& company, const QString& description, const QString& product)
+VersionContent simpleContent(const QString& company, const QString& description, const QString& product)
 {
-    VersionSpec s;
+    VersionContent s;
     s.tables = {{QStringLiteral("040904B0"),
                  {{QStringLiteral("CompanyName"), company},
                   {QStringLiteral("FileDescription"), description},

@@ -19,7 +19,7 @@ struct StringTable
     QList<std::pair<QString, QString>> strings;
 };
 
-struct VersionSpec
+struct VersionContent
 {
     std::optional<std::array<quint16, 4>> fixedVersion = std::array<quint16, 4>{1, 2, 3, 4};
     QList<std::pair<quint16, quint16>> translations = {{0x0409, 0x04B0}};
@@ -28,8 +28,8 @@ struct VersionSpec
 
 // VS_VERSIONINFO as 32-bit files carry it (UTF-16 keys and text), or as 16-bit ones do
 // (no type words, 8-bit Windows-1252 keys and text).
-[[nodiscard]] QByteArray versionBlock(const VersionSpec& vs, bool wide = true);
-[[nodiscard]] inline QByteArray versionBlock16(const VersionSpec& vs)
+[[nodiscard]] QByteArray versionBlock(const VersionContent& vs, bool wide = true);
+[[nodiscard]] inline QByteArray versionBlock16(const VersionContent& vs)
 {
     return versionBlock(vs, false);
 }
@@ -38,8 +38,8 @@ struct VersionSpec
 [[nodiscard]] qsizetype nodeOffset(const QByteArray& block, const QString& key);
 
 // A vs with one string table 040904B0 holding the three strings.
-[[nodiscard]] VersionSpec simpleSpec(const QString& company, const QString& description,
-                                     const QString& product);
+[[nodiscard]] VersionContent simpleContent(const QString& company, const QString& description,
+                                           const QString& product);
 
 struct Resource
 {

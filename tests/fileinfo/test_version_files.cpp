@@ -26,7 +26,7 @@ QStringList fields(const VersionData& d)
            << (d.readable ? "readable" : "") << (d.hasResource ? "resource" : "");
 }
 
-const QByteArray kPe = peWithVersion(versionBlock(simpleSpec("Acme", "Tool", "Suite")));
+const QByteArray kPe = peWithVersion(versionBlock(simpleContent("Acme", "Tool", "Suite")));
 
 } // namespace
 
@@ -79,7 +79,7 @@ void TestVersionFiles::initTestCase()
 void TestVersionFiles::readsLikeMemory_data()
 {
     QTest::addColumn<QByteArray>("bytes");
-    const VersionSpec vs = simpleSpec(QStringLiteral("Società"), "Tool", "Suite");
+    const VersionContent vs = simpleContent(QStringLiteral("Società"), "Tool", "Suite");
     PeLayout l;
     const QByteArray pe = peWithVersion(versionBlock(vs), false, &l);
     QTest::newRow("PE32") << pe;
@@ -148,7 +148,7 @@ void TestVersionFiles::fewReadsOnLargeFile()
     PeOptions options;
     options.codeSize = 8 * 1024 * 1024;
     const QByteArray file = write(
-        "setup.exe", buildPe({{16, 1, {}, 0x0409, versionBlock(simpleSpec("Acme", "T", "S"))}}, options));
+        "setup.exe", buildPe({{16, 1, {}, 0x0409, versionBlock(simpleContent("Acme", "T", "S"))}}, options));
     QVERIFY(::truncate(file.constData(), 256 * 1024 * 1024) == 0); // sparse: no disk used
 
     fileinfo::FileByteSource src(file);

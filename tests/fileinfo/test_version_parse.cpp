@@ -28,7 +28,7 @@ StringTable table(const QString& name, const QString& company, const QString& de
              {QStringLiteral("ProductName"), product}}};
 }
 
-const QByteArray kPlain = versionBlock(simpleSpec(kCompany, "Tool", "Suite"));
+const QByteArray kPlain = versionBlock(simpleContent(kCompany, "Tool", "Suite"));
 
 using Damage = std::function<void(QByteArray& file, const PeLayout& l)>;
 using Damage16 = std::function<void(QByteArray& file, const NeLayout& l)>;
@@ -73,18 +73,19 @@ void TestVersionParse::readsValues_data()
 
     const QString s254(254, QLatin1Char('x'));
     const QString s255(255, QLatin1Char('x'));
-    const auto row = [](const char* name, const VersionSpec& vs, const char* version, const QString& company,
-                        const QString& description = {}, const QString& product = {}) {
+    const auto row = [](const char* name, const VersionContent& vs, const char* version,
+                        const QString& company, const QString& description = {},
+                        const QString& product = {}) {
         QTest::newRow(name) << versionBlock(vs) << QString::fromLatin1(version) << company << description
                             << product;
     };
-    VersionSpec plain =
-        simpleSpec(QStringLiteral("Società Ünïcode €"), QStringLiteral("日本語 😀"), "Vellora");
+    VersionContent plain =
+        simpleContent(QStringLiteral("Società Ünïcode €"), QStringLiteral("日本語 😀"), "Vellora");
     plain.fixedVersion = std::array<quint16, 4>{65535, 0, 1, 65534};
-    const VersionSpec mixedCase{.tables = {{QStringLiteral("040904b0"),
-                                            {{QStringLiteral("companyname"), QStringLiteral("a")},
-                                             {QStringLiteral("FILEDESCRIPTION"), QStringLiteral("b")},
-                                             {QStringLiteral("productName"), QStringLiteral("c")}}}}};
+    const VersionContent mixedCase{.tables = {{QStringLiteral("040904b0"),
+                                               {{QStringLiteral("companyname"), QStringLiteral("a")},
+                                                {QStringLiteral("FILEDESCRIPTION"), QStringLiteral("b")},
+                                                {QStringLiteral("productName"), QStringLiteral("c")}}}}};
     row("plain", plain, "65535.0.1.65534", QStringLiteral("Società Ünïcode €"), QStringLiteral("日本語 😀"),
         "Vellora");
     row("no fixed part", {.fixedVersion = std::nullopt, .tables = {table("040904B0", "A", "B", "C")}}, "",
@@ -100,7 +101,7 @@ void TestVersionParse::readsValues_data()
     row("translated table absent", {.translations = {{0x0410, 0x04B0}}, .tables = {table("040904B0", "US")}},
         "1.2.3.4", "");
     row("no string tables", {}, "1.2.3.4", "");
-    row("254 and 255 characters", simpleSpec(s254, s255, ""), "1.2.3.4", s254, kError);
+    row("254 and 255 characters", simpleContent(s254, s255, ""), "1.2.3.4", s254, kError);
 }
 
 void TestVersionParse::readsValues()
@@ -143,7 +144,7 @@ void TestVersionParse::picksLanguage()
     QFETCH(QLocale, locale);
     QList<Resource> resources;
     for (quint16 lang : langs)
-        resources.append({16, 1, {}, lang, versionBlock(simpleSpec(QString::number(lang, 16), {}, {}))});
+        resources.append({16, 1, {}, lang, versionBlock(simpleContent(QString::number(lang, 16), {}, {}))});
     QTEST(parseVersionData(buildPe(resources), locale).companyName, "expected");
 }
 
@@ -177,13 +178,13 @@ void TestVersionParse::picksResource()
     QList<NeResource> ne;
     for (Resource& r : resources) {
         const QString company = QString::fromUtf8(r.data);
-        const VersionSpec upper{
+        const VersionContent upper{
             .translations = {{0x0409, 0x04E4}},
             .tables = {{QStringLiteral("040904e4"), {{QStringLiteral("COMPANYNAME"), company}}}}};
         ne.append({quint16(0x8000 | r.type), quint16(r.name.isEmpty() ? 0x8000 | r.id : 0x40),
                    r.type == 16 ? versionBlock16(upper) : r.data});
         if (r.type == 16)
-            r.data = versionBlock(simpleSpec(company, {}, {}));
+            r.data = versionBlock(simpleContent(company, {}, {}));
     }
     for (const QByteArray& file : {buildPe(resources), buildNe(ne)}) {
         const VersionData d = parseVersionData(file);
@@ -198,7 +199,7 @@ void TestVersionParse::everyCutAndByte_data()
 {
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<int>("dataEnd");
-    VersionSpec two = simpleSpec(kCompany, "Tool", "Suite");
+    VersionContent two = simpleContent(kCompany, "Tool", "Suite");
     two.tables.prepend({QStringLiteral("041004E4"), {{QStringLiteral("CompanyName"), QStringLiteral("It")}}});
     PeLayout l;
     const QByteArray pe32 = peWithVersion(kPlain, false, &l);
@@ -346,7 +347,8 @@ void TestVersionParse::neHeaders()
 {
     QFETCH(Damage16, damage);
     NeLayout l;
-    QByteArray file = buildNe({{0x8010, 0x8001, versionBlock16(simpleSpec(kCompany, "Tool", "Suite"))}}, &l);
+    QByteArray file =
+        buildNe({{0x8010, 0x8001, versionBlock16(simpleContent(kCompany, "Tool", "Suite"))}}, &l);
     damage(file, l);
     QTEST(parseVersionData(file).companyName, "company");
 }
@@ -392,7 +394,7 @@ void TestVersionParse::damagedBlock_data()
     // The first pair is taken from as many of the translation value's bytes as there are, up
     // to four; what is missing stays zero. Each table names itself.
     const char* const names[] = {"00000000", "00090000", "04090000", "040900B0", "040904B0"};
-    VersionSpec byName;
+    VersionContent byName;
     for (const char* name : names)
         byName.tables.append({QLatin1String(name), {{QStringLiteral("CompanyName"), QLatin1String(name)}}});
     const QByteArray t = versionBlock(byName);
