@@ -200,18 +200,17 @@ QByteArray buildPe(const QList<Resource>& resources, const PeOptions& options, P
     s.resize((used + 0x1FF) & ~qsizetype(0x1FF), '\0');
 
     // A code section first, so that mapping addresses to offsets matters.
-    const qsizetype text = o + optionalSize;
-    f.replace(text, 8, QByteArray(".text\0\0\0", 8));
-    put32(f, text + 8, codeSize);
-    put32(f, text + 12, 0x1000);
-    put32(f, text + 16, codeSize);
-    put32(f, text + 20, 0x400);
-    l.rsrcSectionHeader = text + 40;
-    f.replace(l.rsrcSectionHeader, 8, QByteArray(".rsrc\0\0\0", 8));
-    put32(f, l.rsrcSectionHeader + 8, quint32(used));
-    put32(f, l.rsrcSectionHeader + 12, rva);
-    put32(f, l.rsrcSectionHeader + 16, quint32(s.size()));
-    put32(f, l.rsrcSectionHeader + 20, 0x400 + codeSize);
+    const auto section = [&](qsizetype at, const char* name, quint32 size, quint32 address, quint32 rawSize,
+                             quint32 rawPointer) {
+        f.replace(at, 8, QByteArray(name).leftJustified(8, '\0'));
+        put32(f, at + 8, size);
+        put32(f, at + 12, address);
+        put32(f, at + 16, rawSize);
+        put32(f, at + 20, rawPointer);
+    };
+    section(o + optionalSize, ".text", codeSize, 0x1000, codeSize, 0x400);
+    l.rsrcSectionHeader = o + optionalSize + 40;
+    section(l.rsrcSectionHeader, ".rsrc", quint32(used), rva, quint32(s.size()), 0x400 + codeSize);
     put32(f, l.dataDirectories + 2 * 8, rva);
     put32(f, l.dataDirectories + 2 * 8 + 4, quint32(used));
 
