@@ -18,12 +18,12 @@ int main(int argc, char** argv)
         return 1;
 
     using namespace vtest;
-    VersionSpec two =
-        simpleSpec(QStringLiteral("Società"), QStringLiteral("Descrizione"), QStringLiteral("Vellora"));
+    VersionContent two =
+        simpleContent(QStringLiteral("Società"), QStringLiteral("Descrizione"), QStringLiteral("Vellora"));
     two.translations = {{0x0410, 0x04E4}, {0x0409, 0x04B0}};
     two.tables.append(
         {QStringLiteral("041004E4"), {{QStringLiteral("CompanyName"), QStringLiteral("Italia")}}});
-    const QByteArray plain = versionBlock(simpleSpec("Acme", "Tool", "Suite"));
+    const QByteArray plain = versionBlock(simpleContent("Acme", "Tool", "Suite"));
 
     QList<Resource> multi;
     for (quint16 lang : {quint16(0x0407), quint16(0x0409), quint16(0x0410)}) {

@@ -25,7 +25,7 @@ int main(int argc, char** argv)
 
     vtest::Resource r;
     r.data = vtest::versionBlock(
-        vtest::simpleSpec(QStringLiteral("Acme"), QStringLiteral("Tool"), QStringLiteral("Suite")));
+        vtest::simpleContent(QStringLiteral("Acme"), QStringLiteral("Tool"), QStringLiteral("Suite")));
     vtest::PeOptions options;
     options.codeSize = quint32(codeKib) * 1024;
     const QByteArray pe = vtest::buildPe({r}, options);

@@ -24,6 +24,19 @@ quint32 le32(const uchar* p)
     return quint32(p[0]) | (quint32(p[1]) << 8) | (quint32(p[2]) << 16) | (quint32(p[3]) << 24);
 }
 
+// The first bytes of the resource data [at, at + size), at most inSection and
+// kMaxVersionBlock of them. The platform's query takes the whole declared data or fails, so
+// a file that ends before the data does (cut off while copied, say) has no version resource.
+std::optional<QByteArray> readWhole(ByteSource& src, quint64 at, quint64 size, quint64 inSection)
+{
+    if (size == 0 || at > src.size() || size > src.size() - at)
+        return std::nullopt;
+    QByteArray data(qsizetype(qMin(qMin(size, inSection), kMaxVersionBlock)), Qt::Uninitialized);
+    if (!src.read(at, data.data(), quint64(data.size())))
+        return std::nullopt;
+    return data;
+}
+
 struct Section
 {
     quint32 virtualAddress;
@@ -123,7 +136,9 @@ std::optional<QByteArray> PeImage::findVersion(const LanguagePreference& pref)
     if (!type || !(type->target & kHighBit))
         return std::nullopt;
 
-    if (!readDirectory(type->target & ~kHighBit, entries) || entries.isEmpty())
+    // The platform's query asks for id 1 alone: a version resource under another id or a
+    // name is invisible to it, so it is to us.
+    if (!readDirectory(type->target & ~kHighBit, entries))
         return std::nullopt;
     const Entry* name = nullptr;
     for (const Entry& e : entries) {
@@ -131,12 +146,8 @@ std::optional<QByteArray> PeImage::findVersion(const LanguagePreference& pref)
             name = &e;
             break;
         }
-        if (!name && !(e.name & kHighBit))
-            name = &e;
     }
-    if (!name)
-        name = &entries.first();
-    if (!(name->target & kHighBit))
+    if (!name || !(name->target & kHighBit))
         return std::nullopt;
 
     if (!readDirectory(name->target & ~kHighBit, entries) || entries.isEmpty())
@@ -161,19 +172,13 @@ std::optional<QByteArray> PeImage::findVersion(const LanguagePreference& pref)
         return std::nullopt;
     const quint32 dataRva = le32(dataEntry);
     const quint32 dataSize = le32(dataEntry + 4);
-    if (dataSize == 0)
-        return std::nullopt;
-    // A resource cut short by the end of its section or of the file is read as far as it
-    // goes; the version block parser copes with a short block.
     for (const Section& s : m_sections) {
         if (dataRva < s.virtualAddress || dataRva - s.virtualAddress >= s.rawSize)
             continue;
-        const quint32 inSection = s.rawSize - (dataRva - s.virtualAddress);
-        const quint64 len = qMin<quint64>(qMin(dataSize, inSection), kMaxVersionBlock);
-        QByteArray data = m_src.readUpTo(quint64(s.rawPointer) + (dataRva - s.virtualAddress), len);
-        if (data.isEmpty())
-            return std::nullopt;
-        return data;
+        const quint32 delta = dataRva - s.virtualAddress;
+        // Data that runs on past its section's bytes but stays in the file is read to the
+        // section's end: the version block parser copes with a short block.
+        return readWhole(m_src, quint64(s.rawPointer) + delta, dataSize, s.rawSize - delta);
     }
     return std::nullopt;
 }
@@ -261,29 +266,17 @@ std::optional<QByteArray> findInNe(ByteSource& src, quint64 neOffset)
             pos += count * 12;
             continue;
         }
-        if (count == 0)
-            return std::nullopt;
+        // Id 1 only, as in a PE file; without the high bit an id is the offset of a name.
         const uchar* chosen = nullptr;
-        for (quint64 i = 0; i < count; ++i) {
-            const uchar* e = p + pos + i * 12;
-            const quint16 id = le16(e + 6);
-            if (id == (0x8000 | kVersionId)) {
-                chosen = e;
-                break;
-            }
-            if (!chosen && (id & 0x8000))
-                chosen = e;
+        for (quint64 i = 0; i < count && !chosen; ++i) {
+            if (le16(p + pos + i * 12 + 6) == (0x8000 | kVersionId))
+                chosen = p + pos + i * 12;
         }
         if (!chosen)
-            chosen = p + pos;
-        const quint64 offset = quint64(le16(chosen)) << shift;
+            return std::nullopt;
+        // The length counts whole alignment units, so the data runs to its padded end.
         const quint64 size = quint64(le16(chosen + 2)) << shift;
-        if (size == 0)
-            return std::nullopt;
-        QByteArray data = src.readUpTo(offset, qMin(size, kMaxVersionBlock));
-        if (data.isEmpty())
-            return std::nullopt;
-        return data;
+        return readWhole(src, quint64(le16(chosen)) << shift, size, size);
     }
     return std::nullopt;
 }

@@ -1,5 +1,7 @@
 #include "fileinfo/VersionBlock.h"
 
+#include <cstring>
+
 namespace vellora::fileinfo {
 
 namespace {
@@ -185,10 +187,13 @@ quint32 VersionBlock::firstTranslation() const
         return 0;
     Node varInfo, translation;
     if (findChild(*m_root, u"VarFileInfo", &varInfo) != Lookup::Found ||
-        findChild(varInfo, u"Translation", &translation) != Lookup::Found ||
-        translation.valueEnd - translation.valueStart < 4)
+        findChild(varInfo, u"Translation", &translation) != Lookup::Found)
         return 0;
-    const auto* p = reinterpret_cast<const uchar*>(m_bytes.constData()) + translation.valueStart;
+    // The original copies up to four bytes of the value over a zeroed pair: a value of two
+    // bytes still names the language, with code page 0.
+    uchar p[4] = {};
+    std::memcpy(p, m_bytes.constData() + translation.valueStart,
+                qMin<quint32>(translation.valueEnd - translation.valueStart, sizeof p));
     const quint32 language = quint32(p[0] | (p[1] << 8));
     const quint32 codePage = quint32(p[2] | (p[3] << 8));
     return language << 16 | codePage;

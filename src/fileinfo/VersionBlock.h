@@ -23,7 +23,8 @@ public:
     [[nodiscard]] QString fileVersion() const;
 
     // The first language/code-page pair of \VarFileInfo\Translation as language * 65536 +
-    // code page; 0 when there is no translation list.
+    // code page, from as many of its first four bytes as the value has (the rest read as
+    // zero); 0 when there is no translation list.
     [[nodiscard]] quint32 firstTranslation() const;
 
     enum class Lookup { Found, Absent, Broken };

@@ -18,9 +18,10 @@ enum class InfoKind : int { CompanyName = 1, FileDescription = 2, ProductName = 
 
 inline const QString kVersionError = QStringLiteral("*** error ***");
 
-struct VersionData {
+struct VersionData
+{
     bool readable = false;    // false: the file could not be opened or read (vanished, no rights)
-    bool hasResource = false; // an RT_VERSION resource was found and parsed
+    bool hasResource = false; // the RT_VERSION resource with id 1 was found
     QString fileVersion;      // "a.b.c.d" from the fixed part; empty without resource or fixed part
     QString companyName;      // each: the string per the rules of LeggiStringaVersione
     QString fileDescription;
@@ -33,7 +34,8 @@ struct VersionData {
 [[nodiscard]] VersionData readVersionData(const QByteArray& path);
 
 // What the open descriptor told about the file while its version was read.
-struct OpenedFileStat {
+struct OpenedFileStat
+{
     bool valid = false;     // the entry was opened and looked at (maybe not a regular file)
     std::int64_t size = 0;  // bytes
     std::int64_t mtime = 0; // last modification, seconds since the epoch

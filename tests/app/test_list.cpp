@@ -194,7 +194,8 @@ private Q_SLOTS:
         const QString e = m_exp.path() + QLatin1Char('/');
         QFile pe(e + QStringLiteral("setup.exe"));
         QVERIFY(pe.open(QIODevice::WriteOnly));
-        pe.write(vtest::peWithVersion(vtest::versionBlock(vtest::simpleSpec("Acme", "Installer", "Suite"))));
+        pe.write(
+            vtest::peWithVersion(vtest::versionBlock(vtest::simpleContent("Acme", "Installer", "Suite"))));
         pe.close();
         makeFile(e + QStringLiteral("a very long file name indeed.txt"), 123456789, t);
         makeFile(e + QStringLiteral("README"), 70, t + 3600);

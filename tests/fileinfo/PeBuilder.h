@@ -19,24 +19,27 @@ struct StringTable
     QList<std::pair<QString, QString>> strings;
 };
 
-struct VersionSpec
+struct VersionContent
 {
     std::optional<std::array<quint16, 4>> fixedVersion = std::array<quint16, 4>{1, 2, 3, 4};
     QList<std::pair<quint16, quint16>> translations = {{0x0409, 0x04B0}};
     QList<StringTable> tables;
 };
 
-// VS_VERSIONINFO as 32-bit files carry it: UTF-16 keys and text.
-[[nodiscard]] QByteArray versionBlock(const VersionSpec& vs);
-// The 16-bit variant: no type words, 8-bit (Windows-1252) keys and text.
-[[nodiscard]] QByteArray versionBlock16(const VersionSpec& vs);
+// VS_VERSIONINFO as 32-bit files carry it (UTF-16 keys and text), or as 16-bit ones do
+// (no type words, 8-bit Windows-1252 keys and text).
+[[nodiscard]] QByteArray versionBlock(const VersionContent& vs, bool wide = true);
+[[nodiscard]] inline QByteArray versionBlock16(const VersionContent& vs)
+{
+    return versionBlock(vs, false);
+}
 
-// Offset of the block whose key is key inside a version block, -1 when absent.
-[[nodiscard]] qsizetype nodeOffset(const QByteArray& block, const QString& key, bool wide = true);
+// Offset of the block whose key is key inside a 32-bit version block, -1 when absent.
+[[nodiscard]] qsizetype nodeOffset(const QByteArray& block, const QString& key);
 
 // A vs with one string table 040904B0 holding the three strings.
-[[nodiscard]] VersionSpec simpleSpec(const QString& company, const QString& description,
-                                     const QString& product);
+[[nodiscard]] VersionContent simpleContent(const QString& company, const QString& description,
+                                           const QString& product);
 
 struct Resource
 {
@@ -51,11 +54,12 @@ struct PeLayout
 {
     qsizetype peHeader = 0; // "PE\0\0"
     qsizetype optionalHeader = 0;
-    qsizetype sectionTable = 0;
-    qsizetype rsrcSection = 0; // file offset of the resource section
+    qsizetype dataDirectories = 0; // after their count; the resources' is the third
+    qsizetype rsrcSection = 0;     // file offset of the resource section
     quint32 rsrcRva = 0;
     qsizetype rsrcSectionHeader = 0;
-    QList<qsizetype> directories; // file offsets: root, then the name and language levels
+    QList<qsizetype> directories; // file offsets, depth first: root, names of the first type,
+                                  // languages of its first name, ...
     QList<qsizetype> dataEntries; // one per resource, in the order given
     QList<qsizetype> data;        // one per resource, in the order given
 };
@@ -63,7 +67,6 @@ struct PeLayout
 struct PeOptions
 {
     bool pe64 = false;
-    bool sortEntries = true;  // as linkers write them: names first, then ids ascending
     quint32 codeSize = 0x200; // bytes of the code section, which lies before the resources
 };
 

@@ -80,8 +80,8 @@ VersionData toolFile(const QString& folder, MemoryRows& rows)
 {
     QDir().mkpath(folder);
     const QByteArray pe = vtest::peWithVersion(vtest::versionBlock(
-        vtest::simpleSpec(QStringLiteral("Acme Corporation Worldwide Software Division Ltd"),
-                          QStringLiteral("d"), QStringLiteral("p"))));
+        vtest::simpleContent(QStringLiteral("Acme Corporation Worldwide Software Division Ltd"),
+                             QStringLiteral("d"), QStringLiteral("p"))));
     writeFile(folder + QStringLiteral("tool.exe"), pe, localSecs(2023, 3, 4, 5, 6));
     rows.add(QStringLiteral("tool"), QStringLiteral("exe"), folder);
     return readVersionData(QFile::encodeName(folder + QStringLiteral("tool.exe")));

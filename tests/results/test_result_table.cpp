@@ -218,7 +218,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QByteArray folder = QFile::encodeName(dir.path()) + '/';
         const QByteArray pe =
-            vtest::peWithVersion(vtest::versionBlock(vtest::simpleSpec("Acme", "Tool", "Suite")));
+            vtest::peWithVersion(vtest::versionBlock(vtest::simpleContent("Acme", "Tool", "Suite")));
         const qint64 t = localTime(2004, 5, 12, 14, 30);
         const QString file = dir.filePath(QStringLiteral("f.exe"));
         makeFile(dir.path(), QStringLiteral("f.exe"), kind == u"small" ? 10 : 5000, t);
