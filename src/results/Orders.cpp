@@ -23,13 +23,13 @@ namespace {
 
 enum class Mode { TextAscending, TextDescending, NumericAscending, NumericDescending };
 
-struct OrderSpec
+struct OrderKey
 {
     int column;
     Mode mode;
 };
 
-OrderSpec orderSpec(int order)
+OrderKey orderSpec(int order)
 {
     switch (order) {
     case 0:
@@ -289,7 +289,7 @@ void sortByStat(ResultRows& rows, int column, bool descending, const FactSource&
 
 bool orderKeyShown(int order, const ColumnProfile& optV)
 {
-    const OrderSpec def = orderSpec(order);
+    const OrderKey def = orderSpec(order);
     if (def.column < 0)
         return false;
     switch (def.column) {
@@ -305,7 +305,7 @@ bool sortRows(ResultRows& rows, int order, const ColumnProfile& optV, const Fact
 {
     if (!orderKeyShown(order, optV))
         return false;
-    const OrderSpec def = orderSpec(order);
+    const OrderKey def = orderSpec(order);
     const bool descending = def.mode == Mode::TextDescending || def.mode == Mode::NumericDescending;
     switch (def.column) {
     case ColName:
