@@ -55,7 +55,10 @@ WindowRun runWindow(const QString& tree, const QString& settings)
     auto* folder = w.findChild<QTreeView*>(QStringLiteral("BoxDIR"));
     auto* model = qobject_cast<QFileSystemModel*>(folder->model());
     folder->setCurrentIndex(model->index(tree));
-    w.findChild<QComboBox*>(QStringLiteral("cboRicercaIn"))->setCurrentIndex(1);
+    // Picked as a user picks: the box acts on every pick.
+    auto* scope = w.findChild<QComboBox*>(QStringLiteral("cboRicercaIn"));
+    scope->setCurrentIndex(1);
+    Q_EMIT scope->activated(1);
     w.findChild<QComboBox*>(QStringLiteral("cboPATTERN"))->setEditText(QStringLiteral("*.*"));
     auto* grid = w.findChild<QTableView*>(QStringLiteral("GRIGLIA"));
 

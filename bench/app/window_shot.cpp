@@ -40,7 +40,10 @@ int main(int argc, char* argv[])
     auto* model = qobject_cast<QFileSystemModel*>(folder->model());
     folder->setCurrentIndex(model->index(QDir::cleanPath(QString::fromLocal8Bit(argv[1]))));
     folder->scrollTo(folder->currentIndex());
-    w.findChild<QComboBox*>(QStringLiteral("cboRicercaIn"))->setCurrentIndex(1);
+    // Picked as a user picks: the box acts on every pick.
+    auto* scope = w.findChild<QComboBox*>(QStringLiteral("cboRicercaIn"));
+    scope->setCurrentIndex(1);
+    Q_EMIT scope->activated(1);
     if (argc > 3)
         w.findChild<QComboBox*>(QStringLiteral("cboPATTERN"))->setEditText(QString::fromLocal8Bit(argv[3]));
     w.findChild<QPushButton*>(QStringLiteral("cmdAvvia"))->click();
