@@ -33,47 +33,31 @@ private Q_SLOTS:
         makeFile(m_dir.path(), QStringLiteral("setup.exe"), 900, localTime(2004, 1, 1, 0, 0));
     }
 
-    void splitsNames_data()
-    {
-        QTest::addColumn<QByteArray>("name");
-        QTest::addColumn<QString>("base");
-        QTest::addColumn<QString>("ext");
-        const auto row = [](const char* tag, const char* name, const char* base, const char* ext) {
-            QTest::newRow(tag) << QByteArray(name) << QString::fromUtf8(base) << QString::fromUtf8(ext);
-        };
-        row("last dot only", "archive.tar.gz", "archive.tar", "gz");
-        row("no dot", "Makefile", "Makefile", "");
-        row("leading dot only", ".profile", "", "profile");
-        row("dot file with ext", ".a.b", ".a", "b");
-        row("trailing dot", "file.", "file", "");
-        row("utf8", "caff\xc3\xa8.txt", "caff\xc3\xa8", "txt");
-    }
-    void splitsNames()
-    {
-        QFETCH(QByteArray, name);
-        QFETCH(QString, base);
-        QFETCH(QString, ext);
-        QCOMPARE(ResultTable::baseName(name), base);
-        QCOMPARE(ResultTable::extension(name), ext);
-    }
-
-    // One file, f.exe (5000 bytes, 12/05/2004 14:30), and the cells 0..6 of its row. The
-    // date and the version come from one look at the file. Between the walk and the fill
-    // the file may go, or something else may take its place: the row stays, with what can
-    // be read. "*" stands for any text but the empty one.
+    // One file (5000 bytes, 12/05/2004 14:30) and the cells 0..6 of its row: the name split
+    // at its last dot, and the date and the version from one look at the file. Between the
+    // walk and the fill the file may go, or something else may take its place: the row
+    // stays, with what can be read. "*" stands for any text but the empty one.
     void fillsOneRow_data()
     {
+        QTest::addColumn<QByteArray>("name");
         QTest::addColumn<QString>("change");
         QTest::addColumn<ColumnProfile>("optV");
         QTest::addColumn<QStringList>("cells");
         QTest::addColumn<bool>("error"); // the fill reports a row it could not fill
         const auto row = [](const char* tag, const char* change, const ColumnProfile& optV,
-                            const QStringList& cells, bool error = false) {
-            QTest::newRow(tag) << QString::fromLatin1(change) << optV << cells << error;
+                            const QStringList& cells, bool error = false, const char* name = "f.exe") {
+            QTest::newRow(tag) << QByteArray(name) << QString::fromLatin1(change) << optV << cells << error;
         };
         const QString when = QStringLiteral("12/05/2004 14:30");
         const ColumnProfile dateVersion = profile({ColDate, ColVersion});
         row("default profile", "", kDefaultOptV, {"1", "f", "exe", "", "", "", ""});
+        row("last dot only", "", kDefaultOptV, {"1", "archive.tar", "gz", "", "", "", ""}, false,
+            "archive.tar.gz");
+        row("no dot", "", kDefaultOptV, {"1", "Makefile", "", "", "", "", ""}, false, "Makefile");
+        row("leading dot only", "", kDefaultOptV, {"1", "", "profile", "", "", "", ""}, false, ".profile");
+        row("dot file with ext", "", kDefaultOptV, {"1", ".a", "b", "", "", "", ""}, false, ".a.b");
+        row("trailing dot", "", kDefaultOptV, {"1", "file", "", "", "", "", ""}, false, "file.");
+        row("utf8", "", kDefaultOptV, {"1", "caff\u00e8", "txt", "", "", "", ""}, false, "caff\xc3\xa8.txt");
         row("no number", "", profile({}, false), {"", "f", "exe", "", "", "", ""});
         row("size and date", "", profile({ColSize, ColDate}), {"1", "f", "exe", "5,000", when, "", ""});
         row("version and info of a non-executable", "", profile({ColVersion, ColInfo}),
@@ -89,6 +73,7 @@ private Q_SLOTS:
     }
     void fillsOneRow()
     {
+        QFETCH(QByteArray, name);
         QFETCH(QString, change);
         QFETCH(ColumnProfile, optV);
         QFETCH(QStringList, cells);
@@ -98,7 +83,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const qint64 when = localTime(2004, 5, 12, 14, 30);
         const qint64 size = change == u"small" ? 10 : 5000;
-        makeFile(dir.path(), QStringLiteral("f.exe"), size, when);
+        makeFile(dir.path(), QFile::decodeName(name), size, when);
         makeFile(dir.path(), QStringLiteral("target.exe"), 0, when);
         if (change == u"pe" || change == u"link") {
             QFile f(dir.filePath(change == u"pe" ? QStringLiteral("f.exe") : QStringLiteral("target.exe")));
@@ -108,9 +93,9 @@ private Q_SLOTS:
             QVERIFY(f.setFileTime(QDateTime::fromSecsSinceEpoch(when), QFileDevice::FileModificationTime));
         }
         const QByteArray folder = QFile::encodeName(dir.path()) + '/';
-        const QByteArray path = folder + "f.exe";
+        const QByteArray path = folder + name;
         ScanBuilder b;
-        b.add(folder, "f.exe", change == u"unsized" ? ScanResults::kUnknownSize : size);
+        b.add(folder, name, change == u"unsized" ? ScanResults::kUnknownSize : size);
         FillOptions o;
         o.optV = optV;
         o.threads = 1;
