@@ -26,10 +26,10 @@ struct FileCase
 
 // Builds a table over real files; versions and infos are set on the rows directly (the
 // reader has its own tests), so every order can be driven from one table of cases.
-void build(ResultTable& t, const QString& root, const QList<FileCase>& specs, const ColumnProfile& optV)
+void build(ResultTable& t, const QString& root, const QList<FileCase>& files, const ColumnProfile& optV)
 {
     ScanBuilder b;
-    for (const FileCase& s : specs) {
+    for (const FileCase& s : files) {
         makeFile(root, s.path, s.size, s.mtime);
         const qsizetype slash = s.path.lastIndexOf(QLatin1Char('/'));
         b.add(QFile::encodeName(root + u'/' + s.path.left(slash + 1)),
@@ -46,10 +46,10 @@ void build(ResultTable& t, const QString& root, const QList<FileCase>& specs, co
         rows.strings.push_back(QString::fromUtf8(s));
         return std::uint32_t(rows.strings.size() - 1);
     };
-    for (qsizetype i = 0; i < specs.size(); ++i) {
+    for (qsizetype i = 0; i < files.size(); ++i) {
         ResultRows::Row& r = rows.rows[std::size_t(i)];
-        r.version = intern(specs[i].version);
-        r.info = intern(specs[i].info);
+        r.version = intern(files[i].version);
+        r.info = intern(files[i].info);
         ResultRows::mark(r, ColVersion, optV[ColVersion] == 1);
         ResultRows::mark(r, ColInfo, optV[ColInfo] == 1);
     }
