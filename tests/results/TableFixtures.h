@@ -9,7 +9,8 @@
 #include <QTest>
 
 #include <sys/stat.h>
-#include <sys/time.h>
+
+#include <algorithm>
 
 namespace fixtures {
 
@@ -25,12 +26,9 @@ inline void makeFile(const QString& root, const QString& rel, qint64 size, qint6
     QDir().mkpath(QFileInfo(path).path());
     QFile f(path);
     QVERIFY2(f.open(QIODevice::WriteOnly), qPrintable(path));
-    QVERIFY(f.write(QByteArray(size, 'x')) == size);
-    f.close();
-    if (mtime != 0) {
-        timeval tv[2] = {{time_t(mtime), 0}, {time_t(mtime), 0}};
-        QVERIFY(::utimes(QFile::encodeName(path).constData(), tv) == 0);
-    }
+    QVERIFY(f.write(QByteArray(size, 'x')) == size && f.flush());
+    if (mtime != 0)
+        QVERIFY(f.setFileTime(QDateTime::fromSecsSinceEpoch(mtime), QFileDevice::FileModificationTime));
 }
 
 // Scan results as the walk would record them: entries in the given order, folders once.
@@ -40,16 +38,13 @@ struct ScanBuilder
 
     void add(const QByteArray& folder, const QByteArray& name, qint64 size = 0)
     {
-        std::uint32_t f = 0;
-        for (; f < scan.folders.size(); ++f)
-            if (scan.folders[f] == folder)
-                break;
-        if (f == scan.folders.size())
-            scan.folders.push_back(folder);
+        const auto at = std::find(scan.folders.begin(), scan.folders.end(), folder);
         vellora::ScanResults::Entry e;
+        e.folder = std::uint32_t(at - scan.folders.begin());
+        if (at == scan.folders.end())
+            scan.folders.push_back(folder);
         e.nameOffset = scan.names.size();
         e.nameLength = std::uint32_t(name.size());
-        e.folder = f;
         e.size = size;
         scan.names.append(name.constData(), std::size_t(name.size()));
         scan.entries.push_back(e);
