@@ -74,12 +74,9 @@ private:
     {
         AppState s;
         s.CartellaRicerca = kData;
-        s.PatternFile = QStringLiteral("*.*");
         s.TipoRicerca = scope;
         s.OptS = opts;
         s.infoKind = kind;
-        s.OrdineGriglia = 0;
-        s.totCartelle = 1;
         return s;
     }
 

@@ -25,12 +25,6 @@ QString S(int n)
     return QString(n, QLatin1Char(' '));
 }
 
-// Text of `len` columns from column `col` (1 = left edge).
-QString cols(const QString& line, int col, int len)
-{
-    return line.mid(col - 1, len);
-}
-
 // A paper line from its fields, after `s`: {c, text} starts the text on column c (1 = left
 // edge), {-c, text} ends it there.
 QString line(std::initializer_list<std::pair<int, QString>> fields, QString s = {})
@@ -44,13 +38,8 @@ AppState makeState(const QString& folder, int scope, ColumnProfile flags)
 {
     AppState st;
     st.CartellaRicerca = folder;
-    st.PatternFile = QStringLiteral("*.*");
     st.TipoRicerca = scope;
-    st.scanScope = scope;
     st.OptS = flags;
-    st.OrdineGriglia = 0;
-    st.totCartelle = 1;
-    st.infoKind = InfoKind::CompanyName;
     return st;
 }
 
@@ -171,10 +160,10 @@ private Q_SLOTS:
             QVERIFY(lines[headerLines - 1].startsWith(QStringLiteral("   ") + kDash));
             int at = headerLines;
             for (int k = 0; k < rowsPerPage[p]; ++k, ++row) {
-                QCOMPARE(cols(lines[at], 4, 8), QStringLiteral("row%1").arg(row, 5, 10, QLatin1Char('0')));
+                QCOMPARE(lines[at].mid(3, 8), QStringLiteral("row%1").arg(row, 5, 10, QLatin1Char('0')));
                 if (wrapEvery > 0 && row % wrapEvery == 0)
                     ++at; // the folder stands on the row's second line, on the same page
-                QCOMPARE(cols(lines[at], folderColumn, folder.size()), folder);
+                QCOMPARE(lines[at].mid(folderColumn - 1, folder.size()), folder);
                 ++at;
             }
             for (; at < headerLines + linesPerPage - 1; ++at)
@@ -196,23 +185,21 @@ private Q_SLOTS:
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("total"); // the date closes the line under the last dash
         QTest::addColumn<QString>("heading");
-        const QString start = QStringLiteral("   Nome File         Ext  Dimensione Data Ult. Modif.");
-        const QString total =
-            QStringLiteral("   Totale File 123 (Ordinamento Nome File A-Z - Cartelle Controllate 12)");
-        const QString date = QStringLiteral("(17/05/2024)");
+        const QString start = "   Nome File         Ext  Dimensione Data Ult. Modif.";
+        const QString total = "   Totale File 123 (Ordinamento Nome File A-Z - Cartelle Controllate 12)";
+        const QString date = "(17/05/2024)";
         QTest::newRow("portrait, selected folder")
-            << false << 0 << 0 << 2 << QStringLiteral("   Stampa di ") << total + S(30) + date
-            << start + QStringLiteral("        Versione Produttore           ");
+            << false << 0 << 0 << 2 << "   Stampa di " << total + S(30) + date
+            << start + "        Versione Produttore           ";
         QTest::newRow("portrait, subfolders, no order")
-            << false << 1 << -1 << 3 << QStringLiteral("   Stampa (con Sottocartelle) di ")
-            << QStringLiteral("   Totale File 123 ( - Cartelle Controllate 12)") + S(55) + date
-            << start + QStringLiteral("        Versione Cartella");
-        QTest::newRow("landscape") << true << 1 << 0 << 2
-                                   << QStringLiteral("   Stampa (con Sottocartelle) di ")
+            << false << 1 << -1 << 3 << "   Stampa (con Sottocartelle) di "
+            << "   Totale File 123 ( - Cartelle Controllate 12)" + S(55) + date
+            << start + "        Versione Cartella";
+        QTest::newRow("landscape") << true << 1 << 0 << 2 << "   Stampa (con Sottocartelle) di "
                                    << total + S(81) + date
                                    << QStringLiteral("   Nome File         Ext  Dimensione Data Ult. Mod."
                                                      "        Versione Produttore           ") +
-                                          S(20) + QStringLiteral("Cartella");
+                                          S(20) + "Cartella";
     }
 
     // The heading names every column whatever the flags.
@@ -266,7 +253,7 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("expected"); // the rows' paper lines, trailing blanks left out
         const ColumnProfile all{1, 1, 1, 1, 1, 1, 1, 0};
         const ColumnProfile none{0, 0, 0, 0, 0, 0, 0, 0};
-        const QString company = QStringLiteral("Acme Corporation Worldwide Software Division");
+        const QString company = "Acme Corporation Worldwide Software Division";
         // Size ends on 36, date from 38, version ends on 69 (portrait) or 67 (landscape).
         const QString tool = line({{4, "tool"}, {22, "exe"}, {-36, "1,234,567"}, {38, "04/03/2023-05:06"}});
         const QString portrait = line({{-69, "1.2.3.4"}, {71, company}}, tool);
@@ -285,7 +272,7 @@ private Q_SLOTS:
         QTest::newRow("name cut to 17, long extension pushes the fields down")
             << false << 0 << ColumnProfile{1, 1, 1, 1, 1, 0, 0, 0}
             << QStringList{"abcdefghijklmnopqrst|extension-of-16!", "tool|exe"} << 0
-            << QStringList{QStringLiteral("   abcdefghijklmnopq extension-of-16!"),
+            << QStringList{"   abcdefghijklmnopq extension-of-16!",
                            line({{-36, "2,048"}, {38, "02/01/2022-03:04"}}), tool};
         QTest::newRow("portrait, selected folder, flags off")
             << false << 0 << none << QStringList{"a|txt"} << 0 << QStringList{"   a                 txt"};
@@ -313,9 +300,8 @@ private Q_SLOTS:
                                "\u65E5\u672C\u8A9E\u306E\u30D5\u30A1\u30A4\u30EB\u540D\u524D|txt|/d/") +
                            QString(30, QChar(0x6587)) + QLatin1Char('/')}
             << 1
-            << QStringList{QStringLiteral("   \u65E5\u672C\u8A9E\u306E\u30D5\u30A1\u30A4\u30EB  txt") +
-                           QString(46, QLatin1Char(' ')) + QStringLiteral("/d/") +
-                           QString(20, QChar(0x6587))};
+            << QStringList{"   \u65E5\u672C\u8A9E\u306E\u30D5\u30A1\u30A4\u30EB  txt" +
+                           QString(46, QLatin1Char(' ')) + "/d/" + QString(20, QChar(0x6587))};
     }
 
     void fields()
