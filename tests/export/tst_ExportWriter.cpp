@@ -33,10 +33,10 @@ ColumnProfile flags(int size, int date, int version, int info)
 }
 
 // "base|ext|folder" (folder defaults to /srv/dati/).
-void addRows(MemoryRows& rows, const QStringList& specs)
+void addRows(MemoryRows& rows, const QStringList& entries)
 {
-    for (const QString& layoutText : specs) {
-        const QStringList p = layoutText.split(QLatin1Char('|'));
+    for (const QString& entry : entries) {
+        const QStringList p = entry.split(QLatin1Char('|'));
         rows.add(p.value(0), p.value(1), p.size() > 2 ? p[2] : kData);
     }
 }

@@ -313,8 +313,8 @@ private Q_SLOTS:
         QFETCH(int, unreadable);
         QFETCH(QStringList, expected);
         MemoryRows source;
-        for (const QString& spec : rows) {
-            const QStringList p = spec.split(QLatin1Char('|'));
+        for (const QString& entry : rows) {
+            const QStringList p = entry.split(QLatin1Char('|'));
             source.add(p[0], p[1], p.value(2, kFolder));
         }
         RecordingSurface rec(3.2);
