@@ -1,5 +1,6 @@
 // The export files on disk: names, the folder, replacing, failures and the closing messages.
 
+#include "../common/FileSizeLimit.h"
 #include "../common/MemoryRows.h"
 #include "export/Exporter.h"
 #include "results/AppState.h"
@@ -12,8 +13,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
-#include <sys/resource.h>
+#include <optional>
 #include <unistd.h>
 
 using namespace vellora;
@@ -25,7 +25,7 @@ class TestExportFiles : public QObject
 
 private:
     QTemporaryDir m_tmp;
-    QDateTime m_now{QDate(2004, 5, 12), QTime(14, 30, 59)};
+    QDateTime m_now{QDate(2004, 1, 2), QTime(15, 4, 5)};
     SystemData m_system{QStringLiteral("2"), QStringLiteral("Debian"), QString(), QStringLiteral("6.1")};
     MemoryRows m_rows;
     AppState m_state;
@@ -62,66 +62,46 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("kind");
         QTest::addColumn<QString>("name");
-        QTest::newRow("text") << int(ExportKind::Text) << "Lista_2004-05-12_14-30-59.txt";
-        QTest::newRow("tab-separated") << int(ExportKind::Tabbed) << "ListaExcel_2004-05-12_14-30-59.txt";
+        QTest::addColumn<QString>("message");
+        QTest::newRow("text") << int(ExportKind::Text) << "Lista_2004-01-02_15-04-05.txt"
+                              << "Esportazione in formato Testo terminata: vedi file ";
+        QTest::newRow("tab-separated") << int(ExportKind::Tabbed) << "ListaExcel_2004-01-02_15-04-05.txt"
+                                       << "Esportazione per Excel terminata: vedi file ";
     }
-    // The folder is made when missing, the file holds exactly what the memory export holds
-    // and nothing else is left beside it.
+    // The folder is made when missing; a listed file gone since the scan is written with
+    // blank fields and counted in the closing message. A second export in the same second
+    // replaces the first whole (a longer one here): the file holds exactly what the memory
+    // export holds.
     void fileNames()
     {
         QFETCH(int, kind);
         QFETCH(QString, name);
+        QFETCH(QString, message);
         const auto k = ExportKind(kind);
-        QCOMPARE(defaultExportFileName(k, m_now), name);
-        QCOMPARE(
-            defaultExportFileName(k, QDateTime(QDate(2024, 1, 2), QTime(3, 4, 5))).mid(name.indexOf('_')),
-            QStringLiteral("_2024-01-02_03-04-05.txt"));
+        const QString folder = m_tmp.path() + QStringLiteral("/nuova%1/temp/").arg(kind);
+        MemoryRows longer = m_rows;
+        longer.add(QStringLiteral("sparito"), QStringLiteral("txt"), m_state.CartellaRicerca);
+        const ExportOutcome first =
+            exportToFile(k, ExportRequest{longer, m_state, m_system, m_now, folder, NameLayout::Single});
+        QVERIFY2(first.ok, qPrintable(first.error));
+        QCOMPARE(first.stats.unreadableRows, 1);
+        ScriptedPrompter prompter;
+        reportOutcome(prompter, k, first);
+        QCOMPARE(prompter.messages.at(0).text,
+                 message + QStringLiteral("\r\n") + folder + name +
+                     QStringLiteral("\r\n1 file non si è potuto leggere: i suoi campi sono vuoti."));
+        QCOMPARE(prompter.messages.at(0).icon, Prompter::Icon::None);
 
-        const QString folder = m_tmp.path() + QStringLiteral("/nuova/temp/");
-        QDir(m_tmp.path() + QStringLiteral("/nuova")).removeRecursively();
-        const ExportOutcome outcome = exportToFile(k, request(folder));
+        const ExportOutcome outcome = exportToFile(k, request(folder, NameLayout::Separate));
         QVERIFY2(outcome.ok, qPrintable(outcome.error));
         QCOMPARE(outcome.filePath, folder + name);
-        QCOMPARE(outcome.stats.rows, 2);
         QCOMPARE(entries(folder), QStringList{name});
-
         QBuffer memory;
         memory.open(QIODevice::WriteOnly);
-        QVERIFY(exportTo(memory, k, request(folder)));
+        QVERIFY(exportTo(memory, k, request(folder, NameLayout::Separate)));
         QFile written(outcome.filePath);
         QVERIFY(written.open(QIODevice::ReadOnly));
         QCOMPARE(written.readAll(), memory.data());
-    }
-
-    // Two exports in one second share the name: the second one replaces the first whole.
-    void sameSecondReplaces()
-    {
-        const QString folder = m_tmp.path() + QStringLiteral("/stesso/");
-        QVERIFY(exportToFile(ExportKind::Tabbed, request(folder, NameLayout::Single)).ok);
-        const ExportOutcome second = exportToFile(ExportKind::Tabbed, request(folder, NameLayout::Separate));
-        QVERIFY(second.ok);
-        QCOMPARE(entries(folder).size(), 1);
-        QFile f(second.filePath);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QVERIFY(f.readAll().startsWith("uno\ttxt\t9\t"));
-    }
-
-    // A listed file gone since the scan is written with blank fields, and the closing
-    // message says how many there were.
-    void closingMessageCountsUnreadable()
-    {
-        MemoryRows rows = m_rows;
-        rows.add(QStringLiteral("sparito"), QStringLiteral("txt"), m_rows.rows[0].folder);
-        const ExportRequest r{
-            rows, m_state, m_system, m_now, m_tmp.path() + QStringLiteral("/chiusura/"), NameLayout::Single};
-        const ExportOutcome outcome = exportToFile(ExportKind::Text, r);
-        QVERIFY(outcome.ok);
-        QCOMPARE(outcome.stats.unreadableRows, 1);
-        ScriptedPrompter prompter;
-        reportOutcome(prompter, ExportKind::Text, outcome);
-        QCOMPARE(prompter.messages.at(0).text,
-                 completionMessage(ExportKind::Text, outcome.filePath) +
-                     QStringLiteral("\r\n1 file non si è potuto leggere: i suoi campi sono vuoti."));
     }
 
     void failures_data()
@@ -172,17 +152,10 @@ private Q_SLOTS:
         }
         const QStringList before = QDir(folder).exists() ? entries(folder) : QStringList();
         ExportOutcome outcome;
-        if (setup == QLatin1String("size-limit")) {
-            rlimit saved{};
-            QCOMPARE(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-            const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-            rlimit small = saved;
-            small.rlim_cur = 64;
-            QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
-            outcome = exportToFile(ExportKind::Text, request(folder));
-            ::setrlimit(RLIMIT_FSIZE, &saved);
-            std::signal(SIGXFSZ, oldHandler);
-        } else {
+        {
+            std::optional<FileSizeLimit> limit;
+            if (setup == QLatin1String("size-limit"))
+                limit.emplace(64);
             outcome = exportToFile(ExportKind::Text, request(folder));
         }
         QVERIFY(!outcome.ok);
