@@ -189,8 +189,8 @@ quint32 VersionBlock::firstTranslation() const
     if (findChild(*m_root, u"VarFileInfo", &varInfo) != Lookup::Found ||
         findChild(varInfo, u"Translation", &translation) != Lookup::Found)
         return 0;
-    // The original copies up to four bytes of the value over a zeroed pair: a value of two
-    // bytes still names the language, with code page 0.
+    // As the platform's version query: up to four bytes of the value are copied over a
+    // zeroed pair, so a value of two bytes still names the language, with code page 0.
     uchar p[4] = {};
     std::memcpy(p, m_bytes.constData() + translation.valueStart,
                 qMin<quint32>(translation.valueEnd - translation.valueStart, sizeof p));

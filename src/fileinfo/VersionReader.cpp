@@ -16,8 +16,8 @@ namespace fileinfo {
 
 namespace {
 
-// The receiving buffer of the original holds 254 characters and its NUL; a longer value
-// leaves no NUL to cut at, which it reports as an error.
+// The string is taken through a buffer of 254 characters and its NUL; a longer value leaves
+// no NUL to cut at, which is reported as an error, as the platform's version query does.
 constexpr qsizetype kMaxStringLength = 254;
 
 QString stringOf(const VersionBlock& block, const QString& table, QStringView key)

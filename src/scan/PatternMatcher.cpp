@@ -80,8 +80,8 @@ QStringView trimBlanks(QStringView s)
 
 PatternMatcher::PatternMatcher(const QString& pattern)
 {
-    // Only the space counts as a blank here, as in the pattern boxes of the original program;
-    // a tab typed into a pattern is kept and simply matches nothing.
+    // Only the space counts as a blank here, as it always has for patterns typed into the
+    // box; a tab typed into a pattern is kept and simply matches nothing.
     const QString p = trimBlanks(QStringView(pattern)).toString();
     const qsizetype len = p.size();
     const qsizetype first = p.indexOf(QLatin1Char('*'));
