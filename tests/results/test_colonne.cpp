@@ -53,7 +53,9 @@ AppState stateFor(const QString& profile)
     AppState s;
     s.ProfiloColonne = profile;
     s.Intestazioni[ColInfo] = QStringLiteral("Descrizione File");
-    s.OptS = {0, 1, 1, 1, 0, 1, 0, 1}; // 0 and 7 unusual on purpose: hidden boxes keep them
+    // Number and folder on, the name off as an older version may have left them: the boxes
+    // hidden from the user keep their values, the name is always printed.
+    s.OptS = {0, 0, 1, 1, 0, 1, 0, 1};
     s.OptV = {1, 1, 1, 0, 1, 0, 0, 0};
     return s;
 }
@@ -104,49 +106,36 @@ private Q_SLOTS:
         QCOMPARE(right, left.first(right.size()));
     }
 
-    // Print and export edit the same flags; boxes the user cannot see keep their values.
-    void okKeepsTheSharedProfile()
-    {
-        AppState state = stateFor(QStringLiteral("STAMPA"));
-        state.OptS[ColName] = 0; // left by an older version; the name is always printed
-        {
-            ColonneDialog d(state, nullptr);
-            for (int i : {ColSize, ColInfo, ColName, ColNumber})
-                box(d, i)->click();
-            press(d, "cmdOK");
-            QCOMPARE(d.result(), int(QDialog::Accepted));
-        }
-        QCOMPARE(state.OptS, (ColumnProfile{0, 1, 1, 0, 0, 1, 1, 1}));
-        QCOMPARE(state.OptV, stateFor({}).OptV);
-
-        state.ProfiloColonne = QStringLiteral("ESPORTA");
-        ColonneDialog e(state, nullptr);
-        QVERIFY(!box(e, ColSize)->isChecked() && box(e, ColInfo)->isChecked());
-    }
-
-    void nothingKept_data()
+    // Only OK on a known profile keeps the clicks. Print and export share the flags (the
+    // loads test shows ESPORTA reading what STAMPA writes); the number column stays as it is.
+    void closing_data()
     {
         QTest::addColumn<QString>("profile");
         QTest::addColumn<QByteArray>("button");
-        QTest::newRow("VEDI, Annulla") << "VEDI" << QByteArray("cmdAnnulla");
-        QTest::newRow("ESPORTA, Annulla") << "ESPORTA" << QByteArray("cmdAnnulla");
-        QTest::newRow("unknown profile, OK") << "vedi" << QByteArray("cmdOK");
+        QTest::addColumn<ColumnProfile>("optS");
+        const ColumnProfile before = stateFor({}).OptS;
+        QTest::newRow("STAMPA, OK") << "STAMPA" << QByteArray("cmdOK")
+                                    << ColumnProfile{0, 1, 1, 0, 0, 1, 1, 1};
+        QTest::newRow("STAMPA, Annulla") << "STAMPA" << QByteArray("cmdAnnulla") << before;
+        QTest::newRow("VEDI, Annulla") << "VEDI" << QByteArray("cmdAnnulla") << before;
+        QTest::newRow("unknown profile, OK") << "vedi" << QByteArray("cmdOK") << before;
     }
 
-    void nothingKept()
+    void closing()
     {
         QFETCH(QString, profile);
         QFETCH(QByteArray, button);
+        QFETCH(ColumnProfile, optS);
         AppState state = stateFor(profile);
         FakeTable table{{"Nr.", "1", "2"}, QStringLiteral("2")};
         {
             ColonneDialog d(state, &table);
-            for (int i = 0; i < 8; ++i)
+            for (int i : {ColSize, ColInfo, ColName, ColNumber})
                 box(d, i)->click();
             press(d, button.constData());
         }
-        QCOMPARE(state.OptS, stateFor(profile).OptS);
-        QCOMPARE(state.OptV, stateFor(profile).OptV);
+        QCOMPARE(state.OptS, optS);
+        QCOMPARE(state.OptV, stateFor({}).OptV);
         QCOMPARE(table.column0, QStringList({"Nr.", "1", "2"}));
     }
 
