@@ -181,6 +181,17 @@ private Q_SLOTS:
         QCOMPARE(int(state.OptV[ColSize]), 1);
         QCOMPARE(table.column0, expected);
     }
+
+    // Every flag off takes the default; a single flag on, even the hidden folder's, is kept.
+    void profileDefaults()
+    {
+        AppState state;
+        state.OptS = {};
+        state.OptV = {0, 0, 0, 0, 0, 0, 0, 1};
+        applyProfileDefaults(state);
+        QCOMPARE(state.OptS, kDefaultOptS);
+        QCOMPARE(state.OptV, (ColumnProfile{0, 0, 0, 0, 0, 0, 0, 1}));
+    }
 };
 
 QTEST_MAIN(TestColonne)
