@@ -1,12 +1,11 @@
-// The main window driven through its controls: start-up, interface modes, the pattern box,
-// scans, the interrupt, the settings kept across a restart, the info menu, the folder tree,
-// the drive box, the table's widths and font, and the dialogs the commands open.
+// The main window driven through its controls: stored values at start-up, the picks that
+// run again, the pattern box, scans, the interrupt, the settings kept across a restart, the
+// folder tree, the drive box, the table's widths and font, and the dialogs the commands open.
 
 #include "AppTestSupport.h"
 
 #include "settings/StoredSettings.h"
 
-#include <QGroupBox>
 #include <QHeaderView>
 #include <QScrollBar>
 #include <QSemaphore>
@@ -34,14 +33,6 @@ QString controls(MainWindow& w)
     return out.join(u' ');
 }
 
-// The captions that follow the scope.
-QString scopeCaptions(MainWindow& w)
-{
-    return QStringList{child<QGroupBox>(w, "fraIMPOSTAZIONI")->title(), labelText(w, "lblTipoFile_"),
-                       child<QPushButton>(w, "cmdAvvia")->text(), labelText(w, "lblCurDir_")}
-        .join(u'|');
-}
-
 const QString kIdle = QStringLiteral(
     "cmdStampa- cmdEsci+ cmdInterrompi- cmdRimuovi- mnuEsporta- mnuExcel- GRIGLIA- lblNessunFile- busy-");
 const QString kListed = QStringLiteral(
@@ -62,52 +53,55 @@ class TestAppWindow : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void firstRun();
+    void storedOddValues();
     void picksRunAgain();
-    void patternKeys_data();
-    void patternKeys();
-    void invalidPattern_data();
-    void invalidPattern();
-    void scanCounts_data();
+    void patternBox_data();
+    void patternBox();
     void scanCounts();
     void unfilledRowMessage();
     void duringTheWalk();
     void restartRestoresSettings();
-    void storedOddValues();
-    void infoMenu();
     void unreadableVolume();
     void defaultWidthsFitTheirTexts();
     void numberColumnStaysInView();
     void dialogOpeners();
 };
 
-void TestAppWindow::firstRun()
+// Values left in the settings file that the window must not take at face value: a folder
+// that is gone, "no order", the minimized state, an all-off profile, the product heading. The
+// window starts idle with what it can use, and writes back "no order" and the state as read.
+void TestAppWindow::storedOddValues()
 {
     Sandbox box;
-    auto w = box.window();
-    QCOMPARE(scopeCaptions(*w), QStringLiteral("Impostazioni Stampa Directory|Tipo di File da visualizzare|"
-                                               "Leggi Direc&tory|Cartella da Stampare"));
-    QCOMPARE(labelText(*w, "lblCurDir"), homeFolder() + QStringLiteral("*.*"));
-    QCOMPARE(child<QComboBox>(*w, "cboORD")->currentIndex(), 0);
-    QCOMPARE(controls(*w), kIdle);
-    QCOMPARE(w->state().Intestazioni.value(ColInfo), QStringLiteral("Produttore"));
-    QCOMPARE(w->state().OptV, kDefaultOptV);
-    QCOMPARE(w->state().OptS, kDefaultOptS);
-    const QString resolution = labelText(*w, "lblRisMonitor");
-    QVERIFY2(QRegularExpression(QStringLiteral("^ \\d+ x \\d+$")).match(resolution).hasMatch(),
-             qPrintable(resolution));
-    QCOMPARE(MainWindow::screenResolutionText(1024, 768), QStringLiteral(" 1024 x 768"));
-    // A double click on the window's surface hides the time and shows it again.
-    w->show();
-    QVERIFY(QTest::qWaitForWindowExposed(w.get()));
-    QTest::mouseDClick(w->centralWidget(), Qt::LeftButton, {}, QPoint(2, 2));
-    QVERIFY(child<QLabel>(*w, "lblTempo")->isHidden());
-    QTest::mouseDClick(w->centralWidget(), Qt::LeftButton, {}, QPoint(2, 2));
-    QVERIFY(!child<QLabel>(*w, "lblTempo")->isHidden());
+    {
+        auto ini = settings(box);
+        ini->setValue(QStringLiteral("LastDir"), box.tree() + QStringLiteral("gone/"));
+        ini->setValue(QStringLiteral("PatternFile"), QStringLiteral("*.exe"));
+        ini->setValue(QStringLiteral("InfoFile"), 3);
+        ini->setValue(QStringLiteral("OrderGrid"), QStringLiteral("4294967295")); // no order chosen
+        ini->setValue(QStringLiteral("WinState"), 1);
+        for (int i = 0; i < 8; ++i)
+            ini->setValue(QStringLiteral("OptV%1").arg(i), 0); // all off: the default comes back
+    }
+    {
+        auto w = box.window();
+        QCOMPARE(labelText(*w, "lblCurDir"), homeFolder() + QStringLiteral("*.exe"));
+        QVERIFY(child<QAction>(*w, "mnuPD")->isChecked());
+        QCOMPARE(w->state().Intestazioni.value(ColInfo), QStringLiteral("Info File"));
+        QCOMPARE(w->state().OrdineGriglia, -1); // the box's index, written back below
+        QVERIFY(w->windowState() & Qt::WindowMinimized);
+        QCOMPARE(w->state().OptV, kDefaultOptV);
+        QCOMPARE(controls(*w), kIdle);
+        QVERIFY(box.prompter.messages.empty());
+        w->close();
+    }
+    QCOMPARE(settings(box)->value(QStringLiteral("OrderGrid")).toLongLong() & 0xffffffffLL, 4294967295LL);
+    QCOMPARE(settings(box)->value(QStringLiteral("WinState")).toInt(), 1);
 }
 
 // Every pick runs again, also of the entry shown: the order orders again with the sizes read
 // afresh and numbers from row 1; the scope switches printing and export off until a new scan.
+// An info kind picked from the menu changes the heading at that scan only.
 void TestAppWindow::picksRunAgain()
 {
     Sandbox box;
@@ -120,6 +114,7 @@ void TestAppWindow::picksRunAgain()
     QVERIFY(scan(*w));
     QCOMPARE(w->table().text(1, ColName), QStringLiteral("b"));
     QCOMPARE(controls(*w), kListed);
+    child<QAction>(*w, "mnuPD")->trigger();
     writeFile(box.tree() + QStringLiteral("a.txt"), "1234567890");
     auto* grid = child<QTableView>(*w, "GRIGLIA");
     grid->setCurrentIndex(w->table().index(1, ColName));
@@ -132,126 +127,88 @@ void TestAppWindow::picksRunAgain()
     pick(*w, "cboRicercaIn", 0);
     QCOMPARE(controls(*w), QStringLiteral("cmdStampa- cmdEsci+ cmdInterrompi- cmdRimuovi- mnuEsporta- "
                                           "mnuExcel- GRIGLIA+ lblNessunFile- busy-"));
-    QCOMPARE(labelText(*w, "lblCurDir_"), QStringLiteral("Cartella da Stampare"));
-    pick(*w, "cboRicercaIn", 1);
-    QCOMPARE(w->state().TipoRicerca, 1);
-    QCOMPARE(scopeCaptions(*w), QStringLiteral("Impostazioni Trova File(s)|File(s) da Trovare|&Trova File(s)|"
-                                               "Cartella di Ricerca Principale"));
+    QCOMPARE(w->table().text(0, ColInfo), QStringLiteral("Produttore"));
+    QVERIFY(scan(*w));
+    QCOMPARE(w->table().text(0, ColInfo), QStringLiteral("Info Prodotto"));
+    QCOMPARE(controls(*w), kListed);
 }
 
-void TestAppWindow::patternKeys_data()
+// Return and Enter start a scan with a usable pattern, and refuse one that is not; another key
+// does neither. Leaving the box with the keyboard takes what it holds and refuses it when
+// unusable; a message box or the list popping up takes the focus too, but is not leaving.
+void TestAppWindow::patternBox_data()
 {
+    QTest::addColumn<QString>("pattern");
     QTest::addColumn<int>("key");
     QTest::addColumn<bool>("starts");
-    QTest::newRow("Return") << int(Qt::Key_Return) << true;
-    QTest::newRow("Enter (keypad)") << int(Qt::Key_Enter) << true;
-    QTest::newRow("letter") << int(Qt::Key_A) << false;
-    QTest::newRow("Tab") << int(Qt::Key_Tab) << false;
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("Return") << "*.txt" << int(Qt::Key_Return) << true << false;
+    QTest::newRow("Enter (keypad)") << "*.txt" << int(Qt::Key_Enter) << true << false;
+    QTest::newRow("letter") << "*.txt" << int(Qt::Key_A) << false << false;
+    QTest::newRow("empty") << QString() << int(Qt::Key_Return) << false << true;
+    QTest::newRow("blanks") << "   " << int(Qt::Key_Return) << false << true;
+    QTest::newRow("separator") << "sub/*.txt" << int(Qt::Key_Enter) << false << true;
 }
 
-void TestAppWindow::patternKeys()
+void TestAppWindow::patternBox()
 {
+    QFETCH(QString, pattern);
     QFETCH(int, key);
     QFETCH(bool, starts);
+    QFETCH(bool, refused);
     Sandbox box;
     writeFile(box.tree() + QStringLiteral("a.txt"));
     writeFile(box.tree() + QStringLiteral("b.doc"));
     auto w = box.window();
     chooseFolder(*w, box.tree());
-    auto* pattern = child<QComboBox>(*w, "cboPATTERN");
-    pattern->setEditText(QStringLiteral("*.txt"));
-    QSignalSpy started(&w->driver(), &ScanDriver::phaseChanged);
-    QTest::keyClick(pattern->lineEdit(), Qt::Key(key));
-    QVERIFY(QTest::qWaitFor([&] { return !w->driver().isRunning(); }, 10000));
-    QCOMPARE(!started.isEmpty(), starts);
-    if (starts) {
-        QCOMPARE(labelText(*w, "lblTotFile"), QStringLiteral("1"));
-        QCOMPARE(pattern->count(), 16); // Enter does not add the typed text to the list
-    }
-    // Leaving the box with the keyboard takes what it holds.
-    QFocusEvent tabOut(QEvent::FocusOut, Qt::TabFocusReason);
-    QCoreApplication::sendEvent(pattern->lineEdit(), &tabOut);
-    QCOMPARE(labelText(*w, "lblCurDir"), box.tree() + pattern->currentText());
-    QVERIFY(box.prompter.messages.empty());
-}
-
-void TestAppWindow::invalidPattern_data()
-{
-    QTest::addColumn<QString>("pattern");
-    QTest::newRow("empty") << QString();
-    QTest::newRow("blanks") << QStringLiteral("   ");
-    QTest::newRow("separator") << QStringLiteral("sub/*.txt");
-}
-
-// Refused by Enter, by the start button and when the box is left with the keyboard.
-void TestAppWindow::invalidPattern()
-{
-    QFETCH(QString, pattern);
-    Sandbox box;
-    auto w = box.window();
     auto* cbo = child<QComboBox>(*w, "cboPATTERN");
+    const int listed = cbo->count();
     cbo->setEditText(pattern);
     QSignalSpy started(&w->driver(), &ScanDriver::phaseChanged);
-    QTest::keyClick(cbo->lineEdit(), Qt::Key_Return);
-    child<QPushButton>(*w, "cmdAvvia")->click();
-    // A message box or the list popping up takes the focus too: that is not leaving the box.
+    QTest::keyClick(cbo->lineEdit(), Qt::Key(key));
+    QVERIFY(QTest::qWaitFor([&] { return !w->driver().isRunning(); }, 10000));
+    QCOMPARE(!started.isEmpty(), starts);
+    QCOMPARE(labelText(*w, "lblTotFile"), starts ? QStringLiteral("1") : QStringLiteral("0"));
+    QCOMPARE(cbo->count(), listed); // Enter does not add the typed text to the list
     QFocusEvent popup(QEvent::FocusOut, Qt::PopupFocusReason);
     QCoreApplication::sendEvent(cbo->lineEdit(), &popup);
     QTest::qWait(1);
-    QCOMPARE(box.prompter.messages.size(), std::size_t(2));
+    QCOMPARE(int(box.prompter.messages.size()), refused ? 1 : 0);
     QFocusEvent tabOut(QEvent::FocusOut, Qt::TabFocusReason);
     QCoreApplication::sendEvent(cbo->lineEdit(), &tabOut);
-    QTRY_COMPARE(box.prompter.messages.size(), std::size_t(3));
-    QVERIFY(started.isEmpty());
-    for (const auto& m : box.prompter.messages) {
-        QCOMPARE(m.text, QStringLiteral("Valore Pattern non Valido"));
-        QCOMPARE(m.icon, Prompter::Icon::Information);
-    }
+    QCOMPARE(labelText(*w, "lblCurDir"), box.tree() + cbo->currentText());
+    QTRY_COMPARE(int(box.prompter.messages.size()), refused ? 2 : 0);
 }
 
-void TestAppWindow::scanCounts_data()
-{
-    QTest::addColumn<int>("scope");
-    QTest::addColumn<QString>("pattern");
-    QTest::addColumn<int>("files");
-    QTest::addColumn<int>("folders");
-    QTest::newRow("selected folder, *.txt") << 0 << QStringLiteral("*.txt") << 3 << 1;
-    QTest::newRow("typed pattern a*.d?l") << 1 << QStringLiteral("a*.d?l") << 1 << 3;
-    QTest::newRow("nothing found") << 1 << QStringLiteral("*.zzz") << 0 << 3;
-}
-
+// The folder picked in the tree, the typed pattern and the scope reach the scan: the counters,
+// the path shown and the view on row 1 (columns 1 to 7, "Nr." in view). A scan that finds
+// nothing then replaces the table by the "no file" label.
 void TestAppWindow::scanCounts()
 {
-    QFETCH(int, scope);
-    QFETCH(QString, pattern);
-    QFETCH(int, files);
-    QFETCH(int, folders);
     Sandbox box;
     const QString t = box.tree();
-    for (const char* f : {"a.txt", "B.TXT", "c.txt", "d.doc", "a1.d?l", "sub/e.txt", "sub/f.txt",
-                          "sub/deep/g.txt", "sub/deep/h.exe"})
+    for (const char* f : {"a.txt", "B.TXT", "c.txt", "d.doc", "sub/e.txt", "sub/deep/g.txt"})
         writeFile(t + QLatin1String(f));
     auto w = box.window();
     chooseFolder(*w, t);
-    QVERIFY(scan(*w)); // a table to replace
-    pick(*w, "cboRicercaIn", scope);
-    setPattern(*w, pattern);
+    setPattern(*w, QStringLiteral("*.txt"));
     QVERIFY(scan(*w));
-    QCOMPARE(labelText(*w, "lblTotFile"), QString::number(files));
-    QCOMPARE(labelText(*w, "lblCartelle"), QString::number(folders));
-    QCOMPARE(labelText(*w, "lblCurDir"), t + pattern);
-    if (files == 0) {
-        QCOMPARE(controls(*w), QStringLiteral("cmdStampa- cmdEsci+ cmdInterrompi- cmdRimuovi- mnuEsporta- "
-                                              "mnuExcel- GRIGLIA- lblNessunFile+ busy-"));
-        return;
-    }
+    QCOMPARE(labelText(*w, "lblTotFile") + u' ' + labelText(*w, "lblCartelle"), QStringLiteral("3 1"));
+    QCOMPARE(labelText(*w, "lblCurDir"), t + QStringLiteral("*.txt"));
     QCOMPARE(controls(*w), kListed);
-    QCOMPARE(w->table().rowCount(), files);
-    // The view stands on row 1, columns 1 to 7, with "Nr." in view.
+    QCOMPARE(w->table().rowCount(), 3);
     auto* grid = child<QTableView>(*w, "GRIGLIA");
     QCOMPARE(grid->currentIndex().row(), 0);
     QCOMPARE(grid->selectionModel()->selectedIndexes().size(), 7);
     QCOMPARE(grid->horizontalScrollBar()->value(), 0);
+
+    pick(*w, "cboRicercaIn", 1);
+    setPattern(*w, QStringLiteral("*.zzz"));
+    QVERIFY(scan(*w));
+    QCOMPARE(labelText(*w, "lblTotFile") + u' ' + labelText(*w, "lblCartelle"), QStringLiteral("0 3"));
+    QCOMPARE(labelText(*w, "lblCurDir"), t + QStringLiteral("*.zzz"));
+    QCOMPARE(controls(*w), QStringLiteral("cmdStampa- cmdEsci+ cmdInterrompi- cmdRimuovi- mnuEsporta- "
+                                          "mnuExcel- GRIGLIA- lblNessunFile+ busy-"));
 }
 
 void TestAppWindow::unfilledRowMessage()
@@ -315,7 +272,6 @@ void TestAppWindow::duringTheWalk()
     QVERIFY(ended());
     QCOMPARE(w->state().OrdineGriglia, 1);
     QCOMPARE(w->table().text(1, ColName), QStringLiteral("d"));
-    QCOMPARE(w->table().text(4, ColName), QStringLiteral("a"));
     QCOMPARE(w->table().text(1, ColNumber), QStringLiteral("1"));
 
     hold = true;
@@ -368,11 +324,9 @@ void TestAppWindow::restartRestoresSettings()
     auto w = box.window();
     QCOMPARE(labelText(*w, "lblCurDir"), folder + QStringLiteral("/a*.d?l"));
     QCOMPARE(w->state().DriveSelezionato, MainWindow::mountPointOf(folder));
-    QCOMPARE(child<QComboBox>(*w, "cboORD")->currentIndex(), 3);
     QCOMPARE(w->state().OrdineGriglia, 3);
     QCOMPARE(child<QPushButton>(*w, "cmdAvvia")->text(), QStringLiteral("&Trova File(s)"));
-    QVERIFY(child<QAction>(*w, "mnuFD")->isChecked() && !child<QAction>(*w, "mnuCN")->isChecked());
-    QCOMPARE(w->state().Intestazioni.value(ColInfo), QStringLiteral("Descrizione File"));
+    QVERIFY(child<QAction>(*w, "mnuFD")->isChecked());
     QCOMPARE(w->state().OptV, (ColumnProfile{1, 1, 1, 1, 0, 0, 0, 0}));
     QCOMPARE(w->state().OptS, (ColumnProfile{1, 1, 1, 0, 1, 1, 0, 0}));
     QCOMPARE(w->columnWidthsTwips(), widths);
@@ -392,57 +346,11 @@ void TestAppWindow::restartRestoresSettings()
     tree->resize(tree->width(), tree->height() - 20);
     QTest::qWait(20);
     QCOMPARE(tree->verticalScrollBar()->value(), 0);
-}
-
-// Values left in the settings file that the window must not take at face value: a folder
-// that is gone, "no order", the minimized state, an all-off profile, the product heading.
-void TestAppWindow::storedOddValues()
-{
-    Sandbox box;
-    settings(box)->setValue(QStringLiteral("LastDir"), box.tree() + QStringLiteral("gone/"));
-    settings(box)->setValue(QStringLiteral("PatternFile"), QStringLiteral("*.exe"));
-    settings(box)->setValue(QStringLiteral("InfoFile"), 3);
-    settings(box)->setValue(QStringLiteral("OrderGrid"), QStringLiteral("4294967295")); // no order chosen
-    settings(box)->setValue(QStringLiteral("WinState"), 1);
-    for (int i = 0; i < 8; ++i)
-        settings(box)->setValue(QStringLiteral("OptV%1").arg(i), 0); // all off: the default comes back
-    {
-        auto w = box.window();
-        QCOMPARE(w->state().CartellaRicerca, homeFolder());
-        QCOMPARE(labelText(*w, "lblCurDir"), homeFolder() + QStringLiteral("*.exe"));
-        QVERIFY(child<QAction>(*w, "mnuPD")->isChecked());
-        QCOMPARE(w->state().Intestazioni.value(ColInfo), QStringLiteral("Info File"));
-        QCOMPARE(child<QComboBox>(*w, "cboORD")->currentIndex(), -1);
-        QCOMPARE(w->state().OrdineGriglia, -1);
-        QVERIFY(w->windowState() & Qt::WindowMinimized);
-        QCOMPARE(w->state().OptV, kDefaultOptV);
-        QVERIFY(box.prompter.messages.empty());
-        w->close();
-    }
-    QCOMPARE(settings(box)->value(QStringLiteral("OrderGrid")).toLongLong() & 0xffffffffLL, 4294967295LL);
-    QCOMPARE(settings(box)->value(QStringLiteral("WinState")).toInt(), 1);
-}
-
-// One entry checked at a time; the table keeps its heading until it is filled again.
-void TestAppWindow::infoMenu()
-{
-    Sandbox box;
-    writeFile(box.tree() + QStringLiteral("a.txt"));
-    {
-        auto w = box.window();
-        chooseFolder(*w, box.tree());
-        QVERIFY(scan(*w));
-        for (const char* entry : {"mnuFD", "mnuCN", "mnuPD"}) {
-            child<QAction>(*w, entry)->trigger();
-            for (const char* n : {"mnuCN", "mnuFD", "mnuPD"})
-                QCOMPARE(child<QAction>(*w, n)->isChecked(), qstrcmp(n, entry) == 0);
-        }
-        QCOMPARE(w->table().text(0, ColInfo), QStringLiteral("Produttore"));
-        QVERIFY(scan(*w));
-        QCOMPARE(w->table().text(0, ColInfo), QStringLiteral("Info Prodotto"));
-        w->close();
-    }
-    QCOMPARE(settings(box)->value(QStringLiteral("InfoFile")).toInt(), 3);
+    // A double click on the window's surface hides the time and shows it again.
+    QTest::mouseDClick(w->centralWidget(), Qt::LeftButton, {}, QPoint(2, 2));
+    QVERIFY(child<QLabel>(*w, "lblTempo")->isHidden());
+    QTest::mouseDClick(w->centralWidget(), Qt::LeftButton, {}, QPoint(2, 2));
+    QVERIFY(!child<QLabel>(*w, "lblTempo")->isHidden());
 }
 
 void TestAppWindow::unreadableVolume()
@@ -456,7 +364,6 @@ void TestAppWindow::unreadableVolume()
     drives->addItem(QStringLiteral("/nonexistent-volume/"), QStringLiteral("/nonexistent-volume/"));
     pick(*w, "cboDRIVE", drives->count() - 1);
     QCOMPARE(box.prompter.messages.size(), std::size_t(1));
-    QCOMPARE(box.prompter.messages[0].title, QStringLiteral("Errore Volume"));
     QCOMPARE(drives->currentIndex(), before);
     QCOMPARE(w->state().CartellaRicerca, folderBefore);
     QVERIFY(QGuiApplication::overrideCursor() == nullptr);
@@ -474,7 +381,6 @@ void TestAppWindow::defaultWidthsFitTheirTexts()
     header->resizeSection(ColDate, 40);
     child<QAction>(*w, "mnuDefault")->trigger();
     QCOMPARE(w->columnWidthsTwips(), MainWindow::kDefaultWidthsTwips);
-    QCOMPARE(MainWindow::pixelsToTwips(MainWindow::twipsToPixels(6500, 120), 120), 6504);
 
     const QFontMetricsF cell(grid->font());
     QChar widest = u'0';
@@ -523,8 +429,6 @@ void TestAppWindow::numberColumnStaysInView()
     grid->horizontalHeader()->resizeSection(0, 55);
     QCOMPARE(numbers->width(), 55);
     QCOMPARE(numbers->columnWidth(0), 55);
-    // A click on a number makes the table the focus owner, as a click on any cell.
-    QCOMPARE(numbers->focusProxy(), grid);
 }
 
 // Each command opens its dialog, the column and export commands saying first what it edits.
