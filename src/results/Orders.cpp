@@ -12,8 +12,12 @@
 #include <QLocale>
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 #include <limits>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <numeric>
 #include <thread>
 
@@ -164,25 +168,19 @@ void sortByNameBytes(ResultRows& rows, bool descending)
         std::stable_sort(rows.order.begin(), rows.order.end(), less);
 }
 
-void sortByName(ResultRows& rows, bool descending)
+// Names by the collator's sort keys, made once per name.
+void sortByCollatorKeys(ResultRows& rows, bool descending, const QCollator& collator)
 {
-    if (QLocale().language() == QLocale::C) {
-        sortByNameBytes(rows, descending);
-        return;
-    }
-    // One pass, one collator: splitting the keys over two threads measured slower (the
-    // collator's allocations contend).
-    const TextKeys text;
-    const QCollatorSortKey emptyKey = text.key(QString());
     std::vector<QCollatorSortKey> keys;
     keys.reserve(rows.size());
+    const QCollatorSortKey emptyKey = collator.sortKey(QString());
     for (const ResultRows::Row& r : rows.rows) {
         if (!ResultRows::has(r, ColName)) {
             keys.push_back(emptyKey);
             continue;
         }
         const std::string_view base = baseNameOf(rows.name(r));
-        keys.push_back(text.key(QString::fromUtf8(base.data(), qsizetype(base.size()))));
+        keys.push_back(collator.sortKey(QString::fromUtf8(base.data(), qsizetype(base.size()))));
     }
     if (descending)
         std::stable_sort(rows.order.begin(), rows.order.end(),
@@ -190,6 +188,154 @@ void sortByName(ResultRows& rows, bool descending)
     else
         std::stable_sort(rows.order.begin(), rows.order.end(),
                          [&](std::uint32_t a, std::uint32_t b) { return keys[a].compare(keys[b]) < 0; });
+}
+
+// How the locale's collator orders printable ASCII: one primary rank per character, read off
+// the collator itself, and trusted only when every pair of characters sorts by those ranks
+// too (a locale that makes one letter of "ch" or "aa" fails the check and keeps the collator's
+// own keys). Worked out once per locale.
+struct AsciiRanks
+{
+    bool usable = false;
+    std::array<std::uint8_t, 128> rank{}; // 0: not a printable ASCII character
+};
+
+const AsciiRanks& asciiRanks(const QCollator& collator)
+{
+    static std::mutex mutex;
+    static std::map<QString, AsciiRanks> cache;
+    const std::lock_guard lock(mutex);
+    auto [it, fresh] = cache.try_emplace(collator.locale().name());
+    AsciiRanks& r = it->second;
+    if (!fresh)
+        return r;
+    std::vector<char> chars;
+    for (char c = 0x20; c < 0x7f; ++c)
+        chars.push_back(c);
+    const auto text = [](std::initializer_list<char> cs) {
+        QString s;
+        for (char c : cs)
+            s += QLatin1Char(c);
+        return s;
+    };
+    std::stable_sort(chars.begin(), chars.end(),
+                     [&](char a, char b) { return collator.compare(text({a}), text({b})) < 0; });
+    std::uint8_t next = 0;
+    for (std::size_t i = 0; i < chars.size(); ++i) {
+        if (i == 0 || collator.compare(text({chars[i - 1]}), text({chars[i]})) != 0)
+            ++next;
+        r.rank[std::size_t(chars[i])] = next;
+    }
+    // Every string of one and two characters, in rank order: neighbours must agree with the
+    // collator, which then agrees on the whole list.
+    std::vector<std::string> all;
+    for (char a : chars) {
+        all.push_back(std::string(1, a));
+        for (char b : chars)
+            all.push_back(std::string{a, b});
+    }
+    const auto ranks = [&r](const std::string& s) {
+        std::string k;
+        for (char c : s)
+            k.push_back(char(r.rank[std::size_t(c)]));
+        return k;
+    };
+    std::stable_sort(all.begin(), all.end(),
+                     [&](const std::string& a, const std::string& b) { return ranks(a) < ranks(b); });
+    r.usable = true;
+    for (std::size_t i = 1; i < all.size() && r.usable; ++i) {
+        const int byRank = ranks(all[i - 1]) == ranks(all[i]) ? 0 : -1;
+        const int byCollator = collator.compare(QString::fromLatin1(all[i - 1]), QString::fromLatin1(all[i]));
+        r.usable = (byCollator < 0 ? -1 : byCollator > 0 ? 1 : 0) == byRank;
+    }
+    return r;
+}
+
+// Names in the user's locale. Names of printable ASCII, nearly all of them, compare by the
+// collator's ranks of their characters without a call to it; a name with anything else
+// (accents, other scripts, control characters) goes to the collator where its ranks run out.
+void sortByName(ResultRows& rows, bool descending)
+{
+    if (QLocale().language() == QLocale::C) {
+        sortByNameBytes(rows, descending);
+        return;
+    }
+    QCollator collator{QLocale()};
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    const AsciiRanks& table = asciiRanks(collator);
+    if (!table.usable) {
+        sortByCollatorKeys(rows, descending, collator);
+        return;
+    }
+    const std::size_t n = rows.size();
+    std::string pool;
+    pool.reserve(rows.names.size());
+    std::vector<std::uint64_t> offset(n + 1, 0);
+    // The first 8 ranks, big-endian, padded with 0 after the end of a name and with kRanOut
+    // after the last rank of a name that goes on with other characters: two prefixes that
+    // first differ where neither ran out decide the order without looking further.
+    constexpr std::uint64_t kRanOut = 0x80;
+    std::vector<std::uint64_t> prefix(n, 0);
+    std::vector<std::uint8_t> complete(n, 1); // every character of the name has a rank
+    for (std::size_t i = 0; i < n; ++i) {
+        const ResultRows::Row& r = rows.rows[i];
+        offset[i] = pool.size();
+        if (!ResultRows::has(r, ColName))
+            continue;
+        for (const char ch : baseNameOf(rows.name(r))) {
+            const auto c = static_cast<unsigned char>(ch);
+            const std::uint8_t k = c < 0x80 ? table.rank[c] : 0;
+            if (k == 0) {
+                complete[i] = 0;
+                break;
+            }
+            pool.push_back(char(k));
+        }
+    }
+    offset[n] = pool.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        std::uint64_t p = 0;
+        for (std::uint64_t k = 0; k < 8; ++k) {
+            const std::uint64_t at = offset[i] + k;
+            p = (p << 8) | (at < offset[i + 1] ? static_cast<unsigned char>(pool[at])
+                            : complete[i]      ? 0u
+                                               : kRanOut);
+        }
+        prefix[i] = p;
+    }
+    const auto key = [&](std::uint32_t i) {
+        return std::string_view(pool.data() + offset[i], offset[i + 1] - offset[i]);
+    };
+    const auto text = [&](std::uint32_t i) {
+        const ResultRows::Row& r = rows.rows[i];
+        if (!ResultRows::has(r, ColName))
+            return QString();
+        const std::string_view base = baseNameOf(rows.name(r));
+        return QString::fromUtf8(base.data(), qsizetype(base.size()));
+    };
+    auto less = [&](std::uint32_t a, std::uint32_t b) {
+        if (const std::uint64_t x = prefix[a] ^ prefix[b]; x != 0) {
+            const int shift = 56 - (__builtin_clzll(x) & ~7);
+            if (((prefix[a] >> shift) & 0xff) != kRanOut && ((prefix[b] >> shift) & 0xff) != kRanOut)
+                return prefix[a] < prefix[b];
+        }
+        const std::string_view ka = key(a), kb = key(b);
+        const std::size_t common = std::min(ka.size(), kb.size());
+        if (const int c = std::memcmp(ka.data(), kb.data(), common); c != 0)
+            return c < 0;
+        // One key is the start of the other: a whole name before a longer one, a name whose
+        // ranks ran out to the collator.
+        if (ka.size() != kb.size() && complete[ka.size() < kb.size() ? a : b])
+            return ka.size() < kb.size();
+        if (ka.size() == kb.size() && complete[a] && complete[b])
+            return false;
+        return collator.compare(text(a), text(b)) < 0;
+    };
+    if (descending)
+        std::stable_sort(rows.order.begin(), rows.order.end(),
+                         [&](std::uint32_t a, std::uint32_t b) { return less(b, a); });
+    else
+        std::stable_sort(rows.order.begin(), rows.order.end(), less);
 }
 
 void sortByExtension(ResultRows& rows)
