@@ -1,17 +1,22 @@
-// The table fill: the part of a scan that reads each file's date and version data. It may
-// run on two threads (version reads dominate on large trees); the outcome is the same as a
-// fill row after row, including where an interrupt leaves the first empty row.
+// The table fill: the part of a scan that reads each file's date and version data. It runs
+// on two threads (version reads dominate on large trees), more while the files answer
+// slowly; the outcome is the same as a fill row after row, including where an interrupt
+// leaves the first empty row.
 
 #include "results/Formats.h"
 #include "ResultTable.h"
+#include "scan/IoDepth.h"
 
 #include <QHash>
 #include <QLoggingCategory>
 
 #include <algorithm>
+#include <chrono>
 #include <deque>
 #include <limits>
 #include <memory>
+#include <mutex>
+#include <system_error>
 #include <thread>
 
 Q_DECLARE_LOGGING_CATEGORY(lcResults)
@@ -55,13 +60,26 @@ struct Worker
 
 struct Shared
 {
+    Shared(ResultRows& r, const FillOptions& o, const std::atomic_bool& i, const FactSource& f)
+        : rows(r), options(o), interrupt(i), facts(f)
+    {
+    }
+
     ResultRows& rows;
     const FillOptions& options;
     const std::atomic_bool& interrupt;
+    const FactSource& facts;
     std::atomic<std::size_t> nextChunk{0};
     std::vector<std::uint8_t> chunkOwner; // which worker filled each chunk
     bool wantDate = false;
     bool wantVersion = false;
+
+    // Workers join while the files answer slowly, up to maxWorkers; all under mutex.
+    std::mutex mutex;
+    int maxWorkers = 1;
+    bool closed = false;             // no worker may join any more
+    std::deque<Worker> workers;      // in place: a worker holds an open folder
+    std::deque<std::thread> threads; // of workers 1 and on; worker 0 is the caller
 };
 
 // Fills rows [begin, end); returns false when interrupted before row `stoppedAt`.
@@ -132,6 +150,28 @@ bool fillRange(Shared& sh, Worker& w, std::size_t begin, std::size_t end)
     return true;
 }
 
+void runWorker(Shared& sh, Worker& w, std::uint8_t id);
+
+// A chunk whose rows took long waited on the device: one more worker keeps one more request
+// in flight, as long as rows remain.
+void maybeAddWorker(Shared& sh, long long ns, std::size_t rows)
+{
+    if (rows == 0 || ns / (long long)rows < kSlowRequestNs)
+        return;
+    std::lock_guard lock(sh.mutex);
+    if (sh.closed || int(sh.workers.size()) >= sh.maxWorkers ||
+        sh.nextChunk.load() * kChunkRows >= sh.rows.rows.size())
+        return;
+    Worker& w = sh.workers.emplace_back(sh.facts);
+    const auto id = std::uint8_t(sh.workers.size() - 1);
+    try {
+        sh.threads.emplace_back([&sh, &w, id] { runWorker(sh, w, id); });
+    } catch (const std::system_error&) {
+        sh.workers.pop_back(); // out of threads: the others go on
+        sh.maxWorkers = int(sh.workers.size());
+    }
+}
+
 void runWorker(Shared& sh, Worker& w, std::uint8_t id)
 {
     const std::size_t n = sh.rows.rows.size();
@@ -141,11 +181,18 @@ void runWorker(Shared& sh, Worker& w, std::uint8_t id)
         if (begin >= n)
             return;
         sh.chunkOwner[chunk] = id;
-        if (!fillRange(sh, w, begin, std::min(n, begin + kChunkRows))) {
+        const auto start = std::chrono::steady_clock::now();
+        const std::size_t end = std::min(n, begin + kChunkRows);
+        if (!fillRange(sh, w, begin, end)) {
             // Chunks claimed later stay unclaimed; the merge clears whatever lies past the
             // first unfilled row anyway.
             return;
         }
+        maybeAddWorker(
+            sh,
+            std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - start)
+                .count(),
+            end - begin);
     }
 }
 
@@ -170,31 +217,38 @@ FillResult fillRows(ScanResults&& scan, const FillOptions& options, const std::a
     rows.resetOrder();
 
     const std::size_t n = rows.rows.size();
-    Shared sh{rows, options, interrupt, {}, {}, false, false};
+    Shared sh(rows, options, interrupt, options.facts ? *options.facts : fileSystemFacts());
     sh.wantDate = options.optV[ColDate] == 1;
     sh.wantVersion = options.optV[ColVersion] == 1 || options.optV[ColInfo] == 1;
     sh.chunkOwner.assign((n + kChunkRows - 1) / kChunkRows, 0xff);
 
+    // A given number of threads is kept; otherwise the fill starts with the cores (two at
+    // most: the reads share one disk) and adds workers while files answer slowly.
     int threads = options.threads;
-    if (threads <= 0)
-        threads = (sh.wantDate || sh.wantVersion) && n > 4 * kChunkRows
-                      ? int(std::clamp(std::thread::hardware_concurrency(), 1u, 2u))
-                      : 1;
-    const FactSource& facts = options.facts ? *options.facts : fileSystemFacts();
-    std::deque<Worker> workers; // in place: a worker holds an open folder
-    for (int t = 0; t < threads; ++t)
-        workers.emplace_back(facts);
-    if (threads == 1) {
-        runWorker(sh, workers[0], 0);
-    } else {
-        std::vector<std::thread> pool;
-        for (int t = 1; t < threads; ++t)
-            pool.emplace_back(
-                [&sh, &workers, t] { runWorker(sh, workers[std::size_t(t)], std::uint8_t(t)); });
-        runWorker(sh, workers[0], 0);
-        for (std::thread& th : pool)
-            th.join();
+    sh.maxWorkers = threads;
+    if (threads <= 0) {
+        const bool reads = (sh.wantDate || sh.wantVersion) && n > 4 * kChunkRows;
+        const int depth = ioDepth();
+        threads = reads ? std::min(depth, int(std::clamp(std::thread::hardware_concurrency(), 1u, 2u))) : 1;
+        sh.maxWorkers = reads ? std::min(depth, 128) : 1;
     }
+    {
+        std::lock_guard lock(sh.mutex);
+        for (int t = 0; t < threads; ++t)
+            sh.workers.emplace_back(sh.facts);
+        for (int t = 1; t < threads; ++t) {
+            Worker& w = sh.workers[std::size_t(t)];
+            sh.threads.emplace_back([&sh, &w, t] { runWorker(sh, w, std::uint8_t(t)); });
+        }
+    }
+    runWorker(sh, sh.workers[0], 0);
+    {
+        std::lock_guard lock(sh.mutex);
+        sh.closed = true;
+    }
+    for (std::thread& th : sh.threads)
+        th.join();
+    std::deque<Worker>& workers = sh.workers;
 
     // The filled rows are the unbroken prefix: rows past the first unfilled one are emptied
     // even when another thread already wrote them, as if the fill had gone row by row.
@@ -221,13 +275,13 @@ FillResult fillRows(ScanResults&& scan, const FillOptions& options, const std::a
             r.version = r.info = 0;
             continue;
         }
-        if (threads > 1) {
+        if (workers.size() > 1) {
             const auto& map = remap[sh.chunkOwner[i / kChunkRows]];
             r.version = map[r.version];
             r.info = map[r.info];
         }
     }
-    if (threads == 1)
+    if (workers.size() == 1)
         rows.strings = std::move(workers[0].strings.texts);
     else
         rows.strings = std::move(merged.texts);

@@ -2,7 +2,9 @@
 
 #include "scan/Attributes.h"
 #include "scan/FolderReader.h"
+#include "scan/IoDepth.h"
 #include "scan/PatternMatcher.h"
+#include "scan/ReadAhead.h"
 #include "scan/ScanLog.h"
 #include "scan/SizeWorker.h"
 
@@ -41,12 +43,21 @@ struct Level
 {
     std::shared_ptr<FolderReader> reader; // null while deeper levels use the descriptors
     FolderId id;
-    std::string name;              // in the parent folder; empty for the starting folder
-    qsizetype pathLength = 0;      // of the walk's path buffer, final '/' included
-    std::string subfolders;        // the folders to enter, NUL-terminated names in enumeration order
-    std::size_t next = 0;          // into subfolders
+    std::string name;                    // in the parent folder; empty for the starting folder
+    qsizetype pathLength = 0;            // of the walk's path buffer, final '/' included
+    std::vector<std::string> subfolders; // the folders to enter, in enumeration order
+    std::size_t next = 0;                // into subfolders
+    std::vector<std::shared_ptr<ReadAhead::Ticket>> ahead; // of subfolders asked to be read ahead
     std::int64_t folderIndex = -1; // into the results once a file of this folder is recorded
 };
+
+// Folders read ahead at most (each keeps a folder open, so fewer when the process may open
+// few files: the walk and the size batches keep about 130 open), and levels of the walk
+// looked at for more to ask for.
+constexpr long kFoldersAhead = 192;
+constexpr std::size_t kLevelsAhead = 16;
+constexpr std::size_t kAheadPerLevel = 4;
+constexpr int kMaxReadAheadHelpers = 32;
 
 // One folder is read once: its files are recorded while its entries stream in, and the
 // names of its subfolders are kept for the descent, which reproduces the order of reading
@@ -57,7 +68,9 @@ public:
     Walker(const QString& pattern, bool subfolders, ScanState& state, ScanResults& results,
            const FolderEnteredFn& onFolder)
         : m_matcher(pattern), m_subfolders(subfolders), m_state(state), m_results(results),
-          m_onFolder(onFolder)
+          m_onFolder(onFolder), m_sizer(ioDepth() - 1),
+          m_ahead(subfolders ? std::min(ioDepth() - 1, kMaxReadAheadHelpers) : 0,
+                  std::size_t(std::clamp((openFilesLimit() - 256) / 4, 0L, kFoldersAhead)))
     {
     }
 
@@ -73,7 +86,10 @@ private:
     [[nodiscard]] bool interrupted() const { return m_state.interrupt.load(std::memory_order_relaxed); }
     void enterFolder();
     [[nodiscard]] bool listFolder(std::size_t index);
-    [[nodiscard]] bool descend(std::size_t parentIndex, const char* name);
+    [[nodiscard]] bool listEntries(std::size_t index, const std::vector<RawEntry>& entries);
+    [[nodiscard]] bool descend(std::size_t parentIndex, const std::string& name,
+                               const std::shared_ptr<ReadAhead::Ticket>& ticket);
+    void askAhead();
     [[nodiscard]] bool ensureOpen(std::size_t index);
     void keepBudget();
     void record(Level& level, std::string_view name, std::int64_t size);
@@ -94,6 +110,7 @@ private:
     EntryBatch m_batch;
     SizeWorker m_sizer;
     SizeBatch m_sizes; // files waiting for their size, the latest recorded ones
+    ReadAhead m_ahead; // destroyed first: its helpers use the levels' folders
 };
 
 void Walker::enterFolder()
@@ -125,58 +142,83 @@ void Walker::record(Level& level, std::string_view name, std::int64_t size)
 
 bool Walker::listFolder(std::size_t index)
 {
+    FolderReader& reader = *m_levels[index].reader;
+    while (reader.read(m_batch))
+        if (!listEntries(index, m_batch.entries()))
+            return false;
+    return true;
+}
+
+bool Walker::listEntries(std::size_t index, const std::vector<RawEntry>& entries)
+{
     Level& level = m_levels[index];
     FolderReader& reader = *level.reader;
     const bool testNames = !m_matcher.matchesEverything();
-    bool completed = true;
-    while (completed && reader.read(m_batch)) {
-        for (const RawEntry& raw : m_batch.entries()) {
-            if (interrupted()) {
-                completed = false;
-                break;
-            }
-            m_state.examined.fetch_add(1, std::memory_order_relaxed);
-            const std::string_view name = raw.name;
-            if (name == "." || name == "..")
+    for (const RawEntry& raw : entries) {
+        if (interrupted())
+            return false;
+        m_state.examined.fetch_add(1, std::memory_order_relaxed);
+        const std::string_view name = raw.name;
+        if (name == "." || name == "..")
+            continue;
+        EntryKind kind = raw.kind;
+        EntryInfo info;
+        info.size = kPending;
+        if (kind == EntryKind::Unknown) {
+            // The file system does not tell the kind with the name: ask only when the
+            // answer matters, for a folder to enter or a name that matches.
+            if (!m_subfolders && testNames && !m_matcher.matches(name))
                 continue;
-            EntryKind kind = raw.kind;
-            EntryInfo info;
-            info.size = kPending;
-            if (kind == EntryKind::Unknown) {
-                // The file system does not tell the kind with the name: ask only when the
-                // answer matters, for a folder to enter or a name that matches.
-                if (!m_subfolders && testNames && !m_matcher.matches(name))
-                    continue;
-                if (!reader.stat(name.data(), info, true))
-                    continue; // gone since the folder was read
-                kind = info.kind;
-            }
-            if (kind == EntryKind::Directory) {
-                if (m_subfolders) {
-                    level.subfolders.append(name);
-                    level.subfolders.push_back('\0');
-                }
-                continue;
-            }
-            // Write permission only moves a value within its range, so it is never asked for.
-            if (!isListedFile(attributesOf(kind, name, false, false)))
-                continue;
-            if (testNames && !m_matcher.matches(name))
-                continue;
-            if (info.size != kPending) {
-                flushSizes(); // a batch covers consecutive results only
-                record(level, name, info.size);
-                continue;
-            }
-            if (m_sizes.count == 0)
-                m_sizes.first = m_results.entries.size();
-            m_sizes.add(level.reader, name);
-            record(level, name, kPending);
-            if (m_sizes.full())
-                flushSizes();
+            if (!reader.stat(name.data(), info, true))
+                continue; // gone since the folder was read
+            kind = info.kind;
+        }
+        if (kind == EntryKind::Directory) {
+            if (m_subfolders)
+                level.subfolders.emplace_back(name);
+            continue;
+        }
+        // Write permission only moves a value within its range, so it is never asked for.
+        if (!isListedFile(attributesOf(kind, name, false, false)))
+            continue;
+        if (testNames && !m_matcher.matches(name))
+            continue;
+        if (info.size != kPending) {
+            flushSizes(); // a batch covers consecutive results only
+            record(level, name, info.size);
+            continue;
+        }
+        if (m_sizes.count == 0)
+            m_sizes.first = m_results.entries.size();
+        m_sizes.add(level.reader, name);
+        record(level, name, kPending);
+        if (m_sizer.full(m_sizes))
+            flushSizes();
+    }
+    return true;
+}
+
+// Asks helpers to read the folders the walk enters next: the subfolders of the deepest
+// levels first, in their order, as far as there is room.
+void Walker::askAhead()
+{
+    const std::size_t stop = m_levels.size() > kLevelsAhead ? m_levels.size() - kLevelsAhead : 0;
+    for (std::size_t i = m_levels.size(); i-- > stop && m_ahead.hasRoom();) {
+        Level& level = m_levels[i];
+        if (!isOpen(level))
+            continue;
+        if (level.ahead.size() < level.next)
+            level.ahead.resize(level.next); // entered already
+        // A few per level: the room is for the folders entered soonest, and the helpers ask
+        // for the subfolders of what they read themselves.
+        const std::size_t until = std::min(level.subfolders.size(), level.next + kAheadPerLevel);
+        while (level.ahead.size() < until && m_ahead.hasRoom()) {
+            level.ahead.push_back(
+                m_ahead.request(level.reader, level.id, level.subfolders[level.ahead.size()], i + 1));
+            if (!level.ahead.back())
+                return;
         }
     }
-    return completed;
 }
 
 void Walker::flushSizes()
@@ -209,25 +251,43 @@ void Walker::finish()
     apply(m_sizer.finish());
 }
 
-bool Walker::descend(std::size_t parentIndex, const char* name)
+bool Walker::descend(std::size_t parentIndex, const std::string& name,
+                     const std::shared_ptr<ReadAhead::Ticket>& ticket)
 {
+    std::unique_ptr<FolderAhead> ahead = m_ahead.take(ticket);
+    // Unless the walk enters the folder, what the helpers read below it is let go.
+    struct Discard
+    {
+        ReadAhead& ahead;
+        std::unique_ptr<FolderAhead>& folder;
+        ~Discard()
+        {
+            if (folder)
+                ahead.discard(std::move(folder));
+        }
+    } discard{m_ahead, ahead};
     Level& parent = m_levels[parentIndex];
     EntryInfo info;
     // Looked at by name first: a folder that another file system is mounted on must not
     // even be opened (opening an automount point would mount it, maybe a dead network share).
-    if (!parent.reader->stat(name, info, false) || info.kind != EntryKind::Directory)
-        return true; // gone or replaced since the folder was read
+    if (ahead ? !ahead->looked : !parent.reader->stat(name.c_str(), info, false))
+        return true; // gone since the folder was read
+    if (ahead)
+        info = ahead->info;
+    if (info.kind != EntryKind::Directory)
+        return true; // replaced since the folder was read
     const bool otherFs = !info.id.sameMount(parent.id);
     if (!isEnteredFolder(attributesOf(EntryKind::Directory, name, false, otherFs)))
         return true;
 
     m_path.truncate(parent.pathLength);
-    m_path.append(name).append('/');
+    m_path.append(name.data(), qsizetype(name.size())).append('/');
     enterFolder();
 
-    auto child = std::make_shared<FolderReader>(parent.reader->openChild(name));
-    if (!child->isOpen()) {
-        qCDebug(lcScan) << "cannot read" << m_path << std::strerror(child->error());
+    auto child =
+        ahead ? ahead->reader : std::make_shared<FolderReader>(parent.reader->openChild(name.c_str()));
+    if (!child || !child->isOpen()) {
+        qCDebug(lcScan) << "cannot read" << m_path << std::strerror(child ? child->error() : 0);
         return true;
     }
     Level level;
@@ -238,7 +298,29 @@ bool Walker::descend(std::size_t parentIndex, const char* name)
     m_levels.push_back(std::move(level));
     ++m_open;
     keepBudget();
-    return listFolder(m_levels.size() - 1);
+    const std::size_t index = m_levels.size() - 1;
+    if (ahead && !listEntries(index, ahead->entries()))
+        return false;
+    if ((!ahead || !ahead->listedAll) && !listFolder(index))
+        return false;
+    if (ahead) {
+        // The subfolders the helpers already asked for, matched by name in entry order.
+        Level& entered = m_levels[index];
+        auto next = ahead->children.begin();
+        std::size_t matched = 0;
+        for (std::size_t k = 0; k < entered.subfolders.size() && next != ahead->children.end(); ++k) {
+            if (entered.subfolders[k] != next->first) {
+                entered.ahead.push_back(nullptr);
+                continue;
+            }
+            entered.ahead.push_back(std::move(next->second));
+            matched = entered.ahead.size();
+            ++next;
+        }
+        entered.ahead.resize(matched);
+    }
+    askAhead();
+    return true;
 }
 
 void Walker::keepBudget()
@@ -299,6 +381,7 @@ bool Walker::walk(const QByteArray& start)
     m_open = 1;
     if (!listFolder(0) || !m_subfolders)
         return true;
+    askAhead();
 
     while (!m_levels.empty()) {
         const std::size_t top = m_levels.size() - 1;
@@ -311,15 +394,19 @@ bool Walker::walk(const QByteArray& start)
         }
         if (interrupted())
             break;
-        const char* name = level.subfolders.data() + level.next;
-        level.next += std::strlen(name) + 1;
+        const std::size_t k = level.next++;
+        const std::shared_ptr<ReadAhead::Ticket> ticket = k < level.ahead.size() ? level.ahead[k] : nullptr;
         if (!ensureOpen(top)) {
             qCDebug(lcScan) << "lost track of" << m_path.left(level.pathLength);
+            for (std::size_t j = k; j < level.ahead.size(); ++j)
+                m_ahead.drop(level.ahead[j]);
             level.next = level.subfolders.size();
             continue;
         }
-        if (!descend(top, name))
+        const std::string name = level.subfolders[k];
+        if (!descend(top, name, ticket))
             break;
+        askAhead();
     }
     return true;
 }

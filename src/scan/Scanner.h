@@ -6,21 +6,22 @@
 
 #include "ScanResults.h"
 
+#include <atomic>
+#include <functional>
 #include <QByteArray>
 #include <QMutex>
 #include <QString>
-#include <atomic>
-#include <functional>
 
 namespace vellora {
 
 // The shared scan state. Counters are atomics so the window can poll them while the
 // worker walks; currentFolder is guarded by mutex.
-struct ScanState {
-    std::atomic_bool interrupt{false};        // Interrompi: set by the interrupt command
-    std::atomic<std::uint64_t> totFile{0};    // TotFile: matching files recorded
+struct ScanState
+{
+    std::atomic_bool interrupt{false};         // Interrompi: set by the interrupt command
+    std::atomic<std::uint64_t> totFile{0};     // TotFile: matching files recorded
     std::atomic<std::uint64_t> totCartelle{0}; // TotCartelle: folders entered, the start included
-    std::atomic<std::uint64_t> examined{0};   // directory entries examined (progress only)
+    std::atomic<std::uint64_t> examined{0};    // directory entries examined (progress only)
 
     mutable QMutex mutex;
     QByteArray currentFolder; // last folder entered (lblCurDir), without trailing blanks

@@ -1,8 +1,11 @@
 #include "SizeWorker.h"
 
+#include "scan/IoDepth.h"
 #include "scan/ScanLog.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <utility>
 
@@ -10,9 +13,19 @@ namespace vellora::scan {
 
 namespace {
 
-// Queued batches at most: enough to keep the helper busy, few enough that the folders they
-// hold open stay a small number.
-constexpr std::size_t kMaxQueued = 4;
+// Names per batch while requests are fast: few hand-overs. While they are slow: small
+// batches, from at most two folders (each queued batch keeps its folders open).
+constexpr std::size_t kFastBatch = 256;
+constexpr std::size_t kSlowBatch = 16;
+// Folders the queued batches may hold open together.
+constexpr std::size_t kMaxQueuedFolders = 64;
+
+long long nowNs()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
 
 } // namespace
 
@@ -28,7 +41,7 @@ void SizeBatch::add(const std::shared_ptr<const FolderReader>& folder, std::stri
 
 void SizeBatch::run()
 {
-    sizes.resize(count);
+    sizes.assign(count, ScanResults::kUnknownSize);
     const char* name = names.data();
     std::size_t i = 0;
     for (const Group& g : groups) {
@@ -42,38 +55,60 @@ void SizeBatch::run()
             // searchable, which names its files without letting anyone look at them: the
             // file was listed, so it keeps its row, its size unknown.
             qCDebug(lcScan) << "no size for" << name << std::strerror(errno);
-            sizes[i] = ScanResults::kUnknownSize;
         }
     }
 }
+
+SizeWorker::SizeWorker(int maxHelpers) : m_maxHelpers(std::max(0, maxHelpers)) {}
 
 SizeWorker::~SizeWorker()
 {
     {
         std::lock_guard lock(m_mutex);
-        m_stop = true;
+        m_stopping = true;
     }
     m_wake.notify_all();
-    if (m_thread.joinable())
-        m_thread.join();
+    for (std::thread& t : m_threads)
+        t.join();
+}
+
+bool SizeWorker::full(const SizeBatch& batch) const
+{
+    const bool slow = m_slow.load(std::memory_order_relaxed);
+    return batch.count >= (slow ? kSlowBatch : kFastBatch) || batch.groups.size() >= (slow ? 2u : 16u);
+}
+
+int SizeWorker::helpers() const
+{
+    std::lock_guard lock(m_mutex);
+    return int(m_threads.size());
+}
+
+void SizeWorker::startHelper()
+{
+    try {
+        m_threads.emplace_back(&SizeWorker::loop, this);
+    } catch (const std::system_error& e) {
+        // Out of threads: the walk sizes the rest itself.
+        qCDebug(lcScan) << "no helper thread:" << e.what();
+        m_noThread = m_threads.empty();
+    }
 }
 
 bool SizeWorker::offer(SizeBatch& batch)
 {
     {
         std::lock_guard lock(m_mutex);
-        if (m_queue.size() >= kMaxQueued || m_noThread)
+        if (m_maxHelpers == 0 || m_noThread)
             return false;
-        if (!m_thread.joinable()) {
-            try {
-                m_thread = std::thread(&SizeWorker::loop, this);
-            } catch (const std::system_error& e) {
-                // Out of threads: the walk simply sizes everything itself.
-                qCDebug(lcScan) << "no helper thread:" << e.what();
-                m_noThread = true;
-                return false;
-            }
-        }
+        if (m_threads.empty())
+            startHelper();
+        // Enough queued to keep every helper busy, few enough that the folders they hold
+        // open stay a small number.
+        if (m_noThread || m_queue.size() >= std::max<std::size_t>(4, 2 * m_threads.size()) ||
+            m_queuedFolders + batch.groups.size() > kMaxQueuedFolders)
+            return false;
+        m_queuedFolders += batch.groups.size();
         m_queue.push_back(std::move(batch));
     }
     m_wake.notify_one();
@@ -89,7 +124,7 @@ std::vector<SizeBatch> SizeWorker::takeDone()
 std::vector<SizeBatch> SizeWorker::finish()
 {
     std::unique_lock lock(m_mutex);
-    m_idle.wait(lock, [this] { return m_queue.empty() && !m_busy; });
+    m_idle.wait(lock, [this] { return m_queue.empty() && m_busy == 0; });
     return std::exchange(m_done, {});
 }
 
@@ -97,19 +132,26 @@ void SizeWorker::loop()
 {
     std::unique_lock lock(m_mutex);
     for (;;) {
-        m_wake.wait(lock, [this] { return m_stop || !m_queue.empty(); });
+        m_wake.wait(lock, [this] { return m_stopping || !m_queue.empty(); });
         if (m_queue.empty())
             return; // stopping, nothing left
         SizeBatch batch = std::move(m_queue.front());
         m_queue.pop_front();
-        m_busy = true;
+        m_queuedFolders -= batch.groups.size();
+        ++m_busy;
         lock.unlock();
+        const long long start = nowNs();
         batch.run();
+        const bool slow = batch.count > 0 && (nowNs() - start) / (long long)batch.count > kSlowRequestNs;
         batch.groups.clear(); // the folders may close now, on this thread
         lock.lock();
         m_done.push_back(std::move(batch));
-        m_busy = false;
-        if (m_queue.empty())
+        --m_busy;
+        // Slow answers: more requests in flight help, up to the limit.
+        m_slow.store(slow, std::memory_order_relaxed);
+        if (slow && int(m_threads.size()) < m_maxHelpers && !m_queue.empty())
+            startHelper();
+        if (m_queue.empty() && m_busy == 0)
             m_idle.notify_all();
     }
 }

@@ -8,6 +8,7 @@
 #include "scan/FolderReader.h"
 #include "scan/ScanResults.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -36,38 +37,49 @@ struct SizeBatch
     std::vector<std::int64_t> sizes; // filled by run(): a size, or ScanResults::kUnknownSize
 
     void add(const std::shared_ptr<const FolderReader>& folder, std::string_view name);
-    // Large enough to be worth a hand-over; the folder limit caps the descriptors held.
-    [[nodiscard]] bool full() const { return count >= 256 || groups.size() >= 16; }
     void run();
 };
 
+// Sizes batches on helper threads while the walk reads on. One helper suffices while the
+// file system answers fast; while it answers slowly (a cold disk, a share) more helpers
+// start, up to maxHelpers, and batches get smaller so that they share the work.
 class SizeWorker
 {
 public:
-    SizeWorker() = default;
+    // maxHelpers 0: the walk sizes every batch itself. An interrupted walk still gets the
+    // sizes of what it recorded: small batches while requests are slow keep that short.
+    explicit SizeWorker(int maxHelpers = 1);
     ~SizeWorker();
     SizeWorker(const SizeWorker&) = delete;
     SizeWorker& operator=(const SizeWorker&) = delete;
 
-    // Queues batch unless the helper is already behind; false leaves batch to the caller.
+    // Whether batch should be handed over now.
+    [[nodiscard]] bool full(const SizeBatch& batch) const;
+    // Queues batch unless the helpers are already behind; false leaves batch to the caller.
     [[nodiscard]] bool offer(SizeBatch& batch);
     // Batches finished so far, in no particular order.
     [[nodiscard]] std::vector<SizeBatch> takeDone();
     // Waits for every queued batch and returns the finished ones.
     [[nodiscard]] std::vector<SizeBatch> finish();
+    // Helper threads started so far (measurements and tests).
+    [[nodiscard]] int helpers() const;
 
 private:
     void loop();
+    void startHelper(); // with m_mutex held
 
-    std::mutex m_mutex;
+    const int m_maxHelpers;
+    mutable std::mutex m_mutex;
     std::condition_variable m_wake; // work queued, or stopping
     std::condition_variable m_idle; // the queue ran dry
     std::deque<SizeBatch> m_queue;
+    std::size_t m_queuedFolders = 0; // groups of the queued batches
     std::vector<SizeBatch> m_done;
-    bool m_busy = false;
-    bool m_stop = false;
-    bool m_noThread = false; // the system refused one: everything is sized by the caller
-    std::thread m_thread;    // started at the first offer: small scans never pay for it
+    int m_busy = 0;
+    bool m_stopping = false;
+    bool m_noThread = false; // the system refused one: the rest is sized by the caller
+    std::atomic_bool m_slow{false};
+    std::vector<std::thread> m_threads; // the first starts at the first offer
 };
 
 } // namespace vellora::scan

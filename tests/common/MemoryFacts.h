@@ -6,8 +6,10 @@
 #include "fileinfo/FileFacts.h"
 
 #include <atomic>
+#include <chrono>
 #include <optional>
 #include <QHash>
+#include <thread>
 
 namespace vellora::test {
 
@@ -36,6 +38,7 @@ public:
     std::unique_ptr<FactReader> reader() const override { return std::make_unique<Reader>(*this); }
 
     QHash<QByteArray, Fake> fakes;
+    std::chrono::microseconds delay{0}; // each read waits this long, as on a slow share
     // Reads that asked for size and time, and for version data.
     mutable std::atomic<int> stats{0};
     mutable std::atomic<int> versions{0};
@@ -48,6 +51,8 @@ private:
 
         FileFacts read(const QByteArray& folder, std::string_view name, unsigned want) override
         {
+            if (m_facts.delay.count() > 0)
+                std::this_thread::sleep_for(m_facts.delay);
             if (want & Stat)
                 ++m_facts.stats;
             if (want & Version)

@@ -239,37 +239,43 @@ private Q_SLOTS:
             if (subfolders && !mounted)
                 folders.push_back(root + "mnt/");
         }
-        // Fewer descriptors than the deep chain has folders.
-        rlimit old{};
-        QVERIFY(::getrlimit(RLIMIT_NOFILE, &old) == 0);
-        rlimit few = old;
-        few.rlim_cur = 160;
-        QVERIFY(::setrlimit(RLIMIT_NOFILE, &few) == 0);
-        Scan s;
-        qsizetype recordedWhenStopped = -1;
-        run(
-            s, subfolders ? root : root.chopped(1), subfolders, pattern,
-            [&](const QByteArray&) {
-                if (s.state.totCartelle.load() == std::uint64_t(stopAt)) {
-                    s.state.interrupt = true;
-                    recordedWhenStopped = qsizetype(s.results.size());
-                }
-            },
-            kindsUnknown);
-        ::setrlimit(RLIMIT_NOFILE, &old);
-        QVERIFY(s.ok);
-        const QStringList expected = referenceWalk(root, subfolders, pattern);
-        QVERIFY(files < 0 ? !expected.empty() : expected.size() == files);
-        QCOMPARE(s.listed(), expected.mid(0, stopAt ? recordedWhenStopped : expected.size()));
-        QCOMPARE(s.state.totFile.load(), s.results.size());
-        QCOMPARE(s.state.totCartelle.load(), stopAt ? std::uint64_t(stopAt) : folders.size());
-        // Folders are stored once each and always end with the separator.
-        const auto& stored = s.results.folders;
-        QCOMPARE(QSet<QByteArray>(stored.begin(), stored.end()).size(), qsizetype(stored.size()));
-        for (const QByteArray& f : stored)
-            QVERIFY(f.endsWith('/'));
-        if (!subfolders)
-            QCOMPARE(s.state.folderNow(), root);
+        // Every case one request at a time and with many in flight (folders read ahead, sizes
+        // on helpers): the same rows in the same order. The deep chain gets fewer descriptors
+        // than it has folders.
+        for (const char* depth : {"1", "32"}) {
+            qputenv("VELLORA_IO_DEPTH", depth);
+            const auto restoreDepth = qScopeGuard([] { qunsetenv("VELLORA_IO_DEPTH"); });
+            rlimit old{};
+            QVERIFY(::getrlimit(RLIMIT_NOFILE, &old) == 0);
+            rlimit few = old;
+            few.rlim_cur = tree == u"deep" ? 160 : std::max<rlim_t>(old.rlim_cur, 1024);
+            QVERIFY(::setrlimit(RLIMIT_NOFILE, &few) == 0);
+            Scan s;
+            qsizetype recordedWhenStopped = -1;
+            run(
+                s, subfolders ? root : root.chopped(1), subfolders, pattern,
+                [&](const QByteArray&) {
+                    if (s.state.totCartelle.load() == std::uint64_t(stopAt)) {
+                        s.state.interrupt = true;
+                        recordedWhenStopped = qsizetype(s.results.size());
+                    }
+                },
+                kindsUnknown);
+            ::setrlimit(RLIMIT_NOFILE, &old);
+            QVERIFY(s.ok);
+            const QStringList expected = referenceWalk(root, subfolders, pattern);
+            QVERIFY(files < 0 ? !expected.empty() : expected.size() == files);
+            QCOMPARE(s.listed(), expected.mid(0, stopAt ? recordedWhenStopped : expected.size()));
+            QCOMPARE(s.state.totFile.load(), s.results.size());
+            QCOMPARE(s.state.totCartelle.load(), stopAt ? std::uint64_t(stopAt) : folders.size());
+            // Folders are stored once each and always end with the separator.
+            const auto& stored = s.results.folders;
+            QCOMPARE(QSet<QByteArray>(stored.begin(), stored.end()).size(), qsizetype(stored.size()));
+            for (const QByteArray& f : stored)
+                QVERIFY(f.endsWith('/'));
+            if (!subfolders)
+                QCOMPARE(s.state.folderNow(), root);
+        }
     }
 
     // Folders that cannot be read are skipped; a start folder that cannot be read (closed,
