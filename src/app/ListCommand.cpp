@@ -413,7 +413,7 @@ int ListCommand::previewPages(const ListOptions& options)
     ReportPages pages(surface, input);
     pages.layOut(-1, options.previewTo);
     if (options.previewFrom > pages.pageCount()) {
-        say(QStringLiteral("vellora-list: la stampa ha %1 pagine, nessuna da %2 in poi")
+        say(QStringLiteral("vellora-list: la stampa finisce a pagina %1: nessuna pagina da %2 in poi")
                 .arg(pages.pageCount())
                 .arg(options.previewFrom));
         return kExitOutput;

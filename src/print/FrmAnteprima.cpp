@@ -29,6 +29,10 @@ QPushButton* button(QWidget* parent, const char* name, const QString& caption, c
     b->setObjectName(QLatin1String(name));
     b->setToolTip(tip);
     b->setAutoDefault(false);
+    // An arrow or a sign needs no more than a square button.
+    if (caption.size() == 1)
+        b->setFixedWidth(
+            std::max(b->sizeHint().height() + 6, b->fontMetrics().horizontalAdvance(caption) + 16));
     return b;
 }
 
