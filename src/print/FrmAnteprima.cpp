@@ -102,8 +102,8 @@ void FrmAnteprima::buildControls()
                              QStringLiteral("Pagina successiva (PgGi\u00F9)"));
     m_cmdUltima = button(this, "cmdUltima", QStringLiteral("\u00BB"), QStringLiteral("Ultima pagina (Fine)"));
 
-    auto* cmdLarghezza = button(this, "cmdLarghezza", QStringLiteral("Larghezza pagina"));
-    auto* cmdPaginaIntera = button(this, "cmdPaginaIntera", QStringLiteral("Pagina intera"));
+    m_cmdLarghezza = button(this, "cmdLarghezza", QStringLiteral("Larghezza pagina"));
+    m_cmdPaginaIntera = button(this, "cmdPaginaIntera", QStringLiteral("Pagina intera"));
     auto* cmdRiduci =
         button(this, "cmdRiduci", QStringLiteral("\u2212"), QStringLiteral("Riduci (Ctrl+\u2212)"));
     m_lblZoom = new QLabel(this);
@@ -114,7 +114,7 @@ void FrmAnteprima::buildControls()
         button(this, "cmdIngrandisci", QStringLiteral("+"), QStringLiteral("Ingrandisci (Ctrl++)"));
     m_cmdUnaPagina = button(this, "cmdUnaPagina", QStringLiteral("Una pagina"));
     m_cmdDuePagine = button(this, "cmdDuePagine", QStringLiteral("Due pagine"));
-    for (QPushButton* b : {cmdLarghezza, cmdPaginaIntera, m_cmdUnaPagina, m_cmdDuePagine})
+    for (QPushButton* b : {m_cmdLarghezza, m_cmdPaginaIntera, m_cmdUnaPagina, m_cmdDuePagine})
         b->setCheckable(true);
     m_cmdUnaPagina->setChecked(true);
 
@@ -132,8 +132,8 @@ void FrmAnteprima::buildControls()
                                                       m_cmdSuccessiva, m_cmdUltima})
         tools->addWidget(w);
     tools->addSpacing(16);
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{cmdLarghezza, cmdPaginaIntera, cmdRiduci, m_lblZoom, cmdIngrandisci})
+    for (QWidget* w : std::initializer_list<QWidget*>{m_cmdLarghezza, m_cmdPaginaIntera, cmdRiduci, m_lblZoom,
+                                                      cmdIngrandisci})
         tools->addWidget(w);
     tools->addSpacing(16);
     tools->addWidget(m_cmdUnaPagina);
@@ -156,9 +156,9 @@ void FrmAnteprima::buildControls()
         if (page != m_view->currentPage())
             goToPage(page);
     });
-    connect(cmdLarghezza, &QPushButton::clicked, this,
+    connect(m_cmdLarghezza, &QPushButton::clicked, this,
             [this] { m_view->setFit(PreviewSettings::PageWidth); });
-    connect(cmdPaginaIntera, &QPushButton::clicked, this,
+    connect(m_cmdPaginaIntera, &QPushButton::clicked, this,
             [this] { m_view->setFit(PreviewSettings::WholePage); });
     connect(cmdRiduci, &QPushButton::clicked, m_view, &PreviewView::zoomOut);
     connect(cmdIngrandisci, &QPushButton::clicked, m_view, &PreviewView::zoomIn);
@@ -236,10 +236,8 @@ void FrmAnteprima::showPageCount()
 void FrmAnteprima::showZoom(int percent)
 {
     m_lblZoom->setText(QStringLiteral("%1 %").arg(percent));
-    findChild<QPushButton*>(QStringLiteral("cmdLarghezza"))
-        ->setChecked(m_view->fit() == PreviewSettings::PageWidth);
-    findChild<QPushButton*>(QStringLiteral("cmdPaginaIntera"))
-        ->setChecked(m_view->fit() == PreviewSettings::WholePage);
+    m_cmdLarghezza->setChecked(m_view->fit() == PreviewSettings::PageWidth);
+    m_cmdPaginaIntera->setChecked(m_view->fit() == PreviewSettings::WholePage);
     m_cmdUnaPagina->setChecked(m_view->sideBySide() == 1);
     m_cmdDuePagine->setChecked(m_view->sideBySide() == 2);
 }

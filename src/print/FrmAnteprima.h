@@ -66,6 +66,8 @@ private:
     QPushButton* m_cmdPrecedente = nullptr;
     QPushButton* m_cmdSuccessiva = nullptr;
     QPushButton* m_cmdUltima = nullptr;
+    QPushButton* m_cmdLarghezza = nullptr;
+    QPushButton* m_cmdPaginaIntera = nullptr;
     QPushButton* m_cmdUnaPagina = nullptr;
     QPushButton* m_cmdDuePagine = nullptr;
 };
