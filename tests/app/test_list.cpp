@@ -341,13 +341,15 @@ private Q_SLOTS:
         const Captured c = runList(QStringList{"--preview-pages", "1-3", "--output", pictures} + what);
         QCOMPARE(c.rc, kExitOk);
         QCOMPARE(QDir(pictures).entryList(QDir::Files), (QStringList{"page-0001.png", "page-0002.png"}));
-        QCOMPARE(
-            QProcess::execute(pdftoppm, {"-r", "100", "-png", pdf, m_out.filePath(QStringLiteral("pdf"))}),
-            0);
         for (int page = 1; page <= 2; ++page) {
             const QImage mine(
                 QStringLiteral("%1/page-%2.png").arg(pictures).arg(page, 4, 10, QLatin1Char('0')));
-            const QImage theirs(m_out.filePath(QStringLiteral("pdf-%1.png").arg(page)));
+            const QString n = QString::number(page);
+            const QString pdfPage = m_out.filePath(QStringLiteral("pdf-") + n);
+            QCOMPARE(QProcess::execute(pdftoppm,
+                                       {"-r", "100", "-png", "-f", n, "-l", n, "-singlefile", pdf, pdfPage}),
+                     0);
+            const QImage theirs(pdfPage + QStringLiteral(".png"));
             QVERIFY(qAbs(mine.width() - theirs.width()) <= 1 && qAbs(mine.height() - theirs.height()) <= 1);
             // Dark pixels of one picture with no ink at all within a pixel in the other.
             const auto strays = [](const QImage& a, const QImage& b, int& ink) {
