@@ -2,8 +2,12 @@
 // under Xvfb), a scan of FOLDER with subfolders, then a picture of the window in OUT.png.
 // Settings go to a temporary file; the user's own are not touched. With SHOT_SCROLL_RIGHT
 // set, the table is scrolled to its right edge first (the number column stays in view).
+// With SHOT_PREVIEW set, the picture is of the print preview opened on the scan from the
+// print dialog (size, date and version printed; SHOT_PREVIEW=2 shows two pages a row).
 
 #include "app/MainWindow.h"
+#include "print/FrmAnteprima.h"
+#include "print/PreviewView.h"
 #include "system/ScriptedPrompter.h"
 
 #include <QApplication>
@@ -57,6 +61,31 @@ int main(int argc, char* argv[])
         grid->verticalScrollBar()->setValue(40);
     }
     QTest::qWait(100);
+    if (qEnvironmentVariableIsSet("SHOT_PREVIEW")) {
+        w.state().OptS = {1, 1, 1, 1, 1, 1, 0, 0};
+        bool saved = false;
+        prompter.onDialog = [&](QDialog& d) {
+            if (d.objectName() == QLatin1String("frmStampaDir")) {
+                d.findChild<QPushButton*>(QStringLiteral("cmdAnteprima"))->click();
+                return int(QDialog::Rejected);
+            }
+            auto& preview = static_cast<FrmAnteprima&>(d);
+            d.resize(1200, 860);
+            d.show();
+            if (!QTest::qWaitForWindowExposed(&d) ||
+                !QTest::qWaitFor([&] { return preview.pages().complete(); }, 60000))
+                return int(QDialog::Rejected);
+            if (qEnvironmentVariableIntValue("SHOT_PREVIEW") == 2)
+                d.findChild<QPushButton*>(QStringLiteral("cmdDuePagine"))->click();
+            QTest::qWait(300);
+            saved = d.grab().save(QString::fromLocal8Bit(argv[2]));
+            d.reject();
+            return int(QDialog::Rejected);
+        };
+        w.findChild<QPushButton*>(QStringLiteral("cmdStampa"))->click();
+        w.close();
+        return saved ? 0 : 1;
+    }
     for (const auto& m : prompter.messages)
         std::printf("message: %s\n", qPrintable(m.text));
     if (!w.grab().save(QString::fromLocal8Bit(argv[2])))

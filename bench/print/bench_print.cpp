@@ -1,24 +1,36 @@
 // Prints a large report to the built-in PDF printer and times it, next to the same report
 // on the recording surface (layout, stat and version reads without drawing) as baseline.
+// Then the print preview in the same run: from the click on "A&nteprima" to the first page
+// on screen, for 1,000 rows and for N, the time to place every row, to draw one page, and
+// the worst frame while paging through the report.
 //
 //   bench_print [--rows N] [--files K] [--landscape] [--out FILE.pdf] [--keep]
+//
+// Run it offscreen (QT_QPA_PLATFORM=offscreen) or on a display.
 //
 // The rows refer, in turn, to K real files of a temporary folder, so every row costs the
 // file-system reads a real report makes.
 
+#include "print/FrmAnteprima.h"
+#include "print/FrmStampaDir.h"
+#include "print/PreviewSurface.h"
+#include "print/PreviewView.h"
 #include "print/PrintReport.h"
 #include "print/QtPrinterSurface.h"
 #include "print/RecordingSurface.h"
 #include "results/AppState.h"
 #include "results/RowSource.h"
+#include "system/ScriptedPrompter.h"
 
 #include <cstdio>
 #include <ctime>
+#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QGuiApplication>
+#include <QPushButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
 
 using namespace vellora;
@@ -70,11 +82,68 @@ private:
     QString m_folder;
 };
 
+struct PreviewTimes
+{
+    double firstPageMs = 0; // click to the first page drawn on screen
+    double placedMs = 0;    // click to every row placed
+    int pages = 0;
+    double pageMs = 0;       // one page pictured at the view's zoom, on average
+    double worstFrameMs = 0; // paging through the report, one page step a frame
+};
+
+// Clicks "A&nteprima" in the real print dialog and times the preview that opens.
+PreviewTimes timePreview(PrinterSurface& surface, const RowSource& rows, AppState& st)
+{
+    PreviewTimes times;
+    ScriptedPrompter prompter;
+    FrmStampaDir dialog(surface, st, rows, QStringLiteral("Debian GNU/Linux - 12 (bookworm) - Ver. 6.1.0"),
+                        prompter);
+    QElapsedTimer clock;
+    prompter.onDialog = [&](QDialog& d) {
+        auto& preview = static_cast<FrmAnteprima&>(d);
+        PreviewView& view = preview.view();
+        bool shown = false;
+        QObject::connect(&view, &PreviewView::pageShown, &d, [&] {
+            if (!shown)
+                times.firstPageMs = clock.nsecsElapsed() / 1e6;
+            shown = true;
+        });
+        d.resize(1000, 900);
+        d.show();
+        while (!shown || !preview.pages().complete())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        times.placedMs = clock.nsecsElapsed() / 1e6;
+        times.pages = preview.pages().pageCount();
+
+        const double dpi = view.zoom() / 100.0 * view.logicalDpiX();
+        const int sample = std::min(times.pages, 20);
+        QElapsedTimer t;
+        t.start();
+        for (int p = 1; p <= sample; ++p)
+            (void)pageImage(preview.pages(), (p * 7919) % times.pages + 1, dpi);
+        times.pageMs = t.nsecsElapsed() / 1e6 / sample;
+
+        for (int step = 0; step < 60; ++step) {
+            t.restart();
+            view.verticalScrollBar()->setValue(view.verticalScrollBar()->value() +
+                                               view.verticalScrollBar()->pageStep());
+            view.viewport()->repaint();
+            times.worstFrameMs = std::max(times.worstFrameMs, t.nsecsElapsed() / 1e6);
+        }
+        d.reject();
+        return int(QDialog::Rejected);
+    };
+    auto* button = dialog.findChild<QPushButton*>(QStringLiteral("cmdAnteprima"));
+    clock.start();
+    button->click();
+    return times;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    QGuiApplication app(argc, argv);
+    QApplication app(argc, argv);
     qsizetype rows = 100000;
     int files = 1000;
     bool landscape = false;
@@ -144,5 +213,15 @@ int main(int argc, char** argv)
     std::printf("ratio pdf/recording (cpu) %.1f\n", pdfCpu / baseCpu);
     if (keep)
         std::printf("kept %s\n", qPrintable(pdf.job.pdfPath));
+
+    // The preview measures on the same printer as the PDF above.
+    for (const qsizetype n : {qsizetype(1000), rows}) {
+        const BenchRows previewRows(n, files, folder);
+        const PreviewTimes p = timePreview(surface, previewRows, st);
+        std::printf("preview %7lld rows: first page %7.1f ms, all %5d pages placed %8.1f ms, one page drawn "
+                    "%5.1f ms, worst frame paging %5.1f ms\n",
+                    static_cast<long long>(n), p.firstPageMs, p.pages, p.placedMs, p.pageMs, p.worstFrameMs);
+    }
+    std::printf("whole pdf for %lld rows: %.1f ms\n", static_cast<long long>(rows), pdfSecs * 1000);
     return 0;
 }

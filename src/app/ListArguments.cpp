@@ -39,6 +39,7 @@ struct Seen
     bool exportKind = false;
     bool print = false;
     bool printers = false;
+    bool preview = false;
     bool separate = false;
     bool output = false;
     bool help = false;
@@ -50,12 +51,16 @@ QString badCombination(const ListOptions& o, const Seen& s)
 {
     if (s.exportKind && s.print)
         return QStringLiteral("--export and --print exclude each other");
+    if (s.preview && (s.exportKind || s.print || s.printers))
+        return QStringLiteral("--preview-pages goes with no other action");
+    if (s.preview && (!s.output || o.output == u"-"))
+        return QStringLiteral("--preview-pages needs --output DIR, the folder of the pictures");
     if (s.printers && (s.exportKind || s.print || s.output || s.folder))
         return QStringLiteral("--printers takes no folder and no other action");
     if (s.separate && !(s.exportKind && o.exportKind == ExportKind::Tabbed))
         return QStringLiteral("--separate goes with --export tsv only");
-    if (s.output && !s.exportKind && !s.print)
-        return QStringLiteral("--output goes with --export or --print only");
+    if (s.output && !s.exportKind && !s.print && !s.preview)
+        return QStringLiteral("--output goes with --export, --print or --preview-pages only");
     if (s.output && s.print && o.output == u"-")
         return QStringLiteral("--print cannot write to the standard output");
     if (s.output && s.print && o.printer != u"PDF")
@@ -73,6 +78,7 @@ QString listUsage()
         "Usage: vellora-list [OPTIONS] FOLDER\n"
         "       vellora-list --export text|tsv [--separate] [--output FILE|-] [OPTIONS] FOLDER\n"
         "       vellora-list --print PRINTER [--output FILE.pdf] [OPTIONS] FOLDER\n"
+        "       vellora-list --preview-pages FROM-TO --output DIR [OPTIONS] FOLDER\n"
         "       vellora-list --printers | --version | --help\n"
         "\n"
         "Reads FOLDER as the window's start button does (scan, fill, order). Without an\n"
@@ -106,6 +112,10 @@ QString listUsage()
         "                      landscape with --subfolders and info in --columns) on the\n"
         "                      named printer; PDF is the built-in PDF printer, which writes\n"
         "                      Stampa_yyyy-mm-dd_hh-mm-ss.pdf into the export folder\n"
+        "  --preview-pages FROM-TO\n"
+        "                      picture pages FROM to TO of that report, as the print preview\n"
+        "                      draws them on the PDF printer's pages, at 100 dpi: PNG files\n"
+        "                      page-0001.png and on in the folder --output DIR\n"
         "  --printers          list the printers, one per line, the current one first\n"
         "  --version           the program's version\n"
         "  --help              this text\n"
@@ -204,6 +214,19 @@ ParsedArguments parseListArguments(const QStringList& args)
                 return fail(QStringLiteral("--print needs a printer name (PDF: the built-in one)"));
             o.printer = *v;
             seen.print = true;
+        } else if (name == u"--preview-pages") {
+            const auto v = value();
+            const QStringList ends = v ? v->split(QLatin1Char('-')) : QStringList();
+            bool okFrom = false;
+            bool okTo = false;
+            const int from = ends.value(0).toInt(&okFrom);
+            const int to = ends.size() == 2 ? ends[1].toInt(&okTo) : from;
+            okTo = okTo || ends.size() == 1;
+            if (ends.size() > 2 || !okFrom || !okTo || from < 1 || to < from)
+                return fail(QStringLiteral("--preview-pages takes FROM-TO, page numbers from 1"));
+            o.previewFrom = from;
+            o.previewTo = to;
+            seen.preview = true;
         } else if (name == u"--printers") {
             seen.printers = true;
         } else if (a.startsWith(u'-') && a != u"-") {
@@ -227,6 +250,8 @@ ParsedArguments parseListArguments(const QStringList& args)
         o.action = ListOptions::Action::Printers;
     else if (seen.print)
         o.action = ListOptions::Action::Print;
+    else if (seen.preview)
+        o.action = ListOptions::Action::Preview;
     else if (seen.exportKind)
         o.action = ListOptions::Action::Export;
     // One list of columns is both profiles: what is filled and what is written.
@@ -238,7 +263,8 @@ ParsedArguments parseListArguments(const QStringList& args)
 
 bool needsGuiApplication(const ListOptions& options)
 {
-    return options.action == ListOptions::Action::Print || options.action == ListOptions::Action::Printers;
+    return options.action == ListOptions::Action::Print || options.action == ListOptions::Action::Printers ||
+           options.action == ListOptions::Action::Preview;
 }
 
 } // namespace vellora

@@ -1,11 +1,14 @@
 #include "ListCommand.h"
 
 #include "print/HeadlessPrint.h"
+#include "print/PreviewSurface.h"
 #include "print/PrintMessages.h"
 #include "print/QtPrinterSurface.h"
+#include "print/ReportLayout.h"
 #include "results/Formats.h"
 #include "results/ResultTable.h"
 #include "system/ErrorText.h"
+#include "system/OutputFile.h"
 #include "system/Platform.h"
 #include "system/SystemData.h"
 #include "system/Version.h"
@@ -169,6 +172,8 @@ int ListCommand::run(const ListOptions& options)
         return print(options);
     case ListOptions::Action::Printers:
         return listPrinters();
+    case ListOptions::Action::Preview:
+        return previewPages(options);
     }
     return kExitUsage;
 }
@@ -386,6 +391,65 @@ int ListCommand::listPrinters()
     for (const QString& name : names)
         std::fprintf(m_out, "%s\n", sanitizeLine(name).toUtf8().constData());
     return std::fflush(m_out) == 0 ? kExitOk : kExitOutput;
+}
+
+int ListCommand::previewPages(const ListOptions& options)
+{
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        say(QStringLiteral("vellora-list: l'anteprima richiede un'applicazione grafica"));
+        return kExitOutput;
+    }
+    ResultTable table;
+    AppState state;
+    if (const int rc = scanInto(options, table, state); rc != kExitOk)
+        return rc;
+    const SystemData system = machineSystemData();
+
+    // The PDF printer's pages, whatever printer is current here: the pictures then match
+    // what --print PDF writes, page for page.
+    QtPrinterSurface surface;
+    surface.selectPrinter(surface.pdfIndex());
+    const ReportInput input{table, state, system.systemLine()};
+    ReportPages pages(surface, input);
+    pages.layOut(-1, options.previewTo);
+    if (options.previewFrom > pages.pageCount()) {
+        say(QStringLiteral("vellora-list: la stampa finisce a pagina %1: nessuna pagina da %2 in poi")
+                .arg(pages.pageCount())
+                .arg(options.previewFrom));
+        return kExitOutput;
+    }
+    QString folder = QFileInfo(options.output).absoluteFilePath();
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    QString error;
+    if (!makeFolder(folder, &error)) {
+        say(QStringLiteral("vellora-list: ") + error);
+        return kExitOutput;
+    }
+    const int last = std::min(options.previewTo, pages.pageCount());
+    for (int page = options.previewFrom; page <= last; ++page) {
+        const QImage image = pageImage(pages, page, 100);
+        OutputFile out(folder + QStringLiteral("page-%1.png").arg(page, 4, 10, QLatin1Char('0')));
+        if (!out.open(&error))
+            break;
+        if (!image.save(&out.device(), "PNG")) {
+            error = cannotWriteMessage(out.path(), QStringLiteral("immagine non scritta"));
+            out.cancel();
+            break;
+        }
+        if (!out.commit(&error))
+            break;
+    }
+    if (!error.isEmpty()) {
+        say(QStringLiteral("vellora-list: ") + error);
+        return kExitOutput;
+    }
+    say(QStringLiteral("Anteprima terminata: pagine %1-%2 di %3, vedi cartella %4")
+            .arg(options.previewFrom)
+            .arg(last)
+            .arg(pages.pageCount())
+            .arg(folder));
+    return kExitOk;
 }
 
 } // namespace vellora

@@ -23,7 +23,7 @@ class ResultTable;
 
 struct ListOptions
 {
-    enum class Action { List, Export, Print, Printers, Help, Version };
+    enum class Action { List, Export, Print, Printers, Preview, Help, Version };
     Action action = Action::List;
     QString folder; // the folder to list
     QString pattern = QStringLiteral("*.*");
@@ -38,9 +38,11 @@ struct ListOptions
     ExportKind exportKind = ExportKind::Text; // Action::Export
     NameLayout layout = NameLayout::Single;   // --separate
     QString printer;                          // Action::Print: device name, "PDF" built in
-    // --output: the export file ("-": standard output) or the PDF file; empty: the export
-    // folder with the name the window would give it.
+    // --output: the export file ("-": standard output), the PDF file, or the folder of the
+    // preview's pictures; empty: the export folder with the name the window would give it.
     QString output;
+    int previewFrom = 0; // Action::Preview: the pages pictured, 1-based
+    int previewTo = 0;
 };
 
 // Exit codes.
@@ -92,6 +94,7 @@ private:
     [[nodiscard]] int exportList(const ListOptions& options);
     [[nodiscard]] int print(const ListOptions& options);
     [[nodiscard]] int listPrinters();
+    [[nodiscard]] int previewPages(const ListOptions& options);
     void say(const QString& line); // one line on err
     void sayUnreadable(qsizetype count);
 

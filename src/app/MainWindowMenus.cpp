@@ -158,6 +158,7 @@ void MainWindow::openPrint()
     PrinterSelection& selection = printerSelection();
     FrmStampaDir dialog(*m_printerSurface, m_state, *m_table, m_system.systemLine(), *m_prompter, this);
     dialog.setPrinterSelection(&selection);
+    dialog.setSettingsStore(m_options.store);
     dialog.setPrinterSelectionOpener(
         [this, &dialog] { mnuStampante_Click(printerSelection(), *m_prompter, &dialog); });
     dialog.setColumnsOpener([this, &dialog] {

@@ -1,5 +1,6 @@
 #include "FrmStampaDir.h"
 
+#include "FrmAnteprima.h"
 #include "FrmImpostaStampante.h"
 #include "PrintMessages.h"
 #include "PrintPictures.h"
@@ -73,6 +74,10 @@ FrmStampaDir::FrmStampaDir(PrinterSurface& surface, AppState& state, const RowSo
     place(decoration, 5895, 420, 840, 840);
     decoration->setPixmap(printerPicture(decoration->width()));
 
+    // Above "&Stampa", in the free space under the picture: the other controls keep their places.
+    auto* cmdAnteprima = new QPushButton(QStringLiteral("A&nteprima"), this);
+    cmdAnteprima->setObjectName(QStringLiteral("cmdAnteprima"));
+    place(cmdAnteprima, 5775, 2085, 1080, 330);
     auto* cmdStampa = new QPushButton(QStringLiteral("&Stampa"), this);
     cmdStampa->setObjectName(QStringLiteral("cmdStampa"));
     cmdStampa->setDefault(true);
@@ -106,6 +111,7 @@ FrmStampaDir::FrmStampaDir(PrinterSurface& surface, AppState& state, const RowSo
     connect(cmdCambiaST, &QPushButton::clicked, this, &FrmStampaDir::cmdCambiaST_Click);
     connect(cmdCambiaCAMPI, &QPushButton::clicked, this, &FrmStampaDir::cmdCambiaCAMPI_Click);
     connect(cmdStampa, &QPushButton::clicked, this, &FrmStampaDir::cmdStampa_Click);
+    connect(cmdAnteprima, &QPushButton::clicked, this, &FrmStampaDir::cmdAnteprima_Click);
     connect(cmdAnnulla, &QPushButton::clicked, this, &QDialog::reject);
 }
 
@@ -177,6 +183,14 @@ void FrmStampaDir::cmdStampa_Click()
 
     showJobOutcome(m_prompter, m_outcome.job, m_outcome.unreadableRows);
     accept();
+}
+
+void FrmStampaDir::cmdAnteprima_Click()
+{
+    // The report as "&Stampa" would choose it now, with the columns picked so far.
+    FrmAnteprima preview(m_surface, ReportInput{m_rows, m_state, m_systemLine}, m_prompter, m_store, this);
+    if (m_prompter.exec(preview) == FrmAnteprima::StampaRichiesta)
+        cmdStampa_Click();
 }
 
 } // namespace vellora

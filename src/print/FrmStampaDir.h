@@ -1,11 +1,14 @@
 #pragma once
 // The print dialog: shows the current printer and the columns the report will print, lets
 // the user change either, pictures the page orientation, and on "&Stampa" runs the portrait
-// or the landscape report while the progress bar fills, then closes.
+// or the landscape report while the progress bar fills, then closes. "A&nteprima" shows the
+// pages of that report first; a print asked for there runs here, as the button's does.
 
 #include "PrintReport.h"
+#include "settings/SettingsStore.h"
 
 #include <functional>
+#include <optional>
 #include <QDialog>
 
 class QFrame;
@@ -35,6 +38,8 @@ public:
     void setPrinterSelection(PrinterSelection* selection) { m_selection = selection; }
     // "&Cambia": opens the column profile dialog (ProfiloColonne is already "STAMPA").
     void setColumnsOpener(std::function<void()> opener) { m_columnsOpener = std::move(opener); }
+    // Where the preview keeps its size and zoom; without it, nothing is remembered.
+    void setSettingsStore(const SettingsStore& store) { m_store = store; }
     // The pause after the document ends; 1000 ms unless changed.
     void setWaitMs(int ms) { m_waitMs = ms; }
 
@@ -46,6 +51,7 @@ private:
     void cmdCambiaST_Click();
     void cmdCambiaCAMPI_Click();
     void cmdStampa_Click();
+    void cmdAnteprima_Click();
     void fillColumns();
     void showOrientation();
     void setBarPercent(int percent);
@@ -56,6 +62,7 @@ private:
     const RowSource& m_rows;
     QString m_systemLine;
     Prompter& m_prompter;
+    std::optional<SettingsStore> m_store;
     PrinterSelection* m_selection = nullptr;
     std::function<void()> m_printerOpener;
     std::function<void()> m_columnsOpener;

@@ -2,26 +2,15 @@
 // The two paged reports of the result table: portrait (111 columns, the info or the folder
 // as last field) and landscape (162 columns, info and folder). Both print rows 1..N in the
 // table's order, behind a 3-column indent, in "Courier New" 8 on A4, with the header at the
-// top of every page and the separator and "Pag. n" at the bottom.
+// top of every page and the separator and "Pag. n" at the bottom. Their pages are laid out
+// and drawn by ReportLayout, as the preview's are.
 
-#include "PrinterSurface.h"
+#include "ReportLayout.h"
 
-#include <cstdint>
 #include <functional>
 #include <QDate>
 
 namespace vellora {
-
-class RowSource;
-struct AppState;
-
-// What the reports read: the table, the main window's state and the system line.
-struct ReportInput
-{
-    const RowSource& rows;
-    const AppState& state;
-    QString systemLine;
-};
 
 struct ReportOptions
 {
@@ -41,16 +30,8 @@ struct ReportOutcome
     int pages = 0;
 };
 
-// The number of lines of the current font that reach `heightMm` from the top of the page.
-// Measures without printing, so it starts no job.
-[[nodiscard]] std::int16_t ContaRighePagina(PrinterSurface& surface, std::int16_t heightMm);
-
 // i * 100 / n rounded to the nearest whole number, halves to even.
 [[nodiscard]] int progressPercent(qsizetype i, qsizetype n);
-
-// Landscape exactly when the list comes from a scan with subfolders and the info column is
-// printed; the print dialog's picture and its choice of report both follow it.
-[[nodiscard]] bool usesLandscape(int tipoRicerca, int infoFlag);
 
 class StampaVerticale
 {

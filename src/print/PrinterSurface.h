@@ -6,7 +6,10 @@
 // QtPrinterSurface drives the real printers (and the built-in PDF printer); RecordingSurface
 // keeps the pages as text for the tests.
 
+#include <QFont>
 #include <QList>
+#include <QPointF>
+#include <QSizeF>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -20,6 +23,20 @@ struct JobResult
     bool ok = true;
     QString pdfPath; // the written file, when the current printer is the built-in PDF printer
     QString error;   // short Italian cause when ok is false
+};
+
+// A page as the current printer lays it out, for whatever pictures pages instead of printing
+// them (the preview): the paper, where the printable area begins on it, and the report
+// font with its metrics in pixels of the printer's resolution.
+struct PageGeometry
+{
+    QSizeF paperMm{210, 297}; // in the current orientation
+    QPointF originMm;         // top left of the printable area
+    double dpi = 1200;        // pixels per inch of the metrics below
+    QFont font;
+    double charWidth = 0;  // one column
+    double lineHeight = 0; // one line
+    double ascent = 0;     // from a line's top to its baseline
 };
 
 class PrinterSurface
@@ -83,6 +100,9 @@ public:
     // Why the open document cannot be printed (its file or printer could not be opened), or
     // empty. The first output of a document tells; a report checks it before reading rows.
     [[nodiscard]] virtual QString jobError() const { return {}; }
+
+    // The page for the font, paper and orientation set last, on the current printer.
+    [[nodiscard]] virtual PageGeometry pageGeometry() const = 0;
 
     // 1 for the first page of the document.
     [[nodiscard]] virtual int page() const = 0;

@@ -306,6 +306,21 @@ QString QtPrinterSurface::jobError() const
     return m_job ? m_job->error : QString();
 }
 
+PageGeometry QtPrinterSurface::pageGeometry() const
+{
+    const QPageLayout layout(pageSizeFor(m_paper), qtOrientation(m_orientation), kMarginsMm,
+                             QPageLayout::Millimeter);
+    PageGeometry g;
+    g.paperMm = layout.fullRect(QPageLayout::Millimeter).size();
+    g.originMm = layout.paintRect(QPageLayout::Millimeter).topLeft();
+    g.dpi = dpi();
+    g.font = m_font;
+    g.charWidth = m_charWidth;
+    g.lineHeight = m_lineHeight;
+    g.ascent = m_ascent;
+    return g;
+}
+
 void QtPrinterSurface::print(const Items& items, bool endLine)
 {
     startJobIfNeeded();

@@ -55,6 +55,7 @@ public:
 
     [[nodiscard]] qsizetype textColumns(QStringView text) const override;
     [[nodiscard]] QString jobError() const override;
+    [[nodiscard]] PageGeometry pageGeometry() const override;
 
     void print(const Items& items, bool endLine) override;
     [[nodiscard]] int page() const override { return m_pageNumber; }

@@ -55,6 +55,21 @@ double RecordingSurface::pageHeightMm() const
     return (m_orientation == Orientation::Landscape ? 210.0 : 297.0) - 10.0;
 }
 
+PageGeometry RecordingSurface::pageGeometry() const
+{
+    PageGeometry g;
+    const bool landscape = m_orientation == Orientation::Landscape;
+    g.paperMm = landscape ? QSizeF(297, 210) : QSizeF(210, 297);
+    g.originMm = QPointF(5, 5);
+    g.dpi = 1200;
+    g.font = QFont(QStringLiteral("Liberation Mono"));
+    g.font.setPointSizeF(8);
+    g.charWidth = 4.8 / 72.0 * g.dpi;
+    g.lineHeight = m_lineHeightMm / 25.4 * g.dpi;
+    g.ascent = 0.8 * g.lineHeight;
+    return g;
+}
+
 void RecordingSurface::startJobIfNeeded()
 {
     if (m_jobOpen)

@@ -53,6 +53,10 @@ public:
     // Printable height of the page in the current orientation.
     [[nodiscard]] double pageHeightMm() const;
 
+    // A4 with 5 mm above and below the printable area, columns of Courier New 8 and the
+    // recorder's line height, so its pages can be pictured too.
+    [[nodiscard]] PageGeometry pageGeometry() const override;
+
     void print(const Items& items, bool endLine) override;
     [[nodiscard]] int page() const override { return m_pageNumber; }
     void newPage() override;

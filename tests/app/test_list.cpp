@@ -13,6 +13,9 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -320,6 +323,65 @@ private Q_SLOTS:
         QCOMPARE(c.out.removeDuplicates(), 0);
     }
 
+    // The preview's pictures of two pages against the PDF of the same list turned into
+    // pictures by pdftoppm: the same ink in the same places, give or take anti-aliasing.
+    void previewPagesMatchPdf()
+    {
+        const QString pdftoppm = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
+        if (pdftoppm.isEmpty())
+            QSKIP("pdftoppm is not installed");
+        QTemporaryDir tree;
+        for (int i = 0; i < 90; ++i)
+            makeFile(tree.filePath(QStringLiteral("f%1.txt").arg(i, 2, 10, QLatin1Char('0'))), i * 3701);
+        makeFile(tree.filePath(QStringLiteral("wrap.extension-of-twenty")), 123456789);
+        const QStringList what{"--subfolders", "--columns", "size,date", tree.path()};
+        const QString pdf = m_out.filePath(QStringLiteral("preview.pdf"));
+        QCOMPARE(runList(QStringList{"--print", "PDF", "--output", pdf} + what).rc, kExitOk);
+        const QString pictures = m_out.filePath(QStringLiteral("pages"));
+        const Captured c = runList(QStringList{"--preview-pages", "1-3", "--output", pictures} + what);
+        QCOMPARE(c.rc, kExitOk);
+        QCOMPARE(QDir(pictures).entryList(QDir::Files), (QStringList{"page-0001.png", "page-0002.png"}));
+        for (int page = 1; page <= 2; ++page) {
+            const QImage mine(
+                QStringLiteral("%1/page-%2.png").arg(pictures).arg(page, 4, 10, QLatin1Char('0')));
+            const QString n = QString::number(page);
+            const QString pdfPage = m_out.filePath(QStringLiteral("pdf-") + n);
+            QCOMPARE(QProcess::execute(pdftoppm,
+                                       {"-r", "100", "-png", "-f", n, "-l", n, "-singlefile", pdf, pdfPage}),
+                     0);
+            const QImage theirs(pdfPage + QStringLiteral(".png"));
+            QVERIFY(qAbs(mine.width() - theirs.width()) <= 1 && qAbs(mine.height() - theirs.height()) <= 1);
+            // Dark pixels of one picture with no ink at all within a pixel in the other.
+            const auto strays = [](const QImage& a, const QImage& b, int& ink) {
+                int stray = 0;
+                for (int y = 1; y < std::min(a.height(), b.height()) - 1; ++y)
+                    for (int x = 1; x < std::min(a.width(), b.width()) - 1; ++x) {
+                        if (qGray(a.pixel(x, y)) >= 128)
+                            continue;
+                        ++ink;
+                        bool near = false;
+                        for (int dy = -1; dy <= 1 && !near; ++dy)
+                            for (int dx = -1; dx <= 1 && !near; ++dx)
+                                near = qGray(b.pixel(x + dx, y + dy)) < 224;
+                        stray += near ? 0 : 1;
+                    }
+                return stray;
+            };
+            int inkMine = 0;
+            int inkTheirs = 0;
+            const int strayMine = strays(mine, theirs, inkMine);
+            const int strayTheirs = strays(theirs, mine, inkTheirs);
+            const QString seen = QStringLiteral("page %1: ink %2 and %3, strays %4 and %5")
+                                     .arg(page)
+                                     .arg(inkMine)
+                                     .arg(inkTheirs)
+                                     .arg(strayMine)
+                                     .arg(strayTheirs);
+            QVERIFY2(inkTheirs > 2000 && qAbs(inkMine - inkTheirs) < inkTheirs / 5, qPrintable(seen));
+            QVERIFY2(strayMine + strayTheirs < (inkMine + inkTheirs) / 200, qPrintable(seen));
+        }
+    }
+
     void listsTree_data()
     {
         QTest::addColumn<QStringList>("args");
@@ -460,6 +522,10 @@ private Q_SLOTS:
         QTest::newRow("output for paper") << QStringList{"--print", "Ufficio", "--output", "x.pdf", "."};
         QTest::newRow("pdf to stdout") << QStringList{"--print", "PDF", "--output", "-", "."};
         QTest::newRow("printers with folder") << QStringList{"--printers", "."};
+        QTest::newRow("preview without a folder for it") << QStringList{"--preview-pages", "1-2", "."};
+        QTest::newRow("preview pages backwards")
+            << QStringList{"--preview-pages", "3-2", "--output", "p", "."};
+        QTest::newRow("preview and print") << QStringList{"--preview-pages", "1", "--print", "PDF", "."};
         QTest::newRow("export without folder") << QStringList{"--export", "text"};
         QTest::newRow("empty pattern") << QStringList{"--pattern", "", "."};
         QTest::newRow("blank pattern") << QStringList{"--pattern=  ", "."};
