@@ -74,6 +74,10 @@ public:
     // cmdAvvia and Enter in the pattern box.
     void cmdAvvia_Click();
 
+    // A folder named from outside (vellora FOLDER, a drop): selected as if picked in the
+    // tree, a file's folder for a file; a path that cannot be read is told and changes nothing.
+    void openFolder(const QString& path);
+
     // " 1024 x 768" for a screen of 1024 by 768 pixels.
     [[nodiscard]] static QString screenResolutionText(int width, int height);
     [[nodiscard]] static int twipsToPixels(int twips, int dpi);
@@ -89,6 +93,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     // MainWindow.cpp
