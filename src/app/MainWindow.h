@@ -4,7 +4,8 @@
 // those classes and in FileActions. Split by concern: MainWindow.cpp (start-up, closing,
 // interface mode), MainWindowLayout.cpp (controls), MainWindowMenus.cpp (menus and the
 // dialogs they open), MainWindowFolders.cpp (drive and folder), MainWindowScan.cpp
-// (scan, pattern, scope and order), MainWindowTable.cpp (the grid and the file actions).
+// (scan, pattern, scope and order), MainWindowTable.cpp (the grid, its conveniences and
+// the file actions).
 
 #include "app/FileActions.h"
 #include "results/AppState.h"
@@ -148,6 +149,12 @@ private:
     void setFileCounterText(const QString& text) override;
     void setRimuoviEnabled(bool enabled) override;
     void reorderAndNumber() override;
+    // The conveniences of the grid: heading clicks, the row menu, copy.
+    void buildGridCommands();
+    void headingClicked(int column);
+    void showOrderOnHeading();
+    void gridMenuRequested(const QPoint& pos);
+    void copyRows();
 
     Options m_options;
     std::unique_ptr<Prompter> m_ownPrompter;
@@ -216,6 +223,11 @@ private:
     QAction* m_mnuPD = nullptr;
     QAction* m_mnuVerifica = nullptr;
     QAction* m_mnuVersione = nullptr;
+    QMenu* m_mnuGRIGLIA = nullptr; // the rows' context menu, and its entries
+    QAction* m_mnuRinomina = nullptr;
+    QAction* m_mnuRimuovi = nullptr;
+    QAction* m_mnuApriCartella = nullptr;
+    QAction* m_mnuCopiaPercorso = nullptr;
 };
 
 } // namespace vellora
