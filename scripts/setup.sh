@@ -7,6 +7,7 @@ packages=(
   qt6-svg-dev
   libgl-dev fonts-liberation2 fonts-dejavu-core
   xvfb xauth poppler-utils
+  desktop-file-utils appstream lintian man-db
 )
 missing=()
 for p in "${packages[@]}"; do
