@@ -2,6 +2,7 @@
 // under Xvfb), a scan of FOLDER with subfolders, then a picture of the window in OUT.png.
 // Settings go to a temporary file; the user's own are not touched. With SHOT_SCROLL_RIGHT
 // set, the table is scrolled to its right edge first (the number column stays in view).
+// SHOT_ALL_COLUMNS set fills every column of the table; SHOT_ORDER=N picks that order.
 
 #include "app/MainWindow.h"
 #include "system/ScriptedPrompter.h"
@@ -46,6 +47,13 @@ int main(int argc, char* argv[])
     Q_EMIT scope->activated(1);
     if (argc > 3)
         w.findChild<QComboBox*>(QStringLiteral("cboPATTERN"))->setEditText(QString::fromLocal8Bit(argv[3]));
+    if (qEnvironmentVariableIsSet("SHOT_ALL_COLUMNS"))
+        w.state().OptV = {1, 1, 1, 1, 1, 1, 1, 1};
+    if (qEnvironmentVariableIsSet("SHOT_ORDER")) {
+        auto* order = w.findChild<QComboBox*>(QStringLiteral("cboORD"));
+        order->setCurrentIndex(qEnvironmentVariableIntValue("SHOT_ORDER"));
+        Q_EMIT order->activated(order->currentIndex());
+    }
     w.findChild<QPushButton*>(QStringLiteral("cmdAvvia"))->click();
     if (!QTest::qWaitFor([&] { return !w.driver().isRunning(); }, 120000))
         return 1;
