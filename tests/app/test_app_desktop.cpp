@@ -167,15 +167,11 @@ private Q_SLOTS:
         QTest::addColumn<bool>("drop");
         QTest::addColumn<QString>("given");
         QTest::addColumn<QString>("selected"); // null: nothing changes
-        QTest::newRow("folder") << false << "sub"
-                                << "sub/";
-        QTest::newRow("file") << false << "sub/a.txt"
-                              << "sub/";
-        QTest::newRow("missing") << false << "gone/x" << QString();
-        QTest::newRow("folder dropped") << true << "sub/deep"
-                                        << "sub/deep/";
-        QTest::newRow("file dropped") << true << "sub/a.txt"
-                                      << "sub/";
+        QTest::newRow("folder") << false << QStringLiteral("sub") << QStringLiteral("sub/");
+        QTest::newRow("file") << false << QStringLiteral("sub/a.txt") << QStringLiteral("sub/");
+        QTest::newRow("missing") << false << QStringLiteral("gone/x") << QString();
+        QTest::newRow("folder dropped") << true << QStringLiteral("sub/deep") << QStringLiteral("sub/deep/");
+        QTest::newRow("file dropped") << true << QStringLiteral("sub/a.txt") << QStringLiteral("sub/");
     }
     void fromOutside()
     {
@@ -187,7 +183,7 @@ private Q_SLOTS:
         writeFile(box.tree() + QStringLiteral("sub/a.txt"));
         auto w = box.window();
         const QString folder = selected.isNull() ? w->state().CartellaRicerca : box.tree() + selected;
-        QMimeData data;
+        QMimeData data; // dropped as a file manager drops it
         data.setUrls({QUrl::fromLocalFile(box.tree() + given)});
         QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
         QDropEvent dropped(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
@@ -201,12 +197,10 @@ private Q_SLOTS:
         QCOMPARE(labelText(*w, "lblCurDir") + u' ' + labelText(*w, "lblTotFile"), folder + "*.* 0");
         QCOMPARE(child<QComboBox>(*w, "cboDRIVE")->currentData().toString(),
                  MainWindow::mountPointOf(folder));
-        QStringList told;
-        for (const auto& m : box.prompter.messages)
-            told << m.text;
-        QCOMPARE(told.join(u'|'), selected.isNull() ? "Impossibile leggere la cartella " + box.tree() +
-                                                          given + ": file o cartella inesistente"
-                                                    : QString());
+        QCOMPARE(box.prompter.messages.size(), std::size_t(selected.isNull()));
+        if (selected.isNull())
+            QCOMPARE(box.prompter.messages[0].text, "Impossibile leggere la cartella " + box.tree() + given +
+                                                        ": file o cartella inesistente");
     }
 };
 
