@@ -223,11 +223,7 @@ private:
     QAction* m_mnuPD = nullptr;
     QAction* m_mnuVerifica = nullptr;
     QAction* m_mnuVersione = nullptr;
-    QMenu* m_mnuGRIGLIA = nullptr; // the rows' context menu, and its entries
-    QAction* m_mnuRinomina = nullptr;
-    QAction* m_mnuRimuovi = nullptr;
-    QAction* m_mnuApriCartella = nullptr;
-    QAction* m_mnuCopiaPercorso = nullptr;
+    QMenu* m_mnuGRIGLIA = nullptr; // the rows' context menu; its entries belong to the grid
 };
 
 } // namespace vellora

@@ -115,22 +115,22 @@ void MainWindow::buildGridCommands()
     // "Nr." is the fixed column's own heading, and orders nothing.
     grid->numberColumn()->horizontalHeader()->setSectionsClickable(false);
 
-    m_mnuRinomina = gridAction(grid, "mnuRinomina", QStringLiteral("&Rinomina"), Qt::Key_F2);
-    m_mnuRimuovi = gridAction(grid, "mnuRimuovi", QStringLiteral("Ri&muovi"), Qt::Key_Delete);
-    m_mnuApriCartella = gridAction(grid, "mnuApriCartella", QStringLiteral("&Apri cartella"));
-    m_mnuCopiaPercorso = gridAction(grid, "mnuCopiaPercorso", QStringLiteral("&Copia percorso"));
+    QAction* rename = gridAction(grid, "mnuRinomina", QStringLiteral("&Rinomina"), Qt::Key_F2);
+    QAction* remove = gridAction(grid, "mnuRimuovi", QStringLiteral("Ri&muovi"), Qt::Key_Delete);
+    QAction* folder = gridAction(grid, "mnuApriCartella", QStringLiteral("&Apri cartella"));
+    QAction* path = gridAction(grid, "mnuCopiaPercorso", QStringLiteral("&Copia percorso"));
     QAction* copy = gridAction(grid, "mnuCopia", QStringLiteral("Copia"), QKeySequence::Copy);
     m_mnuGRIGLIA = new QMenu(grid);
     m_mnuGRIGLIA->setObjectName(QStringLiteral("mnuGRIGLIA"));
-    m_mnuGRIGLIA->addActions({m_mnuRinomina, m_mnuRimuovi, m_mnuApriCartella, m_mnuCopiaPercorso});
+    m_mnuGRIGLIA->addActions({rename, remove, folder, path});
 
-    connect(m_mnuRinomina, &QAction::triggered, this, [this] { m_actions->renameRow(currentRow()); });
-    connect(m_mnuRimuovi, &QAction::triggered, this, [this] { m_actions->deleteRow(currentRow()); });
-    connect(m_mnuApriCartella, &QAction::triggered, this, [this] {
+    connect(rename, &QAction::triggered, this, [this] { m_actions->renameRow(currentRow()); });
+    connect(remove, &QAction::triggered, this, [this] { m_actions->deleteRow(currentRow()); });
+    connect(folder, &QAction::triggered, this, [this] {
         if (m_actions->rowUsable(currentRow()))
             openFileManager(QFile::decodeName(m_table->folderBytes(currentRow())));
     });
-    connect(m_mnuCopiaPercorso, &QAction::triggered, this, [this] {
+    connect(path, &QAction::triggered, this, [this] {
         if (m_actions->rowUsable(currentRow()))
             QGuiApplication::clipboard()->setText(QFile::decodeName(m_table->rowPath(currentRow())));
     });
