@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Sets everything up, builds and runs all tests: once as a normal build and once under
-# AddressSanitizer and UndefinedBehaviorSanitizer.
+# AddressSanitizer and UndefinedBehaviorSanitizer; checks the desktop files and the package.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
