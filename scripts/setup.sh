@@ -4,8 +4,10 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-translations-l10n qt6-gtk-platformtheme
+  qt6-svg-dev
   libgl-dev fonts-liberation2 fonts-dejavu-core
   xvfb xauth poppler-utils
+  desktop-file-utils appstream lintian man-db
 )
 missing=()
 for p in "${packages[@]}"; do

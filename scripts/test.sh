@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Sets everything up, builds and runs all tests: once as a normal build and once under
-# AddressSanitizer and UndefinedBehaviorSanitizer.
+# AddressSanitizer and UndefinedBehaviorSanitizer; checks the desktop files and the package.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
@@ -9,6 +9,8 @@ echo "== Build"
 "$root/scripts/build.sh" "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 echo "== Tests"
 ctest --test-dir "$root/build" --output-on-failure -j "$(nproc)"
+echo "== Desktop entry, metadata, manual pages, package"
+"$root/scripts/validate.sh"
 echo "== Build (ASan + UBSan)"
 "$root/scripts/build.sh" "$root/build-asan" -DCMAKE_BUILD_TYPE=Debug -DVELLORA_SANITIZE=ON -DVELLORA_BUILD_BENCH=OFF
 echo "== Tests (ASan + UBSan)"

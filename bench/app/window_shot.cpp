@@ -4,6 +4,7 @@
 // set, the table is scrolled to its right edge first (the number column stays in view).
 // With SHOT_PREVIEW set, the picture is of the print preview opened on the scan from the
 // print dialog (size, date and version printed; SHOT_PREVIEW=2 shows two pages a row).
+// SHOT_ALL_COLUMNS set fills every column of the table; SHOT_ORDER=N picks that order.
 
 #include "app/MainWindow.h"
 #include "print/FrmAnteprima.h"
@@ -50,6 +51,13 @@ int main(int argc, char* argv[])
     Q_EMIT scope->activated(1);
     if (argc > 3)
         w.findChild<QComboBox*>(QStringLiteral("cboPATTERN"))->setEditText(QString::fromLocal8Bit(argv[3]));
+    if (qEnvironmentVariableIsSet("SHOT_ALL_COLUMNS"))
+        w.state().OptV = {1, 1, 1, 1, 1, 1, 1, 1};
+    if (qEnvironmentVariableIsSet("SHOT_ORDER")) {
+        auto* order = w.findChild<QComboBox*>(QStringLiteral("cboORD"));
+        order->setCurrentIndex(qEnvironmentVariableIntValue("SHOT_ORDER"));
+        Q_EMIT order->activated(order->currentIndex());
+    }
     w.findChild<QPushButton*>(QStringLiteral("cmdAvvia"))->click();
     if (!QTest::qWaitFor([&] { return !w.driver().isRunning(); }, 120000))
         return 1;

@@ -55,9 +55,11 @@ public:
     };
     [[nodiscard]] static NewName newNameFromAnswer(const QString& trimmedAnswer);
 
-private:
+    // Whether row names a file: counted by lblTotFile and filled (not left empty by a clear
+    // or an interrupted fill).
     [[nodiscard]] bool rowUsable(qsizetype row) const;
 
+private:
     ResultTable& m_table;
     Prompter& m_prompter;
     Host& m_host;

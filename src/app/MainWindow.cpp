@@ -56,6 +56,7 @@ MainWindow::MainWindow(Options options, QWidget* parent) : QMainWindow(parent), 
     setWindowTitle(QStringLiteral("Vellora File"));
     setWindowIcon(programIcon());
     setAttribute(Qt::WA_DeleteOnClose, false);
+    setAcceptDrops(true); // a folder or a file dropped selects its folder
 
     if (m_options.prompter) {
         m_prompter = m_options.prompter;

@@ -4,7 +4,8 @@
 // those classes and in FileActions. Split by concern: MainWindow.cpp (start-up, closing,
 // interface mode), MainWindowLayout.cpp (controls), MainWindowMenus.cpp (menus and the
 // dialogs they open), MainWindowFolders.cpp (drive and folder), MainWindowScan.cpp
-// (scan, pattern, scope and order), MainWindowTable.cpp (the grid and the file actions).
+// (scan, pattern, scope and order), MainWindowTable.cpp (the grid, its conveniences and
+// the file actions).
 
 #include "app/FileActions.h"
 #include "results/AppState.h"
@@ -74,6 +75,10 @@ public:
     // cmdAvvia and Enter in the pattern box.
     void cmdAvvia_Click();
 
+    // A folder named from outside (vellora FOLDER, a drop): selected as if picked in the
+    // tree, a file's folder for a file; a path that cannot be read is told and changes nothing.
+    void openFolder(const QString& path);
+
     // " 1024 x 768" for a screen of 1024 by 768 pixels.
     [[nodiscard]] static QString screenResolutionText(int width, int height);
     [[nodiscard]] static int twipsToPixels(int twips, int dpi);
@@ -89,6 +94,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     // MainWindow.cpp
@@ -142,6 +149,12 @@ private:
     void setFileCounterText(const QString& text) override;
     void setRimuoviEnabled(bool enabled) override;
     void reorderAndNumber() override;
+    // The conveniences of the grid: heading clicks, the row menu, copy.
+    void buildGridCommands();
+    void headingClicked(int column);
+    void showOrderOnHeading();
+    void gridMenuRequested(const QPoint& pos);
+    void copyRows();
 
     Options m_options;
     std::unique_ptr<Prompter> m_ownPrompter;
@@ -210,6 +223,7 @@ private:
     QAction* m_mnuPD = nullptr;
     QAction* m_mnuVerifica = nullptr;
     QAction* m_mnuVersione = nullptr;
+    QMenu* m_mnuGRIGLIA = nullptr; // the rows' context menu; its entries belong to the grid
 };
 
 } // namespace vellora

@@ -1,18 +1,23 @@
 // Drive and folder of frmMAIN: the drive box lists the mounted volumes, the folder tree
-// shows the selected volume from its mount point down.
+// shows the selected volume from its mount point down. A folder also comes from outside:
+// the command line and a drop.
 
 #include "MainWindow.h"
 
 #include "app/AppLog.h"
 #include "app/FolderReveal.h"
+#include "app/WindowArguments.h"
 #include "system/Platform.h"
 #include "system/Prompter.h"
 
 #include <QComboBox>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QLabel>
+#include <QMimeData>
 #include <QStorageInfo>
 #include <QTreeView>
 
@@ -39,6 +44,13 @@ int folderError(const QString& folder)
         return errno ? errno : EIO;
     ::closedir(dir);
     return 0;
+}
+
+// The local path a drop carries (the first of several), or an empty text.
+QString droppedPath(const QMimeData* data)
+{
+    const QList<QUrl> urls = data ? data->urls() : QList<QUrl>();
+    return !urls.isEmpty() && urls.front().isLocalFile() ? urls.front().toLocalFile() : QString();
 }
 
 } // namespace
@@ -125,6 +137,37 @@ void MainWindow::driveChanged(int index)
         qCWarning(lcApp) << "cannot show the volume" << root;
     m_state.DriveSelezionato = root;
     setBusy(false);
+}
+
+void MainWindow::openFolder(const QString& path)
+{
+    const FolderToOpen target = folderToOpen(path);
+    if (target.folder.isEmpty()) {
+        m_prompter->message(target.message, QString(), Prompter::Icon::Warning, Prompter::Buttons::Ok);
+        return;
+    }
+    if (!setFolderList(target.folder)) {
+        qCWarning(lcApp) << "cannot show the folder" << target.folder;
+        return;
+    }
+    // The drive box shows the folder's volume, as at start-up.
+    m_state.DriveSelezionato = mountPointOf(target.folder);
+    selectDriveItem(m_state.DriveSelezionato);
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!droppedPath(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event)
+{
+    const QString path = droppedPath(event->mimeData());
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    openFolder(path);
 }
 
 } // namespace vellora

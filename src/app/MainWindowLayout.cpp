@@ -305,6 +305,7 @@ void MainWindow::setupGrid()
     grid->syncNumberColumn();
     grid->installEventFilter(this);
     connect(grid, &QTableView::doubleClicked, this, [this] { gridDoubleClicked(); });
+    buildGridCommands();
     connect(grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex& current) {
                 m_table->setCurrentRow(current.isValid() ? current.row() + 1 : 0);

@@ -78,6 +78,7 @@ void MainWindow::cmdAvvia_Click()
 void MainWindow::scanFinished()
 {
     updatePrintExport();
+    showOrderOnHeading(); // the profile may have changed since the last order
     if (m_orderPending) {
         m_orderPending = false;
         // The order picked during the scan, once the table it applies to is complete.
@@ -129,6 +130,7 @@ void MainWindow::runOrder()
     setBusy(true);
     m_table->OrdinaGriglia(m_state.OrdineGriglia, m_state.OptV);
     m_table->NumeraGriglia(m_state.OptV[ColNumber] == 1);
+    showOrderOnHeading();
     setBusy(false);
 }
 

@@ -1,7 +1,9 @@
-// vellora: the desktop window. No arguments of its own beyond Qt's.
+// vellora: the desktop window. vellora [FOLDER] starts on that folder; see WindowArguments.
 
 #include "app/MainWindow.h"
+#include "app/WindowArguments.h"
 #include "system/Pictures.h"
+#include "system/Version.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -9,14 +11,37 @@
 #include <QLoggingCategory>
 #include <QTranslator>
 
+#include <cstdio>
+
 int main(int argc, char* argv[])
 {
+    // --help and --version answer on the terminal, also where there is no display.
+    QStringList raw;
+    for (int i = 1; i < argc; ++i)
+        raw << QString::fromLocal8Bit(argv[i]);
+    const vellora::WindowArguments early = vellora::parseWindowArguments(raw);
+    if (early.action == vellora::WindowArguments::Action::Help) {
+        std::fputs(vellora::windowUsage().toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+    if (early.action == vellora::WindowArguments::Action::Version) {
+        std::printf("vellora %s\n", vellora::programVersionText().toLocal8Bit().constData());
+        return 0;
+    }
+
     QApplication app(argc, argv);
+    const vellora::WindowArguments args = vellora::parseWindowArguments(app.arguments().mid(1));
+    if (!args.error.isEmpty()) {
+        std::fprintf(stderr, "vellora: %s (see --help)\n", args.error.toLocal8Bit().constData());
+        return 2;
+    }
     // Our notes on what could not be read stay quiet; QT_LOGGING_RULES turns them on.
     QLoggingCategory::setFilterRules(QStringLiteral("vellora.*=false"));
     QApplication::setApplicationName(QStringLiteral("Vellora"));
     QApplication::setOrganizationName(QStringLiteral("Vellora"));
     QApplication::setWindowIcon(vellora::programIcon());
+    // The desktop entry's name: the window is matched to its menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("it.vellora.file"));
 
     // The interface is Italian whatever the locale: Qt's own buttons ("Sì", "Annulla") too.
     QTranslator qtItalian;
@@ -27,5 +52,8 @@ int main(int argc, char* argv[])
     vellora::MainWindow window;
     window.centreOnScreen();
     window.show();
+    // After show: a message about the folder stands over the window, not alone.
+    if (!args.path.isEmpty())
+        window.openFolder(args.path);
     return app.exec();
 }

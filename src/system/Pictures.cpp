@@ -2,6 +2,13 @@
 
 #include <QPainter>
 #include <QPainterPath>
+#include <QSvgRenderer>
+
+// The resources of a static library are linked in only when something calls for them.
+static void initPictures()
+{
+    Q_INIT_RESOURCE(pictures);
+}
 
 namespace vellora {
 
@@ -46,30 +53,22 @@ void drawSheet(QPainter& p, const QRectF& r)
 
 QPixmap programPicture(int size)
 {
-    Canvas c(size);
-    QPainter& p = c.painter();
-    // A yellow folder with a listed sheet standing in it.
-    QPainterPath back;
-    back.moveTo(2, 8);
-    back.lineTo(12, 8);
-    back.lineTo(14, 11);
-    back.lineTo(30, 11);
-    back.lineTo(30, 28);
-    back.lineTo(2, 28);
-    back.closeSubpath();
-    p.setPen(QPen(kOutline, 1.0));
-    p.setBrush(QColor(0xe0, 0xa8, 0x20));
-    p.drawPath(back);
-    drawSheet(p, QRectF(8, 3, 16, 20));
-    p.setBrush(QColor(0xf5, 0xc8, 0x42));
-    p.drawRect(QRectF(2, 15, 28, 13));
-    return c.take();
+    // The installed icon itself, so that the window, the about box and the desktop's menu
+    // show one picture.
+    initPictures();
+    QSvgRenderer svg(QStringLiteral(":/vellora/program.svg"));
+    QPixmap picture(size, size);
+    picture.fill(Qt::transparent);
+    QPainter p(&picture);
+    p.setRenderHint(QPainter::Antialiasing);
+    svg.render(&p);
+    return picture;
 }
 
 QIcon programIcon()
 {
     QIcon icon;
-    for (int size : {16, 24, 32, 48, 64, 128})
+    for (int size : {16, 24, 32, 48, 64, 128, 256})
         icon.addPixmap(programPicture(size));
     return icon;
 }

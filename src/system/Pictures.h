@@ -1,6 +1,7 @@
 #pragma once
-// The program's pictures, painted at run time so that the build carries no image files:
-// the program icon and the three small pictures of the column dialog.
+// The program's pictures: the program icon, drawn from the same SVG file that is installed
+// for the desktop's menu, and the three small pictures of the column dialog, painted at run
+// time.
 
 #include <QIcon>
 #include <QPixmap>
