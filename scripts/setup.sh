@@ -6,6 +6,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-translations-l10n qt6-gtk-platformtheme
   libgl-dev fonts-liberation2 fonts-dejavu-core
   xvfb xauth poppler-utils
+  libxlsxwriter-dev
+  python3-openpyxl libreoffice-calc-nogui chromium
 )
 missing=()
 for p in "${packages[@]}"; do
