@@ -451,7 +451,7 @@ private Q_SLOTS:
         QTest::newRow("unknown column") << QStringList{"--columns", "number,colour", "."};
         QTest::newRow("unknown info") << QStringList{"--info", "vendor", "."};
         QTest::newRow("two folders") << QStringList{".", ".."};
-        QTest::newRow("unknown export") << QStringList{"--export", "csv", "."};
+        QTest::newRow("unknown export") << QStringList{"--export", "pdf", "."};
         QTest::newRow("separate without export") << QStringList{"--separate", "."};
         QTest::newRow("separate with text") << QStringList{"--export", "text", "--separate", "."};
         QTest::newRow("export and print") << QStringList{"--export", "text", "--print", "PDF", "."};
