@@ -10,10 +10,12 @@
 #include "system/ErrorText.h"
 
 #include <cerrno>
+#include <fcntl.h>
 #include <QDir>
 #include <QFile>
 #include <QIODevice>
 #include <QTemporaryFile>
+#include <unistd.h>
 #include <vector>
 #include <xlsxwriter.h>
 
@@ -54,6 +56,34 @@ QString libraryCause(lxw_error e)
     }
 }
 
+// The library tells its failures on the standard error, in English and with its source
+// lines, before returning them; vellora-list's one Italian line says it all, so they are
+// sent nowhere while the library works. Only the calling thread writes there meanwhile.
+class QuietStandardError
+{
+public:
+    QuietStandardError() : m_saved(::dup(STDERR_FILENO))
+    {
+        const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (m_saved >= 0 && null >= 0)
+            ::dup2(null, STDERR_FILENO);
+        if (null >= 0)
+            ::close(null);
+    }
+    ~QuietStandardError()
+    {
+        if (m_saved >= 0) {
+            ::dup2(m_saved, STDERR_FILENO);
+            ::close(m_saved);
+        }
+    }
+    QuietStandardError(const QuietStandardError&) = delete;
+    QuietStandardError& operator=(const QuietStandardError&) = delete;
+
+private:
+    int m_saved;
+};
+
 class XlsxWriter : public RecordWriter
 {
 public:
@@ -81,6 +111,7 @@ public:
         options.tmpdir = m_tmpdir.data();
         options.use_zip64 = m_setup.listing.files >= qsizetype(kSheetRows) ? LXW_TRUE : LXW_FALSE;
         errno = 0;
+        const QuietStandardError quiet;
         m_book = workbook_new_opt(m_path.constData(), &options);
         if (!m_book)
             return fail(errnoCause(errno, QStringLiteral("impossibile creare la cartella di lavoro")));
@@ -133,7 +164,11 @@ public:
         if (!closeSheet() || !writeFacts())
             return false;
         errno = 0;
-        const lxw_error e = workbook_close(m_book); // frees the workbook whatever happens
+        lxw_error e;
+        {
+            const QuietStandardError quiet;
+            e = workbook_close(m_book); // frees the workbook whatever happens
+        }
         m_book = nullptr;
         if (e != LXW_NO_ERROR)
             return libraryFailed(e);
