@@ -98,4 +98,13 @@ void appendDateTime(QString& out, const LocalTime& t, QChar middle)
     appendDigits(out, t.second, 2);
 }
 
+void appendOffset(QString& out, int offsetSecs)
+{
+    out += offsetSecs < 0 ? QLatin1Char('-') : QLatin1Char('+');
+    const int minutes = (offsetSecs < 0 ? -offsetSecs : offsetSecs) / 60;
+    appendDigits(out, minutes / 60, 2);
+    out += QLatin1Char(':');
+    appendDigits(out, minutes % 60, 2);
+}
+
 } // namespace vellora

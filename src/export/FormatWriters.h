@@ -71,6 +71,8 @@ struct LocalTime
 [[nodiscard]] LocalTime localTime(std::int64_t secs);
 // "yyyy-mm-dd hh:mm:ss" (middle ' ') or "yyyy-mm-ddThh:mm:ss" (middle 'T').
 void appendDateTime(QString& out, const LocalTime& t, QChar middle);
+// "+hh:mm" or "-hh:mm".
+void appendOffset(QString& out, int offsetSecs);
 
 // The text of a cell that holds text (name, extension, version, info, folder, checksum),
 // control characters shown as "?" so one file stays one line; empty for the others.

@@ -4,6 +4,7 @@
 
 #include "results/Formats.h"
 
+#include <algorithm>
 #include <QIODevice>
 
 namespace vellora {
@@ -98,6 +99,14 @@ void appendJsonString(QString& out, QStringView text)
 {
     static const char hex[] = "0123456789abcdef";
     out += u'"';
+    // Most texts need no escape at all: they go in whole.
+    const bool plain = std::none_of(text.begin(), text.end(),
+                                    [](QChar c) { return c.unicode() < 0x20 || c == u'"' || c == u'\\'; });
+    if (plain) {
+        out += text;
+        out += u'"';
+        return;
+    }
     for (const QChar c : text) {
         const char16_t u = c.unicode();
         if (u == u'"' || u == u'\\') {
@@ -163,9 +172,7 @@ public:
             const LocalTime t = localTime(r.mtime);
             QString stamp;
             appendDateTime(stamp, t, QLatin1Char('T'));
-            const int off = t.offsetSecs < 0 ? -t.offsetSecs : t.offsetSecs;
-            stamp +=
-                QString::asprintf("%c%02d:%02d", t.offsetSecs < 0 ? '-' : '+', off / 3600, off / 60 % 60);
+            appendOffset(stamp, t.offsetSecs);
             appendJsonString(out, stamp);
         } else {
             out += QLatin1String("null");
