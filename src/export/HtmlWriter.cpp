@@ -76,9 +76,12 @@ public:
         appendEscaped(out, sanitizeLine(l.folder + l.pattern));
         out += QLatin1String("</title>\n<style>\n");
         out += QLatin1String(kStyle);
-        for (qsizetype i = 0; i < m_setup.fields.size(); ++i)
+        for (qsizetype i = 0; i < m_setup.fields.size(); ++i) {
             if (m_setup.fields[i] == Field::Size)
                 out += QStringLiteral("td:nth-child(%1){text-align:right}\n").arg(i + 1);
+            else if (m_setup.fields[i] == Field::Checksum)
+                out += QStringLiteral("td:nth-child(%1){font:11px monospace}\n").arg(i + 1);
+        }
         out += QLatin1String("</style>\n</head>\n<body>\n<h1>Lista dei file</h1>\n<dl>\n");
         const auto fact = [&](const char* label, const QString& value) {
             out += QLatin1String("<dt>");

@@ -18,6 +18,7 @@ import hashlib
 import html.parser
 import json
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -228,6 +229,15 @@ def prove_html(path, rows, work):
     check("Chromium renders the page", done.returncode == 0 and os.path.getsize(shot) > 10000)
     dom = subprocess.run(base + ["--dump-dom", "file://" + path], capture_output=True, text=True, timeout=120)
     check("Chromium builds one row per file", dom.stdout.count("<tr>") == len(rows) + 1)
+    # A click on "Dimensione" twice: the biggest file first.
+    clicked = os.path.join(work, "clicked.html")
+    with open(clicked, "w", encoding="utf-8") as f:
+        f.write(page.replace("</body>", "<script>var h=document.querySelectorAll('th')[2];h.click();h.click()"
+                                         "</script></body>"))
+    dom = subprocess.run(base + ["--dump-dom", "file://" + clicked], capture_output=True, text=True, timeout=120)
+    sizes = [int(v) for v in re.findall(r'<tr><td>[^<]*</td><td>[^<]*</td><td data-v="(\d+)"', dom.stdout)]
+    check("a click on a heading sorts the page", sizes == sorted((r["size"] for r in rows.values()), reverse=True),
+          str(sizes))
 
 
 def prove_json(path, rows):
