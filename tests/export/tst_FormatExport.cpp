@@ -80,8 +80,8 @@ private Q_SLOTS:
             const char* ext;
             QByteArray content;
             VersionData version;
-        } files[] = {{"a,b; \"c\"", "txt", "abc", none},
-                     {"=HYPERLINK(1)", "exe", "", acme},
+        } files[] = {{"a,b; c", "txt", "abc", none},
+                     {"=HYPERLINK(\"x\")", "exe", "", acme},
                      {" àè 日本 ", "", "", none},
                      {"tab\there", "txt", "", none}};
         std::int64_t size = 3;
@@ -109,50 +109,51 @@ private Q_SLOTS:
             << int(FormatKind::Csv) << all << true << ","
             << QStringList{"\xEF\xBB\xBFNome File,Ext,Dimensione,Data Ult. Modifica,Versione File,Produttore,"
                            "Directory,SHA-256",
-                           "\"a,b; \"\"c\"\"\",txt,3,2004-05-12 14:30:00,,,%1," + kShaAbc,
-                           "=HYPERLINK(1),exe,3000,2004-05-12 14:30:00,1.2.3.4,Acme S.p.A.,%1," + kShaEmpty,
+                           "\"a,b; c\",txt,3,2004-05-12 14:30:00,,,%1," + kShaAbc,
+                           "\"=HYPERLINK(\"\"x\"\")\",exe,3000,2004-05-12 14:30:00,1.2.3.4,Acme S.p.A.,%1," +
+                               kShaEmpty,
                            " àè 日本 ,,3000000,2004-05-12 14:30:00,,,%1," + kShaEmpty,
                            "tab?here,txt,3000000000,2004-05-12 14:30:00,,,%1," + kShaEmpty,
                            "sparito,txt,,,,,%1,"};
         QTest::newRow("CSV, semicolons, first-run columns")
             << int(FormatKind::Csv) << kDefaultOptS << false << ";"
             << QStringList{"\xEF\xBB\xBFNome File;Ext;Dimensione;Directory",
-                           "\"a,b; \"\"c\"\"\";txt;3;%1",
-                           "=HYPERLINK(1);exe;3000;%1",
+                           "\"a,b; c\";txt;3;%1",
+                           "\"=HYPERLINK(\"\"x\"\")\";exe;3000;%1",
                            " àè 日本 ;;3000000;%1",
                            "tab?here;txt;3000000000;%1",
                            "sparito;txt;;%1"};
-        // A double quote is written ' in the lines below (no name here holds one).
+        // A double quote is written ' in the lines below (no name here holds an apostrophe).
         const QString rest = ",'modified':'2004-05-12T14:30:00+02:00','version':'%1','company':'%2',"
                              "'description':'%3','product':'%4','sha256':'%5'}";
         const QString none = rest.arg(QString(), QString(), QString(), QString());
         QTest::newRow("JSON lines: every member whatever the columns")
             << int(FormatKind::JsonLines) << kDefaultOptS << true << ""
-            << QStringList{"{'number':1,'name':'a,b; \\'c\\'','extension':'txt','folder':'%1','path':'%1a,b; "
-                           "\\'c\\'.txt','size':3" +
-                               none.arg(kShaAbc),
-                           "{'number':2,'name':'=HYPERLINK(1)','extension':'exe','folder':'%1','path':'%1="
-                           "HYPERLINK(1)"
-                           ".exe','size':3000" +
-                               rest.arg("1.2.3.4", "Acme S.p.A.", "Setup & <co>", "Suite", kShaEmpty),
-                           "{'number':3,'name':' àè 日本 ','extension':'','folder':'%1','path':'%1 àè 日本 "
-                           "','size':3000000" +
-                               none.arg(kShaEmpty),
-                           "{'number':4,'name':'tab\\there','extension':'txt','folder':'%1','path':'%"
-                           "1tab\\there.txt',"
-                           "'size':3000000000" +
-                               none.arg(kShaEmpty),
-                           "{'number':5,'name':'sparito','extension':'txt','folder':'%1','path':'%1sparito."
-                           "txt','size':"
-                           "null,'modified':null,'version':'','company':'','description':'','product':'','"
-                           "sha256':''}"};
+            << QStringList{
+                   "{'number':1,'name':'a,b; c','extension':'txt','folder':'%1','path':'%1a,b; c.txt',"
+                   "'size':3" +
+                       none.arg(kShaAbc),
+                   "{'number':2,'name':'=HYPERLINK(\\'x\\')','extension':'exe','folder':'%1','path':'%1="
+                   "HYPERLINK(\\'x\\').exe','size':3000" +
+                       rest.arg("1.2.3.4", "Acme S.p.A.", "Setup & <co>", "Suite", kShaEmpty),
+                   "{'number':3,'name':' àè 日本 ','extension':'','folder':'%1','path':'%1 àè 日本 "
+                   "','size':3000000" +
+                       none.arg(kShaEmpty),
+                   "{'number':4,'name':'tab\\there','extension':'txt','folder':'%1','path':'%"
+                   "1tab\\there.txt',"
+                   "'size':3000000000" +
+                       none.arg(kShaEmpty),
+                   "{'number':5,'name':'sparito','extension':'txt','folder':'%1','path':'%1sparito."
+                   "txt','size':"
+                   "null,'modified':null,'version':'','company':'','description':'','product':'','"
+                   "sha256':''}"};
         const QString html =
             "<tr><td>%1</td><td>%2</td><td data-v='%3'>%4</td><td data-v='1084365000'>12/05/2004 "
             "14:30</td><td>%5</td><td>%6</td></tr>";
         QTest::newRow("HTML, escaped, numbers sortable")
             << int(FormatKind::Html) << ColumnProfile{1, 1, 1, 1, 1, 0, 1, 0} << false << ""
-            << QStringList{html.arg("a,b; &quot;c&quot;", "txt", "3", "3", "", "%1"),
-                           html.arg("=HYPERLINK(1)", "exe", "3000", "3,000", "Acme S.p.A.", "%1"),
+            << QStringList{html.arg("a,b; c", "txt", "3", "3", "", "%1"),
+                           html.arg("=HYPERLINK(&quot;x&quot;)", "exe", "3000", "3,000", "Acme S.p.A.", "%1"),
                            html.arg(" àè 日本 ", "", "3000000", "3,000,000", "", "%1"),
                            html.arg("tab?here", "txt", "3000000000", "3,000,000,000", "", "%1"),
                            "<tr><td>sparito</td><td>txt</td><td></td><td></td><td></td><td>%1</td></tr>"};
@@ -174,7 +175,7 @@ private Q_SLOTS:
         QCOMPARE(outcome.unreadableRows, 1);
         QCOMPARE(outcome.unhashedFiles, checksum ? 1 : 0);
 
-        // The expected lines write a double quote as ' (no name here holds one).
+        // The expected lines write a double quote as ' (no name here holds an apostrophe).
         lines.replaceInStrings(QStringLiteral("'"), QStringLiteral("\""));
         QString text = QString::fromUtf8(out.data());
         if (FormatKind(kind) == FormatKind::Html) {
