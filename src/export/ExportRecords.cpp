@@ -18,6 +18,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr auto kProgressEvery = std::chrono::milliseconds(50);
+// Rows a reader takes at a time. Checksums go one file at a time: a few big files side by
+// side in the table would otherwise all fall to one thread while the others wait.
 constexpr qsizetype kChunkRows = 16;
 
 struct Worker
@@ -46,13 +48,14 @@ public:
     void fill(std::vector<ExportRecord>& block, qsizetype first, qsizetype count)
     {
         block.resize(std::size_t(count));
+        const qsizetype chunk = m_plan.checksum ? 1 : kChunkRows;
         std::atomic<qsizetype> next{0};
         const auto work = [&](Worker& w) {
             for (;;) {
-                const qsizetype begin = next.fetch_add(kChunkRows);
+                const qsizetype begin = next.fetch_add(chunk);
                 if (begin >= count)
                     return;
-                for (qsizetype i = begin; i < std::min(count, begin + kChunkRows); ++i) {
+                for (qsizetype i = begin; i < std::min(count, begin + chunk); ++i) {
                     if (m_stop.load(std::memory_order_relaxed))
                         return;
                     read(w, block[std::size_t(i)], first + i);
