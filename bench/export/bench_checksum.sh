@@ -30,16 +30,17 @@ files=$(find "$dir" -type f | wc -l)
 bytes=$(du -sb "$dir" | cut -f1)
 cat $(find "$dir" -type f) > /dev/null # warm the cache for both
 
+# "wall cpu" of a run: elapsed seconds, then user and system seconds of all its processes.
+seconds() { /usr/bin/time -f "%e %U %S" "$@" 2>&1 >/dev/null | tail -1 | awk '{print $1, $2 + $3}'; }
 best() { sort -n | head -1; }
-seconds() { /usr/bin/time -f %e "$@" 2>&1 >/dev/null | tail -1; }
 ours=() theirs=()
 for _ in 1 2 3; do
   theirs+=("$(seconds sh -c "find '$dir' -type f -exec sha256sum {} + > '$out/sums.txt'")")
   ours+=("$(seconds "$list" --export csv --checksum sha256 --csv-separator , --subfolders --columns "" \
     --output "$out/lista.csv" "$dir")")
 done
-t_sum=$(printf '%s\n' "${theirs[@]}" | best)
-t_ours=$(printf '%s\n' "${ours[@]}" | best)
+read -r t_sum c_sum <<<"$(printf '%s\n' "${theirs[@]}" | best)"
+read -r t_ours c_ours <<<"$(printf '%s\n' "${ours[@]}" | best)"
 
 /usr/bin/python3 - "$out/lista.csv" "$out/sums.txt" <<'PY'
 import csv, sys
@@ -54,7 +55,8 @@ assert ours == theirs, "the checksums differ from sha256sum's"
 print("checksums: %d files, all equal to sha256sum's" % len(ours))
 PY
 echo "data: $files files, $((bytes >> 20)) MiB, $(nproc) cores"
-awk -v a="$t_sum" -v b="$t_ours" -v n="$bytes" 'BEGIN {
-  printf "sha256sum (find -exec):       %6.2f s  %7.1f MB/s\n", a, n / a / 1e6
-  printf "vellora-list --checksum:      %6.2f s  %7.1f MB/s  (%.0f%% of sha256sum)\n", b, n / b / 1e6, 100 * a / b
+awk -v a="$t_sum" -v b="$t_ours" -v ca="$c_sum" -v cb="$c_ours" -v n="$bytes" 'BEGIN {
+  printf "sha256sum (find -exec):   %6.2f s  %7.1f MB/s   CPU %6.2f s\n", a, n / a / 1e6, ca
+  printf "vellora-list --checksum:  %6.2f s  %7.1f MB/s   CPU %6.2f s  (%.0f%% of sha256sum)\n", b, n / b / 1e6, cb,
+         100 * a / b
 }'
