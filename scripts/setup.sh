@@ -8,6 +8,8 @@ packages=(
   libgl-dev fonts-liberation2 fonts-dejavu-core
   xvfb xauth poppler-utils
   desktop-file-utils appstream lintian man-db
+  libxlsxwriter-dev
+  python3-openpyxl libreoffice-calc-nogui chromium
 )
 missing=()
 for p in "${packages[@]}"; do

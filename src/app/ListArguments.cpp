@@ -41,6 +41,8 @@ struct Seen
     bool printers = false;
     bool preview = false;
     bool separate = false;
+    bool checksum = false;
+    bool csvSeparator = false;
     bool output = false;
     bool help = false;
     bool version = false;
@@ -57,8 +59,12 @@ QString badCombination(const ListOptions& o, const Seen& s)
         return QStringLiteral("--preview-pages needs --output DIR, the folder of the pictures");
     if (s.printers && (s.exportKind || s.print || s.output || s.folder))
         return QStringLiteral("--printers takes no folder and no other action");
-    if (s.separate && !(s.exportKind && o.exportKind == ExportKind::Tabbed))
+    if (s.separate && !(s.exportKind && !o.format && o.exportKind == ExportKind::Tabbed))
         return QStringLiteral("--separate goes with --export tsv only");
+    if (s.checksum && !o.format)
+        return QStringLiteral("--checksum goes with --export csv, xlsx, html or json only");
+    if (s.csvSeparator && o.format != FormatKind::Csv)
+        return QStringLiteral("--csv-separator goes with --export csv only");
     if (s.output && !s.exportKind && !s.print && !s.preview)
         return QStringLiteral("--output goes with --export, --print or --preview-pages only");
     if (s.output && s.print && o.output == u"-")
@@ -77,6 +83,8 @@ QString listUsage()
     return QStringLiteral(
         "Usage: vellora-list [OPTIONS] FOLDER\n"
         "       vellora-list --export text|tsv [--separate] [--output FILE|-] [OPTIONS] FOLDER\n"
+        "       vellora-list --export csv|xlsx|html|json [--checksum sha256] [--csv-separator ,|;]\n"
+        "                    [--output FILE|-] [OPTIONS] FOLDER\n"
         "       vellora-list --print PRINTER [--output FILE.pdf] [OPTIONS] FOLDER\n"
         "       vellora-list --preview-pages FROM-TO --output DIR [OPTIONS] FOLDER\n"
         "       vellora-list --printers | --version | --help\n"
@@ -104,7 +112,14 @@ QString listUsage()
         "  --export KIND       write the window's export file instead of the table:\n"
         "                      text: the text report (Lista_yyyy-mm-dd_hh-mm-ss.txt)\n"
         "                      tsv:  the file for a spreadsheet (ListaExcel_...txt)\n"
+        "                      csv:  comma-separated values for any spreadsheet (Lista_...csv)\n"
+        "                      xlsx: an Excel workbook (Lista_...xlsx)\n"
+        "                      html: a web page with a sortable table (Lista_...html)\n"
+        "                      json: JSON lines, one object per file (Lista_...jsonl)\n"
         "  --separate          with --export tsv: name and extension in two fields\n"
+        "  --checksum sha256   with the four formats above: the SHA-256 of every file\n"
+        "  --csv-separator S   with --export csv: ',' or ';' (default: ';' where the\n"
+        "                      locale writes decimals with a comma, else ',')\n"
         "  --output FILE       the export file, '-' for the standard output; default: the\n"
         "                      export folder (VELLORA_EXPORT_DIR, else ~/temp) and the name\n"
         "                      the window gives it. With --print PDF: the PDF file\n"
@@ -192,13 +207,27 @@ ParsedArguments parseListArguments(const QStringList& args)
                 return fail(QStringLiteral("--info takes company, description or product"));
         } else if (name == u"--export") {
             const auto v = value();
+            o.format.reset();
             if (v == u"text")
                 o.exportKind = ExportKind::Text;
             else if (v == u"tsv")
                 o.exportKind = ExportKind::Tabbed;
+            else if (const auto format = v ? formatKindFromName(*v) : std::nullopt)
+                o.format = format;
             else
-                return fail(QStringLiteral("--export takes text or tsv"));
+                return fail(QStringLiteral("--export takes text, tsv, csv, xlsx, html or json"));
             seen.exportKind = true;
+        } else if (name == u"--checksum") {
+            if (value() != u"sha256")
+                return fail(QStringLiteral("--checksum takes sha256"));
+            o.checksum = true;
+            seen.checksum = true;
+        } else if (name == u"--csv-separator") {
+            const auto v = value();
+            if (v != u"," && v != u";")
+                return fail(QStringLiteral("--csv-separator takes , or ;"));
+            o.csvSeparator = v->at(0);
+            seen.csvSeparator = true;
         } else if (name == u"--separate") {
             seen.separate = true;
             o.layout = NameLayout::Separate;

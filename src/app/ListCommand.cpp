@@ -318,6 +318,8 @@ int ListCommand::exportList(const ListOptions& options)
     AppState state;
     if (const int rc = scanInto(options, table, state); rc != kExitOk)
         return rc;
+    if (options.format)
+        return exportFormat(options, table, state);
     const SystemData system = machineSystemData();
     const ExportRequest request{table, state, system, m_clock(), exportFolder(), options.layout};
 
@@ -348,6 +350,65 @@ int ListCommand::exportList(const ListOptions& options)
     }
     say(completionMessage(options.exportKind, outcome.filePath));
     sayUnreadable(outcome.stats.unreadableRows);
+    return kExitOk;
+}
+
+int ListCommand::exportFormat(const ListOptions& options, const ResultTable& table, const AppState& state)
+{
+    const SystemData system = machineSystemData();
+    FormatRequest request{table,
+                          state,
+                          system,
+                          m_clock(),
+                          exportFolder(),
+                          {*options.format, options.checksum, options.csvSeparator},
+                          &m_scan.interrupt,
+                          {}};
+    bool progressShown = false;
+    if (m_progress)
+        request.progress = [this, &progressShown](qsizetype done, qsizetype total) {
+            std::fprintf(m_err, "\r%lld di %lld file", static_cast<long long>(done),
+                         static_cast<long long>(total));
+            std::fflush(m_err);
+            progressShown = true;
+        };
+    const auto endProgress = [&] {
+        if (progressShown) {
+            std::fputs("\r\033[K", m_err);
+            std::fflush(m_err);
+        }
+    };
+
+    FormatOutcome outcome;
+    if (options.output == u"-") {
+        std::fflush(m_out);
+        QFile out;
+        if (out.open(m_out, QIODevice::WriteOnly))
+            outcome = writeFormat(out, request);
+        outcome.ok = out.flush() && outcome.ok;
+        out.close();
+        endProgress();
+        if (outcome.interrupted)
+            return kExitInterrupted;
+        if (!outcome.ok) {
+            say(QStringLiteral("vellora-list: scrittura sull'output standard non riuscita") +
+                (outcome.error.isEmpty() ? QString() : QStringLiteral(": ") + outcome.error));
+            return kExitOutput;
+        }
+    } else {
+        outcome = options.output.isEmpty() ? writeFormatToFile(request)
+                                           : writeFormatToPath(request, options.output);
+        endProgress();
+        if (outcome.interrupted)
+            return kExitInterrupted;
+        if (!outcome.ok) {
+            say(QStringLiteral("vellora-list: ") + outcome.error);
+            return kExitOutput;
+        }
+        say(formatCompletionMessage(*options.format, outcome.filePath));
+    }
+    for (const QString& note : formatNotes(outcome))
+        say(QStringLiteral("vellora-list: ") + note);
     return kExitOk;
 }
 

@@ -6,6 +6,7 @@
 // dispatches on it.
 
 #include "export/Exporter.h"
+#include "export/ExportFormats.h"
 #include "results/AppState.h"
 #include "scan/Scanner.h"
 
@@ -35,7 +36,10 @@ struct ListOptions
     ColumnProfile optV = kDefaultOptV;
     ColumnProfile optS = kDefaultOptS;
     InfoKind infoKind = InfoKind::CompanyName;
-    ExportKind exportKind = ExportKind::Text; // Action::Export
+    ExportKind exportKind = ExportKind::Text; // Action::Export, unless format is set
+    std::optional<FormatKind> format;         // --export csv|xlsx|html|json
+    bool checksum = false;                    // --checksum sha256
+    QChar csvSeparator;                       // --csv-separator; null: the locale's
     NameLayout layout = NameLayout::Single;   // --separate
     QString printer;                          // Action::Print: device name, "PDF" built in
     // --output: the export file ("-": standard output), the PDF file, or the folder of the
@@ -92,6 +96,8 @@ private:
     [[nodiscard]] int scanInto(const ListOptions& options, ResultTable& table, AppState& state);
     [[nodiscard]] int list(const ListOptions& options);
     [[nodiscard]] int exportList(const ListOptions& options);
+    [[nodiscard]] int exportFormat(const ListOptions& options, const ResultTable& table,
+                                   const AppState& state);
     [[nodiscard]] int print(const ListOptions& options);
     [[nodiscard]] int listPrinters();
     [[nodiscard]] int previewPages(const ListOptions& options);

@@ -167,6 +167,7 @@ void MainWindow::Form_Load()
     m_cmdRimuovi->setEnabled(false);
     m_mnuEsporta->setEnabled(false);
     m_mnuExcel->setEnabled(false);
+    m_mnuAltroFormato->setEnabled(false);
     m_lblNessunFile->setVisible(false);
     m_GRIGLIA->setVisible(false);
     m_lblCartelle->setText(QStringLiteral("0"));

@@ -116,6 +116,7 @@ private:
     void setInfoKind(InfoKind kind, bool fromMenu);
     void openColumns(const QString& profile);
     void openExport(const QString& kind);
+    void openFormatExport();
     void openPrint();
     void openPrinterSelection();
     void openAbout();
@@ -213,6 +214,7 @@ private:
 
     QAction* m_mnuEsporta = nullptr;
     QAction* m_mnuExcel = nullptr;
+    QAction* m_mnuAltroFormato = nullptr;
     QAction* m_mnuStampante = nullptr;
     QAction* m_mnuEsci = nullptr;
     QAction* m_mnuDefault = nullptr;

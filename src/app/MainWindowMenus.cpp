@@ -4,6 +4,7 @@
 #include "MainWindow.h"
 
 #include "export/EsportaDialog.h"
+#include "export/EsportaFormatoDialog.h"
 #include "print/FrmImpostaStampante.h"
 #include "print/FrmStampaDir.h"
 #include "print/PrinterSelection.h"
@@ -54,11 +55,13 @@ void MainWindow::buildMenus()
     QMenu* file = menu(this, "mnuFile", QStringLiteral("&File"));
     m_mnuEsporta = action(this, "mnuEsporta", QStringLiteral("Esporta in Formato &Testo"));
     m_mnuExcel = action(this, "mnuExcel", QStringLiteral("Esporta in Formato per E&xcel"));
+    m_mnuAltroFormato = action(this, "mnuAltroFormato", QStringLiteral("Esporta in altro &formato..."));
     m_mnuStampante = action(this, "mnuStampante", QStringLiteral("&Imposta Stampante"));
     m_mnuStampante->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
     m_mnuEsci = action(this, "mnuEsci", QStringLiteral("&Esci"));
     file->addAction(m_mnuEsporta);
     file->addAction(m_mnuExcel);
+    file->addAction(m_mnuAltroFormato);
     separator(file, "sepc");
     file->addAction(m_mnuStampante);
     separator(file, "mnuSep1");
@@ -101,6 +104,7 @@ void MainWindow::buildMenus()
 
     connect(m_mnuEsporta, &QAction::triggered, this, [this] { openExport(QStringLiteral("TESTO")); });
     connect(m_mnuExcel, &QAction::triggered, this, [this] { openExport(QStringLiteral("EXCEL")); });
+    connect(m_mnuAltroFormato, &QAction::triggered, this, &MainWindow::openFormatExport);
     connect(m_mnuStampante, &QAction::triggered, this, &MainWindow::openPrinterSelection);
     connect(m_mnuEsci, &QAction::triggered, this, &QWidget::close);
     connect(m_mnuDefault, &QAction::triggered, this, &MainWindow::ReimpostaColonne);
@@ -133,6 +137,15 @@ void MainWindow::openExport(const QString& kind)
 {
     m_state.exportKind = kind;
     EsportaDialog dialog(m_state, *m_table, m_system, *m_prompter, this);
+    dialog.setColumnDialogOpener([this, &dialog] {
+        apriColonne(*m_prompter, m_state, kProfileEsporta, m_numberTarget.get(), &dialog);
+    });
+    m_prompter->exec(dialog);
+}
+
+void MainWindow::openFormatExport()
+{
+    EsportaFormatoDialog dialog(m_state, *m_table, m_system, *m_prompter, this);
     dialog.setColumnDialogOpener([this, &dialog] {
         apriColonne(*m_prompter, m_state, kProfileEsporta, m_numberTarget.get(), &dialog);
     });

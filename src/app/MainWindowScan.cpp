@@ -61,6 +61,7 @@ void MainWindow::updatePrintExport()
     m_cmdStampa->setEnabled(on);
     m_mnuEsporta->setEnabled(on);
     m_mnuExcel->setEnabled(on);
+    m_mnuAltroFormato->setEnabled(on);
 }
 
 void MainWindow::cmdAvvia_Click()

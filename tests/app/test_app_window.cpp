@@ -27,6 +27,9 @@ QString controls(MainWindow& w)
         out << QLatin1String(b) + (child<QPushButton>(w, b)->isEnabled() ? u'+' : u'-');
     for (const char* a : {"mnuEsporta", "mnuExcel"})
         out << QLatin1String(a) + (child<QAction>(w, a)->isEnabled() ? u'+' : u'-');
+    // The newer exports go with the two above, always.
+    if (child<QAction>(w, "mnuAltroFormato")->isEnabled() != child<QAction>(w, "mnuExcel")->isEnabled())
+        out << QStringLiteral("mnuAltroFormato?");
     for (const char* v : {"GRIGLIA", "lblNessunFile"})
         out << QLatin1String(v) + (child<QWidget>(w, v)->isHidden() ? u'-' : u'+');
     out << QStringLiteral("busy") + (QGuiApplication::overrideCursor() ? u'+' : u'-');

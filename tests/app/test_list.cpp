@@ -125,10 +125,12 @@ struct Inputs
 } // namespace
 
 Q_DECLARE_METATYPE(Inputs)
+Q_DECLARE_METATYPE(vellora::FormatChoice)
 
 namespace {
 
-QByteArray windowExport(const QString& folder, ExportKind kind, NameLayout layout, const Inputs& in)
+QByteArray windowExport(const QString& folder, ExportKind kind, NameLayout layout, const Inputs& in,
+                        std::optional<FormatChoice> format = std::nullopt)
 {
     AppState state;
     state.CartellaRicerca = folder + QLatin1Char('/');
@@ -157,6 +159,10 @@ QByteArray windowExport(const QString& folder, ExportKind kind, NameLayout layou
     LeggiVersioneWindows(system);
     QBuffer out;
     out.open(QIODevice::WriteOnly);
+    if (format)
+        return writeFormat(out, FormatRequest{table, state, system, kNow, QString(), *format, nullptr, {}}).ok
+                   ? out.data()
+                   : "export failed";
     const ExportRequest request{table, state, system, kNow, QString(), layout};
     if (!exportTo(out, kind, request))
         return "export failed";
@@ -502,6 +508,65 @@ private Q_SLOTS:
         QCOMPARE(fileBytes(root() + QStringLiteral("b.txt")).size(), 900);
     }
 
+    // The newer formats: the window's bytes too, the workbook included.
+    void exportsFormats_data()
+    {
+        const ColumnProfile all{0, 1, 1, 1, 1, 1, 1, 1};
+        const ColumnProfile sizeDate{0, 1, 1, 1, 1, 0, 0, 1};
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<FormatChoice>("choice");
+        QTest::addColumn<Inputs>("in");
+        QTest::newRow("csv, every column, checksum")
+            << QStringList{"--export", "csv", "--checksum", "sha256", "--columns", "size,date,version,info"}
+            << FormatChoice{FormatKind::Csv, true, QChar()} << Inputs{false, "*.*", 0, all, all};
+        QTest::newRow("csv, semicolons, subfolders")
+            << QStringList{"--export", "csv", "--csv-separator", ";", "--subfolders"}
+            << FormatChoice{FormatKind::Csv, false, QLatin1Char(';')} << Inputs{true};
+        QTest::newRow("xlsx, subfolders, size and date")
+            << QStringList{"--export", "xlsx", "--subfolders", "--columns", "size,date"}
+            << FormatChoice{FormatKind::Xlsx, false, QChar()} << Inputs{true, "*.*", 0, sizeDate, sizeDate};
+        QTest::newRow("html, size 9-0")
+            << QStringList{"--export=html", "--order", "4", "--columns", "size"}
+            << FormatChoice{FormatKind::Html, false, QChar()}
+            << Inputs{false, "*.*", 4, {0, 1, 1, 1, 0, 0, 0, 1}, {0, 1, 1, 1, 0, 0, 0, 1}};
+        QTest::newRow("json, checksum, subfolders")
+            << QStringList{"--export", "json", "--checksum", "sha256", "--subfolders"}
+            << FormatChoice{FormatKind::JsonLines, true, QChar()} << Inputs{true};
+    }
+    void exportsFormats()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(FormatChoice, choice);
+        QFETCH(Inputs, in);
+        const QByteArray expected =
+            windowExport(m_exp.path(), ExportKind::Text, NameLayout::Single, in, choice);
+        Captured c = runList(QStringList(args) << "--output"
+                                               << "-" << m_exp.path());
+        QCOMPARE(c.err, QString());
+        QCOMPARE(c.rc, kExitOk);
+        QCOMPARE(c.bytes, expected);
+
+        const QString file = m_out.filePath(QStringLiteral("formats/lista"));
+        c = runList(QStringList(args) << "--output" << file << m_exp.path());
+        QCOMPARE(c.rc, kExitOk);
+        QCOMPARE(fileBytes(file), expected);
+        QCOMPARE(c.err, formatCompletionMessage(choice.kind, file).remove(QStringLiteral("\r\n")) + '\n');
+    }
+
+    // A name that is not UTF-8 still reaches a script: its path's bytes go along in base64.
+    void exportsRawNames()
+    {
+        QTemporaryDir dir;
+        const QByteArray raw = QFile::encodeName(dir.path()) + "/caff\xe8.txt"; // Latin-1, not UTF-8
+        const int fd = ::open(raw.constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+        QVERIFY(fd >= 0);
+        ::close(fd);
+        const Captured c = runList({"--export", "json", "--output", "-", dir.path()});
+        QCOMPARE(c.rc, kExitOk);
+        QVERIFY2(c.bytes.contains("\"path_bytes\":\"" + raw.toBase64() + '"'), c.bytes.constData());
+        QVERIFY(c.bytes.contains("caff\xef\xbf\xbd.txt")); // U+FFFD in the path's text
+    }
+
     void rejectsBadArguments_data()
     {
         QTest::addColumn<QStringList>("args");
@@ -513,7 +578,7 @@ private Q_SLOTS:
         QTest::newRow("unknown column") << QStringList{"--columns", "number,colour", "."};
         QTest::newRow("unknown info") << QStringList{"--info", "vendor", "."};
         QTest::newRow("two folders") << QStringList{".", ".."};
-        QTest::newRow("unknown export") << QStringList{"--export", "csv", "."};
+        QTest::newRow("unknown export") << QStringList{"--export", "pdf", "."};
         QTest::newRow("separate without export") << QStringList{"--separate", "."};
         QTest::newRow("separate with text") << QStringList{"--export", "text", "--separate", "."};
         QTest::newRow("export and print") << QStringList{"--export", "text", "--print", "PDF", "."};
@@ -527,6 +592,12 @@ private Q_SLOTS:
             << QStringList{"--preview-pages", "3-2", "--output", "p", "."};
         QTest::newRow("preview and print") << QStringList{"--preview-pages", "1", "--print", "PDF", "."};
         QTest::newRow("export without folder") << QStringList{"--export", "text"};
+        QTest::newRow("checksum without a format")
+            << QStringList{"--export", "text", "--checksum", "sha256", "."};
+        QTest::newRow("unknown checksum") << QStringList{"--export", "csv", "--checksum", "md5", "."};
+        QTest::newRow("separator without csv")
+            << QStringList{"--export", "json", "--csv-separator", ";", "."};
+        QTest::newRow("unknown separator") << QStringList{"--export", "csv", "--csv-separator", "|", "."};
         QTest::newRow("empty pattern") << QStringList{"--pattern", "", "."};
         QTest::newRow("blank pattern") << QStringList{"--pattern=  ", "."};
     }

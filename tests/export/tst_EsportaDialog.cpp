@@ -1,17 +1,21 @@
-// The export dialog driven through its controls, offscreen.
+// The export dialogs driven through their controls, offscreen.
 
 #include "../common/MemoryRows.h"
 #include "export/EsportaDialog.h"
+#include "export/EsportaFormatoDialog.h"
 #include "export/Exporter.h"
 #include "results/AppState.h"
 #include "system/ScriptedPrompter.h"
 #include "system/SystemData.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLocale>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -169,6 +173,52 @@ private Q_SLOTS:
         m_now = m_now.addSecs(-1);
         QCOMPARE(prompter.messages.size(), 2u);
         QCOMPARE(QDir(exportDir()).entryList(QDir::Files).size(), 2);
+    }
+
+    void formatDialog_data()
+    {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<bool>("checksum");
+        QTest::addColumn<QString>("columns");
+        QTest::addColumn<QString>("file");
+        QTest::newRow("CSV") << "optCSV" << false << "Nome File\nExt\nDimensione\nDirectory"
+                             << "Lista_2004-05-12_14-30-59.csv";
+        QTest::newRow("workbook with checksum")
+            << "optXLSX" << true << "Nome File\nExt\nDimensione\nDirectory\nSHA-256"
+            << "Lista_2004-05-12_14-30-59.xlsx";
+        QTest::newRow("page") << "optHTML" << false << "Nome File\nExt\nDimensione\nDirectory"
+                              << "Lista_2004-05-12_14-30-59.html";
+        QTest::newRow("JSON lines") << "optJSON" << true << "Tutti i campi, sempre"
+                                    << "Lista_2004-05-12_14-30-59.jsonl";
+    }
+    // The newer exports' dialog: the columns that will be written, the file's name and
+    // folder; "&Esporta" writes the file, tells where and leaves the dialog ready for more.
+    void formatDialog()
+    {
+        QFETCH(QString, option);
+        QFETCH(bool, checksum);
+        QFETCH(QString, columns);
+        QFETCH(QString, file);
+        AppState state;
+        ScriptedPrompter prompter;
+        EsportaFormatoDialog d(state, m_rows, m_system, prompter);
+        d.setExportFolder(exportDir());
+        d.setClock([this] { return m_now; });
+        d.show();
+        child<QRadioButton>(d, qPrintable(option))->click();
+        child<QCheckBox>(d, "ckChecksum")->setChecked(checksum);
+        QCOMPARE(child<QLabel>(d, "lblColonne")->text(), columns);
+        QCOMPARE(child<QLabel>(d, "lblFile")->text(),
+                 "Lista_aaaa-mm-gg_hh-mm-ss" + file.mid(file.indexOf('.')));
+        QCOMPARE(child<QComboBox>(d, "cboSeparatore")->isEnabled(), option == QLatin1String("optCSV"));
+
+        QTest::mouseClick(child<QPushButton>(d, "cmdEsporta"), Qt::LeftButton);
+        QCOMPARE(prompter.messages.size(), 1u);
+        QCOMPARE(prompter.messages[0].text, formatCompletionMessage(d.choice().kind, exportDir() + file));
+        QVERIFY(QFileInfo(exportDir() + file).size() > 0);
+        QVERIFY(d.isVisible() && child<QPushButton>(d, "cmdEsporta")->isEnabled());
+        QVERIFY(!child<QProgressBar>(d, "prgEsporta")->isVisible());
+        QVERIFY(!QApplication::overrideCursor());
     }
 };
 

@@ -1,0 +1,36 @@
+#pragma once
+// The SHA-256 of a listed file's content, read relative to its folder like every other fact
+// of the file, so a file deeper than the system's path limit is read too. One reader per
+// thread: it keeps the last folder open, as rows of one folder come together.
+
+#include <atomic>
+#include <QByteArray>
+#include <QCryptographicHash>
+#include <vector>
+
+namespace vellora {
+
+class ChecksumReader
+{
+public:
+    ChecksumReader();
+    ~ChecksumReader();
+    ChecksumReader(const ChecksumReader&) = delete;
+    ChecksumReader& operator=(const ChecksumReader&) = delete;
+
+    // 64 lowercase hex digits for the regular file `name` inside `folder` (bytes ending in
+    // '/'); empty when it cannot be opened or read, or when stop was set meanwhile (looked
+    // at between blocks, so a huge file does not hold up an interrupt).
+    [[nodiscard]] QByteArray sha256(const QByteArray& folder, const QByteArray& name,
+                                    const std::atomic_bool& stop);
+
+private:
+    [[nodiscard]] int folderFd(const QByteArray& folder);
+
+    QByteArray m_folder;
+    int m_folderFd = -1;
+    std::vector<char> m_block;
+    QCryptographicHash m_hash{QCryptographicHash::Sha256};
+};
+
+} // namespace vellora

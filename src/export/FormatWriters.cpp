@@ -1,0 +1,110 @@
+#include "FormatWriters.h"
+
+#include "results/Formats.h"
+#include "system/ErrorText.h"
+
+#include <cerrno>
+#include <ctime>
+#include <QIODevice>
+
+namespace vellora {
+
+LocalTime localTime(std::int64_t secs)
+{
+    const auto t = static_cast<std::time_t>(secs);
+    std::tm tm{};
+    if (!::localtime_r(&t, &tm))
+        return {1970, 1, 1, 0, 0, 0, 0};
+    return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday,       tm.tm_hour,
+            tm.tm_min,         tm.tm_sec,     int(tm.tm_gmtoff)};
+}
+
+bool Utf8Sink::flush()
+{
+    if (!m_error.isEmpty())
+        return false;
+    if (m_text.isEmpty())
+        return true;
+    const QByteArray bytes = m_text.toUtf8();
+    m_text.resize(0); // keeps the capacity for the next chunk
+    return write(bytes);
+}
+
+bool Utf8Sink::write(const QByteArray& bytes)
+{
+    if (!m_error.isEmpty())
+        return false;
+    errno = 0;
+    if (m_out.write(bytes) != bytes.size()) {
+        m_error = errnoCause(errno, m_out.errorString());
+        return false;
+    }
+    return true;
+}
+
+namespace {
+
+void appendDigits(QString& out, int value, int width)
+{
+    char digits[12];
+    int n = 0;
+    unsigned v = unsigned(value < 0 ? 0 : value);
+    do {
+        digits[n++] = char('0' + v % 10);
+        v /= 10;
+    } while (v != 0 && n < 11);
+    for (int i = n; i < width; ++i)
+        out += QLatin1Char('0');
+    while (n > 0)
+        out += QLatin1Char(digits[--n]);
+}
+
+} // namespace
+
+QString textCell(const ExportRecord& r, Field field, InfoKind kind)
+{
+    switch (field) {
+    case Field::Name:
+        return sanitizeLine(r.name);
+    case Field::Extension:
+        return sanitizeLine(r.extension);
+    case Field::Version:
+        return r.version.readable ? sanitizeLine(r.version.fileVersion) : QString();
+    case Field::Info:
+        return r.version.readable ? sanitizeLine(r.version.info(kind)) : QString();
+    case Field::Folder:
+        return sanitizeLine(r.folder);
+    case Field::Checksum:
+        return QString::fromLatin1(r.sha256);
+    case Field::Size:
+    case Field::Date:
+        return {};
+    }
+    return {};
+}
+
+void appendDateTime(QString& out, const LocalTime& t, QChar middle)
+{
+    appendDigits(out, t.year, 4);
+    out += QLatin1Char('-');
+    appendDigits(out, t.month, 2);
+    out += QLatin1Char('-');
+    appendDigits(out, t.day, 2);
+    out += middle;
+    appendDigits(out, t.hour, 2);
+    out += QLatin1Char(':');
+    appendDigits(out, t.minute, 2);
+    out += QLatin1Char(':');
+    appendDigits(out, t.second, 2);
+}
+
+void appendOffset(QString& out, int offsetSecs)
+{
+    out += offsetSecs < 0 ? QLatin1Char('-') : QLatin1Char('+');
+    const int minutes = (offsetSecs < 0 ? -offsetSecs : offsetSecs) / 60;
+    appendDigits(out, minutes / 60, 2);
+    out += QLatin1Char(':');
+    appendDigits(out, minutes % 60, 2);
+}
+
+} // namespace vellora

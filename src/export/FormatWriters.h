@@ -1,0 +1,101 @@
+#pragma once
+// The writers of the newer export formats, one per format, fed row by row in the table's
+// order. Text formats go straight to the device in chunks; the workbook is composed in a
+// scratch file (its zip needs seeking) and copied to the device when complete.
+
+#include "ExportRecords.h"
+
+#include <memory>
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+class QIODevice;
+
+namespace vellora {
+
+// What the report headers tell about the listing, for the page and the workbook.
+struct ListingFacts
+{
+    QString systemLine;
+    QString folder; // ends with "/"
+    QString pattern;
+    QString scope; // "Cartella Selezionata" or "Sottocartelle"
+    QString order; // the order's caption, or "Nessuno"
+    qsizetype files = 0;
+    std::uint64_t folders = 0; // folders the scan looked into
+    QDateTime when;            // when the export runs
+};
+
+// The cells a row shows, in the table's order: name, extension, then the columns of the
+// export profile, the folder, and the checksum when asked for.
+enum class Field { Name, Extension, Size, Date, Version, Info, Folder, Checksum };
+
+struct WriterSetup
+{
+    ListingFacts listing;
+    QList<Field> fields;
+    QStringList headings; // one per field
+    InfoKind infoKind = InfoKind::CompanyName;
+    QChar separator = QLatin1Char(','); // CSV
+    bool checksum = false;              // JSON lines: the sha256 member
+    QString scratchFolder;              // where the workbook is composed
+};
+
+class RecordWriter
+{
+public:
+    virtual ~RecordWriter() = default;
+    // False with error() set (an Italian cause, without the file's name) when a write fails.
+    [[nodiscard]] virtual bool begin() = 0;
+    [[nodiscard]] virtual bool write(const ExportRecord& record) = 0;
+    [[nodiscard]] virtual bool finish() = 0;
+    [[nodiscard]] const QString& error() const { return m_error; }
+
+protected:
+    QString m_error;
+};
+
+// The devices must outlive the writers.
+[[nodiscard]] std::unique_ptr<RecordWriter> makeCsvWriter(QIODevice& out, const WriterSetup& setup);
+[[nodiscard]] std::unique_ptr<RecordWriter> makeHtmlWriter(QIODevice& out, const WriterSetup& setup);
+[[nodiscard]] std::unique_ptr<RecordWriter> makeJsonLinesWriter(QIODevice& out, const WriterSetup& setup);
+[[nodiscard]] std::unique_ptr<RecordWriter> makeXlsxWriter(QIODevice& out, const WriterSetup& setup);
+
+// Local time broken down, with its offset from UTC: one conversion serves every format.
+struct LocalTime
+{
+    int year, month, day, hour, minute, second;
+    int offsetSecs; // east of UTC
+};
+[[nodiscard]] LocalTime localTime(std::int64_t secs);
+// "yyyy-mm-dd hh:mm:ss" (middle ' ') or "yyyy-mm-ddThh:mm:ss" (middle 'T').
+void appendDateTime(QString& out, const LocalTime& t, QChar middle);
+// "+hh:mm" or "-hh:mm".
+void appendOffset(QString& out, int offsetSecs);
+
+// The text of a cell that holds text (name, extension, version, info, folder, checksum),
+// control characters shown as "?" so one file stays one line; empty for the others.
+[[nodiscard]] QString textCell(const ExportRecord& record, Field field, InfoKind kind);
+
+// Encodes text as UTF-8 and hands it to a device in large chunks; remembers the first
+// failure with its Italian cause.
+class Utf8Sink
+{
+public:
+    explicit Utf8Sink(QIODevice& out) : m_out(out) {}
+    QString& text() { return m_text; }
+    // Writes what is gathered once it is large; false after a failed write.
+    [[nodiscard]] bool flushIfFull() { return m_text.size() < kChunkChars || flush(); }
+    [[nodiscard]] bool flush();
+    [[nodiscard]] bool write(const QByteArray& bytes);
+    [[nodiscard]] const QString& error() const { return m_error; }
+
+private:
+    static constexpr qsizetype kChunkChars = 64 * 1024;
+    QIODevice& m_out;
+    QString m_text;
+    QString m_error;
+};
+
+} // namespace vellora

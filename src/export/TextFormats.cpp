@@ -1,0 +1,216 @@
+// The two plain-text formats: CSV for spreadsheets and JSON lines for scripts.
+
+#include "FormatWriters.h"
+
+#include "results/Formats.h"
+
+#include <algorithm>
+#include <QIODevice>
+
+namespace vellora {
+
+namespace {
+
+// RFC 4180: a field is quoted when it holds the separator, a double quote or a line break,
+// its quotes doubled. A name that begins with "=" is written as it is: the file is data
+// for whatever reads it, and the workbook is the format that keeps such names as text.
+void appendCsvField(QString& out, QStringView field, QChar separator)
+{
+    bool quote = false;
+    for (const QChar c : field) {
+        if (c == separator || c == u'"' || c == u'\n' || c == u'\r') {
+            quote = true;
+            break;
+        }
+    }
+    if (!quote) {
+        out += field;
+        return;
+    }
+    out += u'"';
+    for (const QChar c : field) {
+        if (c == u'"')
+            out += u'"';
+        out += c;
+    }
+    out += u'"';
+}
+
+class CsvWriter : public RecordWriter
+{
+public:
+    CsvWriter(QIODevice& out, const WriterSetup& setup) : m_sink(out), m_setup(setup) {}
+
+    bool begin() override
+    {
+        // The byte-order mark is what tells a spreadsheet that the file is UTF-8.
+        if (!m_sink.write(QByteArray("\xEF\xBB\xBF")))
+            return failed();
+        QString& out = m_sink.text();
+        for (qsizetype i = 0; i < m_setup.headings.size(); ++i) {
+            if (i > 0)
+                out += m_setup.separator;
+            appendCsvField(out, sanitizeLine(m_setup.headings[i]), m_setup.separator);
+        }
+        out += QLatin1String("\r\n");
+        return true;
+    }
+
+    bool write(const ExportRecord& r) override
+    {
+        QString& out = m_sink.text();
+        bool first = true;
+        for (const Field f : m_setup.fields) {
+            if (!first)
+                out += m_setup.separator;
+            first = false;
+            switch (f) {
+            case Field::Size:
+                if (r.statted)
+                    out += QString::number(r.size);
+                break;
+            case Field::Date:
+                // ISO order: every spreadsheet reads it as a date, whatever its locale.
+                if (r.statted)
+                    appendDateTime(out, localTime(r.mtime), QLatin1Char(' '));
+                break;
+            default:
+                appendCsvField(out, textCell(r, f, m_setup.infoKind), m_setup.separator);
+            }
+        }
+        out += QLatin1String("\r\n");
+        return m_sink.flushIfFull() || failed();
+    }
+
+    bool finish() override { return m_sink.flush() || failed(); }
+
+private:
+    bool failed()
+    {
+        m_error = m_sink.error();
+        return false;
+    }
+
+    Utf8Sink m_sink;
+    WriterSetup m_setup;
+};
+
+void appendJsonString(QString& out, QStringView text)
+{
+    static const char hex[] = "0123456789abcdef";
+    out += u'"';
+    // Most texts need no escape at all: they go in whole.
+    const bool plain = std::none_of(text.begin(), text.end(),
+                                    [](QChar c) { return c.unicode() < 0x20 || c == u'"' || c == u'\\'; });
+    if (plain) {
+        out += text;
+        out += u'"';
+        return;
+    }
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u == u'"' || u == u'\\') {
+            out += u'\\';
+            out += c;
+        } else if (u < 0x20) {
+            switch (u) {
+            case u'\n':
+                out += QLatin1String("\\n");
+                break;
+            case u'\r':
+                out += QLatin1String("\\r");
+                break;
+            case u'\t':
+                out += QLatin1String("\\t");
+                break;
+            default:
+                out += QLatin1String("\\u00");
+                out += QLatin1Char(hex[u >> 4]);
+                out += QLatin1Char(hex[u & 15]);
+            }
+        } else {
+            out += c;
+        }
+    }
+    out += u'"';
+}
+
+void appendMember(QString& out, QLatin1String key, QStringView value)
+{
+    out += QLatin1String(",\"");
+    out += key;
+    out += QLatin1String("\":");
+    appendJsonString(out, value);
+}
+
+class JsonLinesWriter : public RecordWriter
+{
+public:
+    JsonLinesWriter(QIODevice& out, const WriterSetup& setup) : m_sink(out), m_setup(setup) {}
+
+    bool begin() override { return true; }
+
+    // Names are written exactly (JSON escapes what needs it); bytes that are not UTF-8
+    // read as U+FFFD, and then the path's bytes go along in base64 so a script can still
+    // reach the file.
+    bool write(const ExportRecord& r) override
+    {
+        QString& out = m_sink.text();
+        out += QLatin1String("{\"number\":");
+        out += QString::number(r.number);
+        appendMember(out, QLatin1String("name"), r.name);
+        appendMember(out, QLatin1String("extension"), r.extension);
+        appendMember(out, QLatin1String("folder"), r.folder);
+        const QByteArray path = r.folderBytes + r.nameBytes;
+        appendMember(out, QLatin1String("path"), QString::fromUtf8(path));
+        if (!QUtf8StringView(path).isValidUtf8())
+            appendMember(out, QLatin1String("path_bytes"), QString::fromLatin1(path.toBase64()));
+        out += QLatin1String(",\"size\":");
+        out += r.statted ? QString::number(r.size) : QStringLiteral("null");
+        out += QLatin1String(",\"modified\":");
+        if (r.statted) {
+            const LocalTime t = localTime(r.mtime);
+            QString stamp;
+            appendDateTime(stamp, t, QLatin1Char('T'));
+            appendOffset(stamp, t.offsetSecs);
+            appendJsonString(out, stamp);
+        } else {
+            out += QLatin1String("null");
+        }
+        const VersionData& v = r.version;
+        appendMember(out, QLatin1String("version"), v.fileVersion);
+        appendMember(out, QLatin1String("company"), v.companyName);
+        appendMember(out, QLatin1String("description"), v.fileDescription);
+        appendMember(out, QLatin1String("product"), v.productName);
+        if (m_setup.checksum)
+            appendMember(out, QLatin1String("sha256"), QString::fromLatin1(r.sha256));
+        out += QLatin1String("}\n");
+        return m_sink.flushIfFull() || failed();
+    }
+
+    bool finish() override { return m_sink.flush() || failed(); }
+
+private:
+    bool failed()
+    {
+        m_error = m_sink.error();
+        return false;
+    }
+
+    Utf8Sink m_sink;
+    WriterSetup m_setup;
+};
+
+} // namespace
+
+std::unique_ptr<RecordWriter> makeCsvWriter(QIODevice& out, const WriterSetup& setup)
+{
+    return std::make_unique<CsvWriter>(out, setup);
+}
+
+std::unique_ptr<RecordWriter> makeJsonLinesWriter(QIODevice& out, const WriterSetup& setup)
+{
+    return std::make_unique<JsonLinesWriter>(out, setup);
+}
+
+} // namespace vellora

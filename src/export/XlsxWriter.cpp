@@ -1,0 +1,317 @@
+// The list as an Excel workbook, written with libxlsxwriter in its constant-memory mode:
+// each row goes to the library's scratch file as it comes, so a million rows take no more
+// memory than ten. Sizes are numbers, dates real date cells, every other cell a text (a
+// name that looks like a formula stays a name). The zip is composed in a scratch file of
+// our own and copied to the device, which may be a stream that cannot seek.
+
+#include "FormatWriters.h"
+
+#include "results/Formats.h"
+#include "system/ErrorText.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <QDir>
+#include <QFile>
+#include <QIODevice>
+#include <QTemporaryFile>
+#include <unistd.h>
+#include <vector>
+#include <xlsxwriter.h>
+
+namespace vellora {
+
+namespace {
+
+constexpr lxw_row_t kSheetRows = 1048576; // the most a sheet holds, heading included
+constexpr int kLongestText = 32767;       // the most a cell holds
+constexpr double kWidestColumn = 80;
+constexpr double kDateWidth = 17;
+
+double serialDate(std::int64_t secs)
+{
+    const LocalTime t = localTime(secs);
+    // Days since 30/12/1899 in local time, as spreadsheets count them.
+    return double(secs + t.offsetSecs) / 86400.0 + 25569.0;
+}
+
+QString libraryCause(lxw_error e)
+{
+    switch (e) {
+    case LXW_ERROR_MEMORY_MALLOC_FAILED:
+        return QStringLiteral("memoria esaurita");
+    case LXW_ERROR_CREATING_XLSX_FILE:
+    case LXW_ERROR_CREATING_TMPFILE:
+    case LXW_ERROR_READING_TMPFILE:
+        return QStringLiteral("impossibile scrivere i file di lavoro temporanei");
+    case LXW_ERROR_ZIP_FILE_OPERATION:
+    case LXW_ERROR_ZIP_PARAMETER_ERROR:
+    case LXW_ERROR_ZIP_BAD_ZIP_FILE:
+    case LXW_ERROR_ZIP_INTERNAL_ERROR:
+    case LXW_ERROR_ZIP_FILE_ADD:
+    case LXW_ERROR_ZIP_CLOSE:
+        return QStringLiteral("errore nella compressione della cartella di lavoro");
+    default:
+        return QStringLiteral("errore nella composizione della cartella di lavoro (codice %1)").arg(int(e));
+    }
+}
+
+// The library tells its failures on the standard error, in English and with its source
+// lines, before returning them; vellora-list's one Italian line says it all, so they are
+// sent nowhere while the library works. Only the calling thread writes there meanwhile.
+class QuietStandardError
+{
+public:
+    QuietStandardError() : m_saved(::dup(STDERR_FILENO))
+    {
+        const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (m_saved >= 0 && null >= 0)
+            ::dup2(null, STDERR_FILENO);
+        if (null >= 0)
+            ::close(null);
+    }
+    ~QuietStandardError()
+    {
+        if (m_saved >= 0) {
+            ::dup2(m_saved, STDERR_FILENO);
+            ::close(m_saved);
+        }
+    }
+    QuietStandardError(const QuietStandardError&) = delete;
+    QuietStandardError& operator=(const QuietStandardError&) = delete;
+
+private:
+    int m_saved;
+};
+
+class XlsxWriter : public RecordWriter
+{
+public:
+    XlsxWriter(QIODevice& out, const WriterSetup& setup) : m_out(out), m_setup(setup) {}
+
+    ~XlsxWriter() override
+    {
+        if (m_book)
+            lxw_workbook_free(m_book); // discards an unfinished workbook without writing it
+    }
+
+    bool begin() override
+    {
+        const QString folder = m_setup.scratchFolder.isEmpty() ? QDir::tempPath() : m_setup.scratchFolder;
+        m_scratch.setFileTemplate(QDir(folder).filePath(QStringLiteral(".vellora-XXXXXX.xlsx")));
+        errno = 0;
+        if (!m_scratch.open())
+            return fail(errnoCause(errno, m_scratch.errorString()));
+        m_scratch.close(); // the library writes it under its name; it is read back at the end
+        m_path = QFile::encodeName(m_scratch.fileName());
+        m_tmpdir = QFile::encodeName(folder);
+
+        lxw_workbook_options options{};
+        options.constant_memory = LXW_TRUE;
+        options.tmpdir = m_tmpdir.data();
+        options.use_zip64 = m_setup.listing.files >= qsizetype(kSheetRows) ? LXW_TRUE : LXW_FALSE;
+        errno = 0;
+        const QuietStandardError quiet;
+        m_book = workbook_new_opt(m_path.constData(), &options);
+        if (!m_book)
+            return fail(errnoCause(errno, QStringLiteral("impossibile creare la cartella di lavoro")));
+        // The export's own time, so the same choices give the same workbook.
+        m_title =
+            QStringLiteral("Lista - %1%2").arg(m_setup.listing.folder, m_setup.listing.pattern).toUtf8();
+        lxw_doc_properties props{};
+        props.title = m_title.data();
+        props.created = std::time_t(m_setup.listing.when.toSecsSinceEpoch());
+        workbook_set_properties(m_book, &props);
+
+        m_bold = workbook_add_format(m_book);
+        format_set_bold(m_bold);
+        m_number = workbook_add_format(m_book);
+        format_set_num_format(m_number, "#,##0");
+        m_date = workbook_add_format(m_book);
+        format_set_num_format(m_date, "dd/mm/yyyy hh:mm");
+        return addSheet();
+    }
+
+    bool write(const ExportRecord& r) override
+    {
+        if (m_row >= kSheetRows && !(closeSheet() && addSheet()))
+            return false;
+        for (qsizetype i = 0; i < m_setup.fields.size(); ++i) {
+            const auto col = lxw_col_t(i);
+            const Field f = m_setup.fields[i];
+            lxw_error e = LXW_NO_ERROR;
+            if (f == Field::Size) {
+                if (r.statted) {
+                    e = worksheet_write_number(m_sheet, m_row, col, double(r.size), m_number);
+                    const int digits = int(QByteArray::number(qint64(r.size)).size());
+                    widen(i, digits + (digits - 1) / 3);
+                }
+            } else if (f == Field::Date) {
+                if (r.statted)
+                    e = worksheet_write_number(m_sheet, m_row, col, serialDate(r.mtime), m_date);
+            } else {
+                e = writeText(m_row, col, textCell(r, f, m_setup.infoKind), i);
+            }
+            if (e != LXW_NO_ERROR)
+                return libraryFailed(e);
+        }
+        ++m_row;
+        return true;
+    }
+
+    bool finish() override
+    {
+        if (!closeSheet() || !writeFacts())
+            return false;
+        errno = 0;
+        lxw_error e;
+        {
+            const QuietStandardError quiet;
+            e = workbook_close(m_book); // frees the workbook whatever happens
+        }
+        m_book = nullptr;
+        if (e != LXW_NO_ERROR)
+            return libraryFailed(e);
+        return copyToDevice();
+    }
+
+private:
+    bool addSheet()
+    {
+        ++m_sheets;
+        const QByteArray name = m_sheets == 1 ? QByteArray("Lista") : "Lista " + QByteArray::number(m_sheets);
+        m_sheet = workbook_add_worksheet(m_book, name.constData());
+        if (!m_sheet)
+            return fail(QStringLiteral("impossibile aggiungere il foglio %1").arg(QString::fromLatin1(name)));
+        m_widths.assign(std::size_t(m_setup.fields.size()), 0.0);
+        for (qsizetype i = 0; i < m_setup.fields.size(); ++i) {
+            const lxw_error e = writeText(0, lxw_col_t(i), m_setup.headings.value(i), i, m_bold);
+            if (e != LXW_NO_ERROR)
+                return libraryFailed(e);
+            if (m_setup.fields[i] == Field::Date)
+                widen(i, kDateWidth);
+        }
+        worksheet_freeze_panes(m_sheet, 1, 0);
+        m_row = 1;
+        return true;
+    }
+
+    bool closeSheet()
+    {
+        const auto last = lxw_col_t(m_setup.fields.size() - 1);
+        for (std::size_t i = 0; i < m_widths.size(); ++i)
+            worksheet_set_column(m_sheet, lxw_col_t(i), lxw_col_t(i), m_widths[i] + 2, nullptr);
+        const lxw_error e = worksheet_autofilter(m_sheet, 0, 0, m_row - 1, last);
+        return e == LXW_NO_ERROR || libraryFailed(e);
+    }
+
+    // The report header's facts, on a sheet of their own after the list.
+    bool writeFacts()
+    {
+        lxw_worksheet* sheet = workbook_add_worksheet(m_book, "Informazioni");
+        if (!sheet)
+            return fail(QStringLiteral("impossibile aggiungere il foglio Informazioni"));
+        const ListingFacts& l = m_setup.listing;
+        lxw_row_t row = 0;
+        double widest = 12;
+        const auto label = [&](const char* text) { worksheet_write_string(sheet, row, 0, text, m_bold); };
+        const auto text = [&](const char* name, const QString& value) {
+            label(name);
+            const QByteArray utf8 = sanitizeLine(value).left(kLongestText).toUtf8();
+            worksheet_write_string(sheet, row++, 1, utf8.constData(), nullptr);
+            widest = std::max(widest, double(value.size()));
+        };
+        const auto number = [&](const char* name, double value) {
+            label(name);
+            worksheet_write_number(sheet, row++, 1, value, nullptr);
+        };
+        text("Sistema", l.systemLine);
+        text("Cartella", l.folder);
+        text("Pattern", l.pattern);
+        text("Ricerca in", l.scope);
+        number("Totale File", double(l.files));
+        number("Cartelle Controllate", double(l.folders));
+        text("Ordinamento", l.order);
+        label("Data");
+        worksheet_write_number(sheet, row++, 1, serialDate(l.when.toSecsSinceEpoch()), m_date);
+        if (m_setup.checksum)
+            text("Checksum", QStringLiteral("SHA-256"));
+        worksheet_set_column(sheet, 0, 0, 22, nullptr);
+        worksheet_set_column(sheet, 1, 1, std::min(widest, kWidestColumn) + 2, nullptr);
+        return true;
+    }
+
+    lxw_error writeText(lxw_row_t row, lxw_col_t col, const QString& text, qsizetype field,
+                        lxw_format* format = nullptr)
+    {
+        if (text.isEmpty())
+            return LXW_NO_ERROR;
+        const QString cut = text.size() > kLongestText ? text.left(kLongestText) : text;
+        widen(field, double(cut.size()));
+        const QByteArray utf8 = cut.toUtf8();
+        return worksheet_write_string(m_sheet, row, col, utf8.constData(), format);
+    }
+
+    void widen(qsizetype field, double chars)
+    {
+        double& w = m_widths[std::size_t(field)];
+        w = std::max(w, std::min(chars, kWidestColumn));
+    }
+
+    bool copyToDevice()
+    {
+        QFile in(m_scratch.fileName());
+        errno = 0;
+        if (!in.open(QIODevice::ReadOnly))
+            return fail(errnoCause(errno, in.errorString()));
+        QByteArray block;
+        for (;;) {
+            block = in.read(1 << 20);
+            if (block.isEmpty())
+                break;
+            errno = 0;
+            if (m_out.write(block) != block.size())
+                return fail(errnoCause(errno, m_out.errorString()));
+        }
+        return true;
+    }
+
+    bool libraryFailed(lxw_error e)
+    {
+        // The library gives up on a failed write of its scratch files without a cause of its
+        // own; errno still holds the system's.
+        const int err = errno;
+        return fail(err != 0 ? errnoCause(err) : libraryCause(e));
+    }
+
+    bool fail(const QString& cause)
+    {
+        if (m_error.isEmpty())
+            m_error = cause;
+        return false;
+    }
+
+    QIODevice& m_out;
+    WriterSetup m_setup;
+    QTemporaryFile m_scratch;
+    QByteArray m_path;
+    QByteArray m_tmpdir;
+    QByteArray m_title;
+    lxw_workbook* m_book = nullptr;
+    lxw_worksheet* m_sheet = nullptr;
+    lxw_format* m_bold = nullptr;
+    lxw_format* m_number = nullptr;
+    lxw_format* m_date = nullptr;
+    lxw_row_t m_row = 0;
+    int m_sheets = 0;
+    std::vector<double> m_widths;
+};
+
+} // namespace
+
+std::unique_ptr<RecordWriter> makeXlsxWriter(QIODevice& out, const WriterSetup& setup)
+{
+    return std::make_unique<XlsxWriter>(out, setup);
+}
+
+} // namespace vellora

@@ -1,0 +1,275 @@
+// The newer export formats written from rows in memory: what each format holds for names a
+// spreadsheet, a page or a script could take for something else, the files they make, and
+// their failures, which leave nothing behind.
+
+#include "../common/FileSizeLimit.h"
+#include "../common/MemoryRows.h"
+#include "export/ExportFormats.h"
+#include "results/AppState.h"
+#include "system/OutputFile.h"
+#include "system/ScriptedPrompter.h"
+#include "system/SystemData.h"
+
+#include <optional>
+#include <QBuffer>
+#include <QDir>
+#include <QLocale>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace vellora;
+using namespace vellora::test;
+
+namespace {
+
+constexpr std::int64_t kMay12 = 1084365000; // 12/05/2004 14:30 in Rome
+const QByteArray kShaAbc = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
+const QByteArray kShaEmpty = "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855";
+
+} // namespace
+
+class TestFormatExport : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_tmp;
+    QString m_data;
+    MemoryRows m_rows;
+    MemoryFacts m_facts; // the files it does not know are read from the disk
+    SystemData m_system{QStringLiteral("2"), QStringLiteral("Debian"), QString(), QStringLiteral("6.1")};
+    QDateTime m_now{QDate(2004, 5, 12), QTime(14, 30, 59)};
+
+    FormatRequest request(const AppState& state, FormatKind kind, bool checksum = false, QChar separator = {},
+                          const std::atomic_bool* interrupt = nullptr) const
+    {
+        return FormatRequest{m_rows,    state, m_system, m_now, QString(), {kind, checksum, separator},
+                             interrupt, {}};
+    }
+
+    static AppState state(const ColumnProfile& opts)
+    {
+        AppState s;
+        s.CartellaRicerca = QStringLiteral("/srv/");
+        s.OptS = opts;
+        return s;
+    }
+
+    static QStringList entries(const QString& folder)
+    {
+        return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QLocale::setDefault(QLocale::c());
+        m_data = m_tmp.path() + QStringLiteral("/dati/");
+        QVERIFY(QDir().mkpath(m_data));
+        m_rows.factSource = &m_facts;
+        VersionData none;
+        none.readable = true;
+        const VersionData acme{true,
+                               true,
+                               QStringLiteral("1.2.3.4"),
+                               QStringLiteral("Acme S.p.A."),
+                               QStringLiteral("Setup & <co>"),
+                               QStringLiteral("Suite")};
+        const struct
+        {
+            const char* base;
+            const char* ext;
+            QByteArray content;
+            VersionData version;
+        } files[] = {{"a,b; c", "txt", "abc", none},
+                     {"=HYPERLINK(\"x\")", "exe", "", acme},
+                     {" àè 日本 ", "", "", none},
+                     {"tab\there", "txt", "", none}};
+        std::int64_t size = 3;
+        for (const auto& f : files) {
+            const QString base = QString::fromUtf8(f.base);
+            m_rows.add(base, QLatin1String(f.ext), m_data);
+            const QByteArray path = m_rows.rowPath(m_rows.rowCount());
+            QFile file(QFile::decodeName(path));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(f.content) == f.content.size());
+            m_facts.fake(path, size, kMay12, f.version);
+            size *= 1000;
+        }
+        m_rows.add(QStringLiteral("sparito"), QStringLiteral("txt"), m_data); // gone since the scan
+    }
+
+    void formats_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<ColumnProfile>("opts");
+        QTest::addColumn<bool>("checksum");
+        QTest::addColumn<QString>("separator");
+        QTest::addColumn<QStringList>("lines"); // the records (the page: its table rows); %1 the folder
+        const ColumnProfile all{1, 1, 1, 1, 1, 1, 1, 0};
+        QTest::newRow("CSV, every column, checksum")
+            << int(FormatKind::Csv) << all << true << ","
+            << QStringList{"\xEF\xBB\xBFNome File,Ext,Dimensione,Data Ult. Modifica,Versione File,Produttore,"
+                           "Directory,SHA-256",
+                           "\"a,b; c\",txt,3,2004-05-12 14:30:00,,,%1," + kShaAbc,
+                           "\"=HYPERLINK(\"\"x\"\")\",exe,3000,2004-05-12 14:30:00,1.2.3.4,Acme S.p.A.,%1," +
+                               kShaEmpty,
+                           " àè 日本 ,,3000000,2004-05-12 14:30:00,,,%1," + kShaEmpty,
+                           "tab?here,txt,3000000000,2004-05-12 14:30:00,,,%1," + kShaEmpty,
+                           "sparito,txt,,,,,%1,"};
+        QTest::newRow("CSV, semicolons, first-run columns")
+            << int(FormatKind::Csv) << kDefaultOptS << false << ";"
+            << QStringList{"\xEF\xBB\xBFNome File;Ext;Dimensione;Directory",
+                           "\"a,b; c\";txt;3;%1",
+                           "\"=HYPERLINK(\"\"x\"\")\";exe;3000;%1",
+                           " àè 日本 ;;3000000;%1",
+                           "tab?here;txt;3000000000;%1",
+                           "sparito;txt;;%1"};
+        // A double quote is written ' in the lines below (no name here holds an apostrophe).
+        const QString rest = ",'modified':'2004-05-12T14:30:00+02:00','version':'%1','company':'%2',"
+                             "'description':'%3','product':'%4','sha256':'%5'}";
+        const QString none = rest.arg(QString(), QString(), QString(), QString());
+        QTest::newRow("JSON lines: every member whatever the columns")
+            << int(FormatKind::JsonLines) << kDefaultOptS << true << ""
+            << QStringList{
+                   "{'number':1,'name':'a,b; c','extension':'txt','folder':'%1','path':'%1a,b; c.txt',"
+                   "'size':3" +
+                       none.arg(kShaAbc),
+                   "{'number':2,'name':'=HYPERLINK(\\'x\\')','extension':'exe','folder':'%1','path':'%1="
+                   "HYPERLINK(\\'x\\').exe','size':3000" +
+                       rest.arg("1.2.3.4", "Acme S.p.A.", "Setup & <co>", "Suite", kShaEmpty),
+                   "{'number':3,'name':' àè 日本 ','extension':'','folder':'%1','path':'%1 àè 日本 "
+                   "','size':3000000" +
+                       none.arg(kShaEmpty),
+                   "{'number':4,'name':'tab\\there','extension':'txt','folder':'%1','path':'%"
+                   "1tab\\there.txt',"
+                   "'size':3000000000" +
+                       none.arg(kShaEmpty),
+                   "{'number':5,'name':'sparito','extension':'txt','folder':'%1','path':'%1sparito."
+                   "txt','size':"
+                   "null,'modified':null,'version':'','company':'','description':'','product':'','"
+                   "sha256':''}"};
+        const QString html =
+            "<tr><td>%1</td><td>%2</td><td data-v='%3'>%4</td><td data-v='1084365000'>12/05/2004 "
+            "14:30</td><td>%5</td><td>%6</td></tr>";
+        QTest::newRow("HTML, escaped, numbers sortable")
+            << int(FormatKind::Html) << ColumnProfile{1, 1, 1, 1, 1, 0, 1, 0} << false << ""
+            << QStringList{html.arg("a,b; c", "txt", "3", "3", "", "%1"),
+                           html.arg("=HYPERLINK(&quot;x&quot;)", "exe", "3000", "3,000", "Acme S.p.A.", "%1"),
+                           html.arg(" àè 日本 ", "", "3000000", "3,000,000", "", "%1"),
+                           html.arg("tab?here", "txt", "3000000000", "3,000,000,000", "", "%1"),
+                           "<tr><td>sparito</td><td>txt</td><td></td><td></td><td></td><td>%1</td></tr>"};
+    }
+
+    void formats()
+    {
+        QFETCH(int, kind);
+        QFETCH(ColumnProfile, opts);
+        QFETCH(bool, checksum);
+        QFETCH(QString, separator);
+        QFETCH(QStringList, lines);
+        QBuffer out;
+        out.open(QIODevice::WriteOnly);
+        const FormatOutcome outcome = writeFormat(out, request(state(opts), FormatKind(kind), checksum,
+                                                               separator.isEmpty() ? QChar() : separator[0]));
+        QVERIFY2(outcome.ok, qPrintable(outcome.error));
+        QCOMPARE(outcome.rows, 5);
+        QCOMPARE(outcome.unreadableRows, 1);
+        QCOMPARE(outcome.unhashedFiles, checksum ? 1 : 0);
+
+        // The expected lines write a double quote as ' (no name here holds an apostrophe).
+        lines.replaceInStrings(QStringLiteral("'"), QStringLiteral("\""));
+        QString text = QString::fromUtf8(out.data());
+        if (FormatKind(kind) == FormatKind::Html) {
+            const qsizetype from = text.indexOf(QStringLiteral("<tbody>\n")) + 8;
+            text = text.mid(from, text.indexOf(QStringLiteral("</tbody>")) - from);
+        }
+        const QString end =
+            FormatKind(kind) == FormatKind::Csv ? QStringLiteral("\r\n") : QStringLiteral("\n");
+        QCOMPARE(text.split(end), lines.replaceInStrings(QStringLiteral("%1"), m_data) << QString());
+    }
+
+    void files_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("CSV") << int(FormatKind::Csv) << "Lista_2004-05-12_14-30-59.csv";
+        QTest::newRow("XLSX") << int(FormatKind::Xlsx) << "Lista_2004-05-12_14-30-59.xlsx";
+        QTest::newRow("HTML") << int(FormatKind::Html) << "Lista_2004-05-12_14-30-59.html";
+        QTest::newRow("JSON lines") << int(FormatKind::JsonLines) << "Lista_2004-05-12_14-30-59.jsonl";
+    }
+    // The file holds what the device gets, the workbook too (its zip is dated by the
+    // export's clock), nothing else stays in the folder, and the closing message counts the
+    // file that could not be read, for its fields and for its checksum.
+    void files()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, name);
+        const AppState s = state({1, 1, 1, 1, 1, 1, 1, 0});
+        FormatRequest r = request(s, FormatKind(kind), true);
+        r.folder = m_tmp.path() + QStringLiteral("/nuova%1/temp").arg(kind);
+        const FormatOutcome outcome = writeFormatToFile(r);
+        QVERIFY2(outcome.ok, qPrintable(outcome.error));
+        QCOMPARE(outcome.filePath, r.folder + QLatin1Char('/') + name);
+        QCOMPARE(entries(r.folder), QStringList{name});
+        QBuffer memory;
+        memory.open(QIODevice::WriteOnly);
+        QVERIFY(writeFormat(memory, r).ok);
+        QFile written(outcome.filePath);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QCOMPARE(written.readAll(), memory.data());
+        if (FormatKind(kind) == FormatKind::Xlsx)
+            QVERIFY(memory.data().startsWith("PK\x03\x04"));
+
+        ScriptedPrompter prompter;
+        reportFormatOutcome(prompter, FormatKind(kind), outcome);
+        QCOMPARE(prompter.messages.at(0).text,
+                 formatCompletionMessage(FormatKind(kind), outcome.filePath) +
+                     QStringLiteral(
+                         "\r\n1 file non si è potuto leggere: i suoi campi sono vuoti.\r\n1 file non si "
+                         "è potuto leggere per il checksum, che è vuoto."));
+        QCOMPARE(prompter.messages.at(0).icon, Prompter::Icon::None);
+    }
+
+    void failures_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("how");
+        for (const FormatKind k :
+             {FormatKind::Csv, FormatKind::Xlsx, FormatKind::Html, FormatKind::JsonLines})
+            for (const char* how : {"full disk", "/dev/full", "interrupted"})
+                QTest::addRow("%s, %s", qPrintable(formatTitle(k)), how)
+                    << int(k) << QString::fromLatin1(how);
+    }
+    // A write that fails names the file and the cause; an interrupt says nothing of a
+    // failure. Either way nothing is left in the folder, and a device stays a device.
+    void failures()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, how);
+        const AppState s = state({1, 1, 1, 1, 1, 1, 1, 0});
+        std::atomic_bool interrupt{how == QLatin1String("interrupted")};
+        FormatRequest r = request(s, FormatKind(kind), true, {}, &interrupt);
+        r.folder = m_tmp.path() + QStringLiteral("/fallite/%1/").arg(QTest::currentDataTag());
+        FormatOutcome outcome;
+        if (how == QLatin1String("/dev/full")) {
+            outcome = writeFormatToPath(r, how);
+            QVERIFY(QFileInfo(how).exists() && !QFileInfo(how).isFile());
+        } else {
+            // Stands in for a full disk: every file of the process, the scratch ones too,
+            // stops growing at 64 bytes.
+            std::optional<FileSizeLimit> limit;
+            if (how == QLatin1String("full disk"))
+                limit.emplace(64);
+            outcome = writeFormatToFile(r);
+            QCOMPARE(entries(r.folder), QStringList());
+        }
+        QVERIFY(!outcome.ok);
+        QCOMPARE(outcome.interrupted, bool(interrupt));
+        const QString cause = how == QLatin1String("full disk")
+                                  ? QStringLiteral("file troppo grande per il disco")
+                                  : QStringLiteral("spazio esaurito sul disco");
+        QCOMPARE(outcome.error, interrupt ? QString() : cannotWriteMessage(outcome.filePath, cause));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFormatExport)
+#include "tst_FormatExport.moc"
