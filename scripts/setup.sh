@@ -8,7 +8,7 @@ packages=(
   libgl-dev fonts-liberation2 fonts-dejavu-core
   xvfb xauth poppler-utils
   desktop-file-utils appstream lintian man-db
-  libxlsxwriter-dev
+  libxlsxwriter-dev libssl-dev
   python3-openpyxl libreoffice-calc-nogui chromium
 )
 missing=()

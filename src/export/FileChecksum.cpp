@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <openssl/evp.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,12 +17,13 @@ constexpr std::size_t kBlockBytes = 1 << 20;
 
 } // namespace
 
-ChecksumReader::ChecksumReader() : m_block(kBlockBytes) {}
+ChecksumReader::ChecksumReader() : m_block(kBlockBytes), m_hash(EVP_MD_CTX_new()) {}
 
 ChecksumReader::~ChecksumReader()
 {
     if (m_folderFd >= 0)
         ::close(m_folderFd);
+    EVP_MD_CTX_free(m_hash);
 }
 
 int ChecksumReader::folderFd(const QByteArray& folder)
@@ -55,9 +57,8 @@ QByteArray ChecksumReader::sha256(const QByteArray& folder, const QByteArray& na
         return {};
     }
     ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-    m_hash.reset();
-    bool ok = true;
-    for (;;) {
+    bool ok = m_hash && EVP_DigestInit_ex(m_hash, EVP_sha256(), nullptr) == 1;
+    while (ok) {
         if (stop.load(std::memory_order_relaxed)) {
             ok = false;
             break;
@@ -71,10 +72,14 @@ QByteArray ChecksumReader::sha256(const QByteArray& folder, const QByteArray& na
             ok = false;
             break;
         }
-        m_hash.addData(QByteArrayView(m_block.data(), qsizetype(got)));
+        ok = EVP_DigestUpdate(m_hash, m_block.data(), std::size_t(got)) == 1;
     }
     ::close(fd);
-    return ok ? m_hash.result().toHex() : QByteArray();
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int length = 0;
+    if (!ok || EVP_DigestFinal_ex(m_hash, digest, &length) != 1)
+        return {};
+    return QByteArray(reinterpret_cast<const char*>(digest), int(length)).toHex();
 }
 
 } // namespace vellora

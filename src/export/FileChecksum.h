@@ -5,8 +5,10 @@
 
 #include <atomic>
 #include <QByteArray>
-#include <QCryptographicHash>
 #include <vector>
+
+struct evp_md_ctx_st;
+using EVP_MD_CTX = evp_md_ctx_st;
 
 namespace vellora {
 
@@ -30,7 +32,7 @@ private:
     QByteArray m_folder;
     int m_folderFd = -1;
     std::vector<char> m_block;
-    QCryptographicHash m_hash{QCryptographicHash::Sha256};
+    EVP_MD_CTX* m_hash = nullptr; // OpenSSL's digest, made once per reader
 };
 
 } // namespace vellora
