@@ -9,6 +9,7 @@ packages=(
   xvfb xauth poppler-utils
   desktop-file-utils appstream lintian man-db
   libxlsxwriter-dev libssl-dev
+  libfuse3-dev fuse3
   python3-openpyxl libreoffice-calc-nogui chromium
 )
 missing=()
