@@ -156,7 +156,8 @@ void runWorker(Shared& sh, Worker& w, std::uint8_t id);
 // in flight, as long as rows remain.
 void maybeAddWorker(Shared& sh, long long ns, std::size_t rows)
 {
-    if (rows == 0 || ns / (long long)rows < kSlowRequestNs)
+    // A row is several requests (open, read, close): slow when it takes several slow ones.
+    if (rows == 0 || ns / (long long)rows < 5 * kSlowRequestNs)
         return;
     std::lock_guard lock(sh.mutex);
     if (sh.closed || int(sh.workers.size()) >= sh.maxWorkers ||

@@ -18,6 +18,12 @@ int ioDepth()
     return int(std::clamp(n, 1L, 128L));
 }
 
+bool ioDepthGiven()
+{
+    const char* v = std::getenv("VELLORA_IO_DEPTH");
+    return v != nullptr && *v != '\0';
+}
+
 long openFilesLimit()
 {
     rlimit r{};

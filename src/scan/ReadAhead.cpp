@@ -69,7 +69,7 @@ std::shared_ptr<ReadAhead::Ticket> ReadAhead::request(std::shared_ptr<const Fold
                                                       FolderId parentId, std::string name, std::size_t depth)
 {
     std::lock_guard lock(m_mutex);
-    if (m_maxHelpers == 0 || m_held >= m_maxFolders)
+    if (m_maxHelpers == 0 || m_held >= m_maxFolders || m_stopping)
         return nullptr;
     // One more helper while the waiting requests outnumber the idle helpers: requests in
     // flight are what the walk waits on.

@@ -9,6 +9,8 @@
 #include "scan/SizeWorker.h"
 
 #include <algorithm>
+#include <bit>
+#include <chrono>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -57,6 +59,8 @@ struct Level
 constexpr long kFoldersAhead = 192;
 constexpr std::size_t kLevelsAhead = 16;
 constexpr std::size_t kAheadPerLevel = 4;
+// A folder that takes longer than this to look at, open and list waited on the device.
+constexpr std::chrono::microseconds kSlowFolder{300};
 constexpr int kMaxReadAheadHelpers = 32;
 
 // One folder is read once: its files are recorded while its entries stream in, and the
@@ -90,6 +94,15 @@ private:
     [[nodiscard]] bool descend(std::size_t parentIndex, const std::string& name,
                                const std::shared_ptr<ReadAhead::Ticket>& ticket);
     void askAhead();
+    // Folders answer slowly (a cold disk, a share): from then on helpers read ahead. On a
+    // warm cache the walk alone is quicker than handing folders over.
+    void noteFolderTime(std::chrono::steady_clock::duration took)
+    {
+        // Most of the last 32 folders, not one that the system kept waiting for once.
+        m_recentSlow = (m_recentSlow << 1) | (took > kSlowFolder ? 1u : 0u);
+        if (std::popcount(m_recentSlow) >= 16)
+            m_readAhead = true;
+    }
     [[nodiscard]] bool ensureOpen(std::size_t index);
     void keepBudget();
     void record(Level& level, std::string_view name, std::int64_t size);
@@ -111,6 +124,8 @@ private:
     SizeWorker m_sizer;
     SizeBatch m_sizes; // files waiting for their size, the latest recorded ones
     ReadAhead m_ahead; // destroyed first: its helpers use the levels' folders
+    bool m_readAhead = ioDepthGiven();
+    std::uint32_t m_recentSlow = 0; // one bit per folder the walk read itself, latest lowest
 };
 
 void Walker::enterFolder()
@@ -202,6 +217,8 @@ bool Walker::listEntries(std::size_t index, const std::vector<RawEntry>& entries
 // levels first, in their order, as far as there is room.
 void Walker::askAhead()
 {
+    if (!m_readAhead)
+        return;
     const std::size_t stop = m_levels.size() > kLevelsAhead ? m_levels.size() - kLevelsAhead : 0;
     for (std::size_t i = m_levels.size(); i-- > stop && m_ahead.hasRoom();) {
         Level& level = m_levels[i];
@@ -254,6 +271,7 @@ void Walker::finish()
 bool Walker::descend(std::size_t parentIndex, const std::string& name,
                      const std::shared_ptr<ReadAhead::Ticket>& ticket)
 {
+    const auto started = std::chrono::steady_clock::now();
     std::unique_ptr<FolderAhead> ahead = m_ahead.take(ticket);
     // Unless the walk enters the folder, what the helpers read below it is let go.
     struct Discard
@@ -303,6 +321,8 @@ bool Walker::descend(std::size_t parentIndex, const std::string& name,
         return false;
     if ((!ahead || !ahead->listedAll) && !listFolder(index))
         return false;
+    if (!ahead)
+        noteFolderTime(std::chrono::steady_clock::now() - started);
     if (ahead) {
         // The subfolders the helpers already asked for, matched by name in entry order.
         Level& entered = m_levels[index];
@@ -379,8 +399,10 @@ bool Walker::walk(const QByteArray& start)
     root.pathLength = m_path.size();
     m_levels.push_back(std::move(root));
     m_open = 1;
+    const auto started = std::chrono::steady_clock::now();
     if (!listFolder(0) || !m_subfolders)
         return true;
+    noteFolderTime(std::chrono::steady_clock::now() - started);
     askAhead();
 
     while (!m_levels.empty()) {

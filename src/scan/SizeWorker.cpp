@@ -16,7 +16,7 @@ namespace {
 // Names per batch while requests are fast: few hand-overs. While they are slow: small
 // batches, from at most two folders (each queued batch keeps its folders open).
 constexpr std::size_t kFastBatch = 256;
-constexpr std::size_t kSlowBatch = 16;
+constexpr std::size_t kSlowBatch = 8;
 // Folders the queued batches may hold open together.
 constexpr std::size_t kMaxQueuedFolders = 64;
 
