@@ -61,6 +61,8 @@ constexpr std::size_t kLevelsAhead = 16;
 constexpr std::size_t kAheadPerLevel = 4;
 // A folder that takes longer than this to look at, open and list waited on the device.
 constexpr std::chrono::microseconds kSlowFolder{300};
+// How long an interrupted walk waits for the sizes of what it recorded.
+constexpr std::chrono::milliseconds kSizesAfterInterrupt{40};
 constexpr int kMaxReadAheadHelpers = 32;
 
 // One folder is read once: its files are recorded while its entries stream in, and the
@@ -261,11 +263,21 @@ void Walker::apply(std::vector<SizeBatch>&& done)
     }
 }
 
-// Every recorded file gets its size, also after an interrupt.
+// Every recorded file gets its size, also after an interrupt, unless a slow share would keep
+// the user waiting for sizes nobody shows: then what is not sized soon stays unknown.
 void Walker::finish()
 {
+    if (interrupted() && m_sizes.count > 0) {
+        m_sizes.sizes.assign(m_sizes.count, ScanResults::kUnknownSize);
+        if (!m_sizer.slow())
+            m_sizes.run();
+        std::vector<SizeBatch> mine;
+        mine.push_back(std::move(m_sizes));
+        apply(std::move(mine));
+        m_sizes = SizeBatch();
+    }
     flushSizes();
-    apply(m_sizer.finish());
+    apply(m_sizer.finish(interrupted() ? kSizesAfterInterrupt : std::chrono::milliseconds::max()));
 }
 
 bool Walker::descend(std::size_t parentIndex, const std::string& name,

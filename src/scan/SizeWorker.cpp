@@ -39,13 +39,15 @@ void SizeBatch::add(const std::shared_ptr<const FolderReader>& folder, std::stri
     ++count;
 }
 
-void SizeBatch::run()
+void SizeBatch::run(const std::atomic_bool* giveUp)
 {
     sizes.assign(count, ScanResults::kUnknownSize);
     const char* name = names.data();
     std::size_t i = 0;
     for (const Group& g : groups) {
         for (std::size_t k = 0; k < g.count; ++k, ++i, name += std::strlen(name) + 1) {
+            if (giveUp && giveUp->load(std::memory_order_relaxed))
+                return;
             EntryInfo info;
             if (g.folder->stat(name, info, true) && info.kind == EntryKind::Regular) {
                 sizes[i] = info.size;
@@ -121,10 +123,25 @@ std::vector<SizeBatch> SizeWorker::takeDone()
     return std::exchange(m_done, {});
 }
 
-std::vector<SizeBatch> SizeWorker::finish()
+std::vector<SizeBatch> SizeWorker::finish(std::chrono::milliseconds limit)
 {
     std::unique_lock lock(m_mutex);
-    m_idle.wait(lock, [this] { return m_queue.empty() && m_busy == 0; });
+    const auto idle = [this] { return m_queue.empty() && m_busy == 0; };
+    if (limit == std::chrono::milliseconds::max() || !m_idle.wait_for(lock, limit, idle)) {
+        if (limit != std::chrono::milliseconds::max()) {
+            m_giveUp = true;
+            // What waits in the queue goes back unsized.
+            while (!m_queue.empty()) {
+                SizeBatch batch = std::move(m_queue.front());
+                m_queue.pop_front();
+                m_queuedFolders -= batch.groups.size();
+                batch.sizes.assign(batch.count, ScanResults::kUnknownSize);
+                batch.groups.clear();
+                m_done.push_back(std::move(batch));
+            }
+        }
+        m_idle.wait(lock, idle);
+    }
     return std::exchange(m_done, {});
 }
 
@@ -141,7 +158,7 @@ void SizeWorker::loop()
         ++m_busy;
         lock.unlock();
         const long long start = nowNs();
-        batch.run();
+        batch.run(&m_giveUp);
         const bool slow = batch.count > 0 && (nowNs() - start) / (long long)batch.count > kSlowRequestNs;
         batch.groups.clear(); // the folders may close now, on this thread
         lock.lock();

@@ -9,6 +9,7 @@
 #include "scan/ScanResults.h"
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -37,7 +38,8 @@ struct SizeBatch
     std::vector<std::int64_t> sizes; // filled by run(): a size, or ScanResults::kUnknownSize
 
     void add(const std::shared_ptr<const FolderReader>& folder, std::string_view name);
-    void run();
+    // Sizes every name; once give_up is set the rest stay unknown.
+    void run(const std::atomic_bool* giveUp = nullptr);
 };
 
 // Sizes batches on helper threads while the walk reads on. One helper suffices while the
@@ -46,8 +48,7 @@ struct SizeBatch
 class SizeWorker
 {
 public:
-    // maxHelpers 0: the walk sizes every batch itself. An interrupted walk still gets the
-    // sizes of what it recorded: small batches while requests are slow keep that short.
+    // maxHelpers 0: the walk sizes every batch itself.
     explicit SizeWorker(int maxHelpers = 1);
     ~SizeWorker();
     SizeWorker(const SizeWorker&) = delete;
@@ -59,8 +60,13 @@ public:
     [[nodiscard]] bool offer(SizeBatch& batch);
     // Batches finished so far, in no particular order.
     [[nodiscard]] std::vector<SizeBatch> takeDone();
-    // Waits for every queued batch and returns the finished ones.
-    [[nodiscard]] std::vector<SizeBatch> finish();
+    // Waits for every queued batch and returns the finished ones. With a limit, what is not
+    // sized by then stays unknown (an interrupted scan, whose rows nobody shows, must not
+    // keep the user waiting on a slow share).
+    [[nodiscard]] std::vector<SizeBatch>
+    finish(std::chrono::milliseconds limit = std::chrono::milliseconds::max());
+    // Whether the files answer slowly.
+    [[nodiscard]] bool slow() const { return m_slow.load(std::memory_order_relaxed); }
     // Helper threads started so far (measurements and tests).
     [[nodiscard]] int helpers() const;
 
@@ -79,6 +85,7 @@ private:
     bool m_stopping = false;
     bool m_noThread = false; // the system refused one: the rest is sized by the caller
     std::atomic_bool m_slow{false};
+    std::atomic_bool m_giveUp{false};
     std::vector<std::thread> m_threads; // the first starts at the first offer
 };
 
