@@ -58,6 +58,11 @@ void FileByteSource::adopt(int fd)
     }
     m_fd = fd;
     m_size = quint64(st.st_size);
+    // A version read takes a few pages of a file, most often its first one only: the
+    // kernel's read-ahead would fetch (or, in a sparse file, fill) 128 KiB around each. A
+    // small file has no more to fetch, and is spared the call.
+    if (st.st_size > 16 * 1024)
+        ::posix_fadvise(fd, 0, 0, POSIX_FADV_RANDOM);
 }
 
 FileByteSource::~FileByteSource()
