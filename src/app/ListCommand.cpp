@@ -412,17 +412,27 @@ int ListCommand::exportFormat(const ListOptions& options, const ResultTable& tab
     return kExitOk;
 }
 
-int ListCommand::print(const ListOptions& options)
+int ListCommand::scanForReport(const ListOptions& options, const QString& what, ResultTable& table,
+                               AppState& state, SystemData& system)
 {
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
-        say(QStringLiteral("vellora-list: la stampa richiede un'applicazione grafica"));
+        say(QStringLiteral("vellora-list: ") + what + QStringLiteral(" richiede un'applicazione grafica"));
         return kExitOutput;
     }
-    ResultTable table;
-    AppState state;
     if (const int rc = scanInto(options, table, state); rc != kExitOk)
         return rc;
-    const SystemData system = machineSystemData();
+    system = machineSystemData();
+    return kExitOk;
+}
+
+int ListCommand::print(const ListOptions& options)
+{
+    ResultTable table;
+    AppState state;
+    SystemData system;
+    if (const int rc = scanForReport(options, QStringLiteral("la stampa"), table, state, system);
+        rc != kExitOk)
+        return rc;
 
     QtPrinterSurface surface;
     const ReportInput input{table, state, system.systemLine()};
@@ -456,15 +466,12 @@ int ListCommand::listPrinters()
 
 int ListCommand::previewPages(const ListOptions& options)
 {
-    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
-        say(QStringLiteral("vellora-list: l'anteprima richiede un'applicazione grafica"));
-        return kExitOutput;
-    }
     ResultTable table;
     AppState state;
-    if (const int rc = scanInto(options, table, state); rc != kExitOk)
+    SystemData system;
+    if (const int rc = scanForReport(options, QStringLiteral("l'anteprima"), table, state, system);
+        rc != kExitOk)
         return rc;
-    const SystemData system = machineSystemData();
 
     // The PDF printer's pages, whatever printer is current here: the pictures then match
     // what --print PDF writes, page for page.

@@ -21,6 +21,7 @@
 namespace vellora {
 
 class ResultTable;
+struct SystemData;
 
 struct ListOptions
 {
@@ -94,6 +95,10 @@ private:
     // Scans and fills the table as the window's start button does; returns kExitOk or the
     // exit code to give up with. state gets what the scan leaves for reports and exports.
     [[nodiscard]] int scanInto(const ListOptions& options, ResultTable& table, AppState& state);
+    // What printing and the preview pages need first: a graphical application (what: the
+    // Italian name of the action, for the message without one), the scan and the system line.
+    [[nodiscard]] int scanForReport(const ListOptions& options, const QString& what, ResultTable& table,
+                                    AppState& state, SystemData& system);
     [[nodiscard]] int list(const ListOptions& options);
     [[nodiscard]] int exportList(const ListOptions& options);
     [[nodiscard]] int exportFormat(const ListOptions& options, const ResultTable& table,

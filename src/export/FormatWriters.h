@@ -98,4 +98,23 @@ private:
     QString m_error;
 };
 
+// The text formats: records gathered in a UTF-8 sink and written in chunks.
+class TextRecordWriter : public RecordWriter
+{
+public:
+    TextRecordWriter(QIODevice& out, const WriterSetup& setup) : m_sink(out), m_setup(setup) {}
+    [[nodiscard]] bool finish() override { return m_sink.flush() || failed(); }
+
+protected:
+    // Takes the sink's error; false, so that a writer can return it.
+    [[nodiscard]] bool failed()
+    {
+        m_error = m_sink.error();
+        return false;
+    }
+
+    Utf8Sink m_sink;
+    WriterSetup m_setup;
+};
+
 } // namespace vellora

@@ -61,10 +61,10 @@ rs.sort(function(x,y){var o=n?(x[0]<y[0]?-1:x[0]>y[0]?1:0):co.compare(x[0],y[0])
 var f=document.createDocumentFragment();rs.forEach(function(x){f.appendChild(x[1])});b.appendChild(f)}})})();
 )";
 
-class HtmlWriter : public RecordWriter
+class HtmlWriter : public TextRecordWriter
 {
 public:
-    HtmlWriter(QIODevice& out, const WriterSetup& setup) : m_sink(out), m_setup(setup) {}
+    using TextRecordWriter::TextRecordWriter;
 
     bool begin() override
     {
@@ -144,16 +144,6 @@ public:
         out += QLatin1String("</script>\n</body>\n</html>\n");
         return m_sink.flush() || failed();
     }
-
-private:
-    bool failed()
-    {
-        m_error = m_sink.error();
-        return false;
-    }
-
-    Utf8Sink m_sink;
-    WriterSetup m_setup;
 };
 
 } // namespace

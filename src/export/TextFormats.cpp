@@ -36,10 +36,10 @@ void appendCsvField(QString& out, QStringView field, QChar separator)
     out += u'"';
 }
 
-class CsvWriter : public RecordWriter
+class CsvWriter : public TextRecordWriter
 {
 public:
-    CsvWriter(QIODevice& out, const WriterSetup& setup) : m_sink(out), m_setup(setup) {}
+    using TextRecordWriter::TextRecordWriter;
 
     bool begin() override
     {
@@ -81,18 +81,6 @@ public:
         out += QLatin1String("\r\n");
         return m_sink.flushIfFull() || failed();
     }
-
-    bool finish() override { return m_sink.flush() || failed(); }
-
-private:
-    bool failed()
-    {
-        m_error = m_sink.error();
-        return false;
-    }
-
-    Utf8Sink m_sink;
-    WriterSetup m_setup;
 };
 
 void appendJsonString(QString& out, QStringView text)
@@ -143,10 +131,10 @@ void appendMember(QString& out, QLatin1String key, QStringView value)
     appendJsonString(out, value);
 }
 
-class JsonLinesWriter : public RecordWriter
+class JsonLinesWriter : public TextRecordWriter
 {
 public:
-    JsonLinesWriter(QIODevice& out, const WriterSetup& setup) : m_sink(out), m_setup(setup) {}
+    using TextRecordWriter::TextRecordWriter;
 
     bool begin() override { return true; }
 
@@ -187,18 +175,6 @@ public:
         out += QLatin1String("}\n");
         return m_sink.flushIfFull() || failed();
     }
-
-    bool finish() override { return m_sink.flush() || failed(); }
-
-private:
-    bool failed()
-    {
-        m_error = m_sink.error();
-        return false;
-    }
-
-    Utf8Sink m_sink;
-    WriterSetup m_setup;
 };
 
 } // namespace
