@@ -103,6 +103,15 @@ private Q_SLOTS:
         row("0 C locale: code points", accents, 0, kDefaultOptV, {"e.txt", "f.txt", "Z.txt", "\u00e9.txt"});
         row("0 Italian collation", accents, 0, kDefaultOptV, {"e.txt", "\u00e9.txt", "f.txt", "Z.txt"}, -1,
             {}, QLocale(QLocale::Italian, QLocale::Italy));
+        // Long names that first differ after many equal characters, in both comparisons.
+        const QList<FileCase> longNames{{"Relazione_trimestrale_2025_b.pdf"},
+                                        {"relazione_trimestrale_2025.pdf"},
+                                        {"Relazione_trimestrale_2025_A.pdf"}};
+        const QStringList longSorted{"relazione_trimestrale_2025.pdf", "Relazione_trimestrale_2025_A.pdf",
+                                     "Relazione_trimestrale_2025_b.pdf"};
+        row("0 C locale: long common start", longNames, 0, kDefaultOptV, longSorted);
+        row("0 Italian: long common start", longNames, 0, kDefaultOptV, longSorted, -1, {},
+            QLocale(QLocale::Italian, QLocale::Italy));
         row("2 extension", {{"x.txt"}, {"y.DOC"}, {"Makefile"}, {"z.exe"}}, 2, kDefaultOptV,
             {"Makefile", "y.DOC", "z.exe", "x.txt"});
 
