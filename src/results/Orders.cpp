@@ -119,26 +119,20 @@ template <typename Key> void sortBy(ResultRows& rows, const std::vector<Key>& ke
                          [&](std::uint32_t a, std::uint32_t b) { return keys[a] < keys[b]; });
 }
 
-// The first 16 bytes of each key (pool bytes from offset[i] to offset[i + 1]) in two
-// big-endian words, padded past the key's end with pad(i): nearly every comparison of two
-// names ends there, on one cache line, without touching the keys.
+// The first 16 bytes of key i (pool bytes from offset[i] to offset[i + 1]) in two big-endian
+// words, padded past the key's end with pad: nearly every comparison of two names ends
+// there, on one cache line, without touching the keys.
 using KeyPrefix = std::array<std::uint64_t, 2>;
 
-template <typename Pad>
-std::vector<KeyPrefix> keyPrefixes(const std::string& pool, const std::vector<std::uint64_t>& offset, Pad pad)
+KeyPrefix keyPrefix(const std::string& pool, const std::vector<std::uint64_t>& offset, std::size_t i,
+                    unsigned pad)
 {
-    const std::size_t n = offset.size() - 1;
-    std::vector<KeyPrefix> out(n);
-    for (std::size_t i = 0; i < n; ++i) {
-        for (std::size_t w = 0; w < out[i].size(); ++w) {
-            std::uint64_t p = 0;
-            for (std::uint64_t k = 0; k < 8; ++k) {
-                const std::uint64_t at = offset[i] + 8 * w + k;
-                p = (p << 8) | (at < offset[i + 1] ? static_cast<unsigned char>(pool[at]) : pad(i));
-            }
-            out[i][w] = p;
+    KeyPrefix out{};
+    for (std::size_t w = 0; w < out.size(); ++w)
+        for (std::uint64_t k = 0; k < 8; ++k) {
+            const std::uint64_t at = offset[i] + 8 * w + k;
+            out[w] = (out[w] << 8) | (at < offset[i + 1] ? static_cast<unsigned char>(pool[at]) : pad);
         }
-    }
     return out;
 }
 
@@ -158,12 +152,12 @@ int comparePrefixes(const KeyPrefix& a, const KeyPrefix& b, unsigned ranOut)
     return 0;
 }
 
-// Stable sort of the display order by the rows' key prefixes, less(a, b) deciding where
-// they do not. The prefixes travel with the row numbers, so a comparison reads memory next
-// to the last one instead of two rows anywhere in the table.
-template <typename Less>
-void sortByPrefixes(std::vector<std::uint32_t>& order, std::vector<KeyPrefix>&& prefix, unsigned ranOut,
-                    bool descending, Less less)
+// Stable sort of the display order by the rows' key prefixes (prefixOf(row)), less(a, b)
+// deciding where they do not. The prefixes travel with the row numbers, so a comparison
+// reads memory next to the last one instead of two rows anywhere in the table.
+template <typename PrefixOf, typename Less>
+void sortByPrefixes(std::vector<std::uint32_t>& order, PrefixOf prefixOf, unsigned ranOut, bool descending,
+                    Less less)
 {
     struct Item
     {
@@ -173,8 +167,7 @@ void sortByPrefixes(std::vector<std::uint32_t>& order, std::vector<KeyPrefix>&& 
     std::vector<Item> items;
     items.reserve(order.size());
     for (const std::uint32_t row : order)
-        items.push_back({prefix[row], row});
-    prefix = {};
+        items.push_back({prefixOf(row), row});
     const auto before = [&](const Item& a, const Item& b) {
         const int c = comparePrefixes(a.prefix, b.prefix, ranOut);
         return c != 0 ? c < 0 : less(a.row, b.row);
@@ -218,8 +211,8 @@ void sortByNameBytes(ResultRows& rows, bool descending)
         const std::string_view kb(pool.data() + offset[b], offset[b + 1] - offset[b]);
         return ka < kb;
     };
-    sortByPrefixes(rows.order, keyPrefixes(pool, offset, [](std::size_t) { return 0u; }), 0x100, descending,
-                   less);
+    sortByPrefixes(
+        rows.order, [&](std::uint32_t i) { return keyPrefix(pool, offset, i, 0); }, 0x100, descending, less);
 }
 
 // Names by the collator's sort keys, made once per name.
@@ -328,7 +321,7 @@ void sortByName(ResultRows& rows, bool descending)
     // Prefixes of the ranks, padded with 0 after the end of a name and with kRanOut after
     // the last rank of a name that goes on with other characters: two prefixes that first
     // differ where neither ran out decide the order without looking further.
-    constexpr std::uint64_t kRanOut = 0x80;
+    constexpr unsigned kRanOut = 0x80;
     std::vector<std::uint8_t> complete(n, 1); // every character of the name has a rank
     for (std::size_t i = 0; i < n; ++i) {
         const ResultRows::Row& r = rows.rows[i];
@@ -369,9 +362,9 @@ void sortByName(ResultRows& rows, bool descending)
             return false;
         return collator.compare(text(a), text(b)) < 0;
     };
-    sortByPrefixes(rows.order,
-                   keyPrefixes(pool, offset, [&](std::size_t i) { return complete[i] ? 0u : unsigned(kRanOut); }),
-                   unsigned(kRanOut), descending, less);
+    sortByPrefixes(
+        rows.order, [&](std::uint32_t i) { return keyPrefix(pool, offset, i, complete[i] ? 0u : kRanOut); },
+        kRanOut, descending, less);
 }
 
 void sortByExtension(ResultRows& rows)
