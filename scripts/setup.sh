@@ -11,6 +11,7 @@ packages=(
   libxlsxwriter-dev libssl-dev
   libfuse3-dev fuse3
   python3-openpyxl libreoffice-calc-nogui chromium
+  locales
 )
 missing=()
 for p in "${packages[@]}"; do
@@ -22,4 +23,20 @@ if [ ${#missing[@]} -gt 0 ]; then
   [ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
   $sudo_cmd apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -qq "${missing[@]}"
+fi
+
+# The tests also run in Italian and in German (a decimal comma), with the C library's locales too.
+want=()
+for l in it_IT.UTF-8 de_DE.UTF-8; do
+  locale -a 2>/dev/null | grep -qix "${l/UTF-8/utf8}" || want+=("$l")
+done
+if [ ${#want[@]} -gt 0 ]; then
+  echo "== Generating locales: ${want[*]}"
+  sudo_cmd=""
+  [ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
+  for l in "${want[@]}"; do
+    $sudo_cmd sed -i "s/^# *\(${l} UTF-8\)/\1/" /etc/locale.gen
+    grep -q "^${l} UTF-8" /etc/locale.gen || echo "${l} UTF-8" | $sudo_cmd tee -a /etc/locale.gen >/dev/null
+  done
+  $sudo_cmd locale-gen >/dev/null
 fi
