@@ -12,10 +12,15 @@ namespace vellora {
 namespace {
 
 // RFC 4180: a field is quoted when it holds the separator, a double quote or a line break,
-// its quotes doubled. A name that begins with "=" is written as it is: the file is data
-// for whatever reads it, and the workbook is the format that keeps such names as text.
+// its quotes doubled. A text a spreadsheet would run as a formula gets the apostrophe of
+// the file "per Excel": spreadsheets open CSV files as readily as their own.
 void appendCsvField(QString& out, QStringView field, QChar separator)
 {
+    if (looksLikeFormula(field)) {
+        const QString text = QLatin1Char('\'') + field.toString();
+        appendCsvField(out, text, separator);
+        return;
+    }
     bool quote = false;
     for (const QChar c : field) {
         if (c == separator || c == u'"' || c == u'\n' || c == u'\r') {
