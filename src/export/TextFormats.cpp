@@ -76,8 +76,8 @@ public:
                 break;
             case Field::Date:
                 // ISO order: every spreadsheet reads it as a date, whatever its locale.
-                if (r.statted)
-                    appendDateTime(out, localTime(r.mtime), QLatin1Char(' '));
+                if (const std::optional<LocalTime> t = r.statted ? localTime(r.mtime) : std::nullopt)
+                    appendDateTime(out, *t, QLatin1Char(' '));
                 break;
             default:
                 appendCsvField(out, textCell(r, f, m_setup.infoKind), m_setup.separator);
@@ -161,11 +161,9 @@ public:
         out += QLatin1String(",\"size\":");
         out += r.statted ? QString::number(r.size) : QStringLiteral("null");
         out += QLatin1String(",\"modified\":");
-        if (r.statted) {
-            const LocalTime t = localTime(r.mtime);
+        if (const std::optional<LocalTime> t = r.statted ? localTime(r.mtime) : std::nullopt) {
             QString stamp;
-            appendDateTime(stamp, t, QLatin1Char('T'));
-            appendOffset(stamp, t.offsetSecs);
+            appendIsoTime(stamp, r.mtime, *t);
             appendJsonString(out, stamp);
         } else {
             out += QLatin1String("null");
