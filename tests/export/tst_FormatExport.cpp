@@ -367,6 +367,16 @@ private Q_SLOTS:
         QVERIFY(sheet.contains(QLatin1String("left=\"0.7\"")));
         QVERIFY(workbookPart(file, QStringLiteral("docProps/core.xml"))
                     .contains(QStringLiteral("<dc:title>Lista - /srv/a?b/*.*</dc:title>")));
+        // The page is XML's cousin: the same texts.
+        QBuffer page;
+        page.open(QIODevice::WriteOnly);
+        r.choice.kind = FormatKind::Html;
+        QVERIFY(writeFormat(page, r).ok);
+        const QString html = QString::fromUtf8(page.data());
+        for (const QString& text :
+             {QStringLiteral("<title>Lista - /srv/a?b/*.*</title>"), QStringLiteral("<td>no?n</td>"),
+              QStringLiteral("<td>solo?x\U0001F600</td>")})
+            QVERIFY2(html.contains(text), qPrintable(text));
     }
 
     // Dates at the edges of what the readers take: years past 9999 (and local mean times)
