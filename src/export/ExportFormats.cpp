@@ -74,6 +74,8 @@ unsigned chooseFields(const AppState& state, const FormatChoice& choice, WriterS
     return facts;
 }
 
+// The note a record counts in, by what its row leaves blank of the facts asked for (facts:
+// FactReader::Want bits): a file that cannot be opened still has its size and date.
 void countGaps(FormatOutcome& outcome, const ExportRecord& rec, unsigned facts)
 {
     const bool stat = facts & FactReader::Stat;

@@ -4,9 +4,9 @@
 // name that looks like a formula stays a name). The zip is composed in a scratch file of
 // our own and copied to the device, which may be a stream that cannot seek.
 //
-// All scratch files live in the system's temporary folder, without a name: they take six to
-// nine times the workbook's size, which the target's disk need not have, and no stop (an
-// interrupt, SIGTERM, a kill) can leave them behind.
+// All scratch files live in the system's temporary folder: they take six to nine times the
+// workbook's size, which the target's disk need not have. None keeps a name that a stop
+// could leave behind: our zip never has one, the library's lose theirs as they are made.
 
 #include "FormatWriters.h"
 
@@ -20,6 +20,7 @@
 #include <QDir>
 #include <QFile>
 #include <QIODevice>
+#include <system_error>
 #include <unistd.h>
 #include <utility>
 #include <vector>
@@ -124,7 +125,8 @@ private:
 
 // The library tells its failures on the standard error, in English and with its source
 // lines, before returning them; vellora-list's one Italian line says it all, so they are
-// sent nowhere while the library works. Only the calling thread writes there meanwhile.
+// sent nowhere while the library works. Nothing else of ours writes there meanwhile but
+// the progress line on a terminal, which the compression keeps at its end anyway.
 class QuietStandardError
 {
 public:
@@ -333,12 +335,18 @@ private:
     {
         lxw_workbook* book = std::exchange(m_book, nullptr);
         const QuietStandardError quiet;
-        std::future<std::pair<lxw_error, int>> closed = std::async(std::launch::async, [book] {
+        const auto close = [book] {
             const CNumbersHere cNumbers;
             errno = 0;
             const lxw_error e = workbook_close(book);
             return std::pair{e, errno};
-        });
+        };
+        std::future<std::pair<lxw_error, int>> closed;
+        try {
+            closed = std::async(std::launch::async, close);
+        } catch (const std::system_error&) {
+            return close(); // no thread to be had: the caller waits without news
+        }
         while (closed.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready)
             if (m_setup.waiting)
                 m_setup.waiting();
