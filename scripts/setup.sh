@@ -10,7 +10,7 @@ packages=(
   desktop-file-utils appstream lintian man-db
   libxlsxwriter-dev libssl-dev
   libfuse3-dev fuse3
-  python3-openpyxl libreoffice-calc-nogui chromium
+  python3-openpyxl libreoffice-calc-nogui chromium unzip
   locales
 )
 missing=()

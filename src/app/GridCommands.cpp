@@ -70,7 +70,7 @@ QString rowsAsText(const RowSource& table, const std::vector<qsizetype>& rows,
         for (std::size_t i = 0; i < columns.size(); ++i) {
             if (i > 0)
                 out += u'\t';
-            out += sanitizeLine(table.text(row, columns[i]));
+            appendSpreadsheetField(out, sanitizeLine(table.text(row, columns[i])));
         }
         out += u'\n';
     };

@@ -29,7 +29,8 @@ struct HeadingMark
 
 // The rows (1..N, in the given order) as tab-separated lines with a heading row, each cell as
 // the table shows it in the given columns; a control character inside a cell becomes "?" so
-// that one row is always one line. Every line ends with "\n".
+// that one row is always one line. Every line ends with "\n". The text is pasted into
+// spreadsheets: cells are written as the file "per Excel" writes them (no formula runs).
 [[nodiscard]] QString rowsAsText(const RowSource& table, const std::vector<qsizetype>& rows,
                                  const std::vector<int>& columns);
 

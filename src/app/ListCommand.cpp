@@ -73,6 +73,17 @@ private:
     int m_error = 0;
 };
 
+// Flushes what the standard output's device holds and closes it; the cause of a failed
+// flush, or empty. A small export fails only here, when its bytes first leave the buffer.
+QString closeStdout(QFile& out)
+{
+    errno = 0;
+    const bool flushed = out.flush();
+    const QString cause = flushed ? QString() : errnoCause(errno, out.errorString());
+    out.close();
+    return cause;
+}
+
 // Why the folder cannot be listed, or empty when it can be opened as a folder.
 QString unreadableFolderCause(const QByteArray& folder)
 {
@@ -330,8 +341,10 @@ int ListCommand::exportList(const ListOptions& options)
         ExportStats stats;
         bool ok = out.open(m_out, QIODevice::WriteOnly) &&
                   exportTo(out, options.exportKind, request, &stats, &error);
-        ok = out.flush() && ok;
-        out.close();
+        const QString cause = closeStdout(out);
+        if (error.isEmpty())
+            error = cause;
+        ok = ok && cause.isEmpty();
         if (!ok) {
             say(QStringLiteral("vellora-list: scrittura sull'output standard non riuscita") +
                 (error.isEmpty() ? QString() : QStringLiteral(": ") + error));
@@ -385,8 +398,10 @@ int ListCommand::exportFormat(const ListOptions& options, const ResultTable& tab
         QFile out;
         if (out.open(m_out, QIODevice::WriteOnly))
             outcome = writeFormat(out, request);
-        outcome.ok = out.flush() && outcome.ok;
-        out.close();
+        const QString cause = closeStdout(out);
+        if (outcome.error.isEmpty())
+            outcome.error = cause;
+        outcome.ok = outcome.ok && cause.isEmpty();
         endProgress();
         if (outcome.interrupted)
             return kExitInterrupted;

@@ -1,5 +1,6 @@
 // vellora-list: see ListCommand.
 #include "app/ListCommand.h"
+#include "system/NumberLocale.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -13,9 +14,11 @@
 namespace {
 
 std::atomic_bool* g_interrupt = nullptr;
+volatile std::sig_atomic_t g_stopSignal = 0;
 
-extern "C" void onSigint(int)
+extern "C" void onStop(int sig)
 {
+    g_stopSignal = sig;
     if (g_interrupt)
         g_interrupt->store(true);
 }
@@ -45,6 +48,8 @@ int main(int argc, char** argv)
         app = std::make_unique<QCoreApplication>(argc, argv);
     }
 
+    vellora::useCNumbers();
+
     // The standard error carries our own messages, one Italian line per failure; the
     // libraries' notes would repeat them (QT_LOGGING_RULES still turns them back on).
     QLoggingCategory::setFilterRules(QStringLiteral("vellora.*=false"));
@@ -52,14 +57,20 @@ int main(int argc, char** argv)
     vellora::ListCommand command(stdout, stderr);
     g_interrupt = &command.interruptFlag();
     struct sigaction sa = {};
-    sa.sa_handler = onSigint;
+    sa.sa_handler = onStop;
     sigemptyset(&sa.sa_mask);
     // The first Ctrl+C stops the run at its next entry, row or line; a second one ends the
-    // program at once, whatever it is waiting for.
+    // program at once, whatever it is waiting for. SIGTERM and SIGHUP (a closed terminal)
+    // stop it the same way: an export cleans up after itself before the program ends.
     sa.sa_flags = SA_RESETHAND;
     sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGTERM, &sa, nullptr);
+    sigaction(SIGHUP, &sa, nullptr);
     command.setProgress(isatty(STDERR_FILENO) == 1);
     const int rc = command.run(*parsed.options);
     g_interrupt = nullptr;
+    // Ended by SIGTERM or SIGHUP: the status a shell gives a program such a signal ends.
+    if (rc == vellora::kExitInterrupted && g_stopSignal != 0 && g_stopSignal != SIGINT)
+        return 128 + int(g_stopSignal);
     return rc;
 }

@@ -2,6 +2,7 @@
 
 #include "app/MainWindow.h"
 #include "app/WindowArguments.h"
+#include "system/NumberLocale.h"
 #include "system/Pictures.h"
 #include "system/Version.h"
 
@@ -30,6 +31,7 @@ int main(int argc, char* argv[])
     }
 
     QApplication app(argc, argv);
+    vellora::useCNumbers();
     const vellora::WindowArguments args = vellora::parseWindowArguments(app.arguments().mid(1));
     if (!args.error.isEmpty()) {
         std::fprintf(stderr, "vellora: %s (see --help)\n", args.error.toLocal8Bit().constData());

@@ -74,6 +74,29 @@ unsigned chooseFields(const AppState& state, const FormatChoice& choice, WriterS
     return facts;
 }
 
+// The note a record counts in, by what its row leaves blank of the facts asked for (facts:
+// FactReader::Want bits): a file that cannot be opened still has its size and date.
+void countGaps(FormatOutcome& outcome, const ExportRecord& rec, unsigned facts)
+{
+    const bool stat = facts & FactReader::Stat;
+    const bool noVersion = (facts & FactReader::Version) && !rec.version.readable;
+    if ((stat && !rec.statted) || (!stat && noVersion))
+        ++outcome.unreadableRows;
+    else if (noVersion)
+        ++(rec.unhashed ? outcome.noVersionNoHashRows : outcome.noVersionRows);
+    else if (rec.unhashed)
+        ++outcome.noHashRows;
+}
+
+// "N file non si sono potuti leggere: ..." with what their rows leave blank.
+QString gapNote(qsizetype count, const char* one, const char* many)
+{
+    return count == 1 ? QStringLiteral("1 file non si è potuto leggere: %1.").arg(QString::fromUtf8(one))
+                      : QStringLiteral("%1 file non si sono potuti leggere: %2.")
+                            .arg(count)
+                            .arg(QString::fromUtf8(many));
+}
+
 std::unique_ptr<RecordWriter> makeWriter(FormatKind kind, QIODevice& out, const WriterSetup& setup)
 {
     switch (kind) {
@@ -138,26 +161,29 @@ QStringList formatColumnHeadings(const AppState& state, const FormatChoice& choi
     return setup.headings;
 }
 
-FormatOutcome writeFormat(QIODevice& out, const FormatRequest& request, const QString& scratchFolder)
+FormatOutcome writeFormat(QIODevice& out, const FormatRequest& request)
 {
+    const qsizetype n = request.rows.rowCount();
     WriterSetup setup;
     setup.listing = listingFacts(request);
     setup.infoKind = request.state.infoKind;
     setup.separator = request.choice.separator.isNull() ? localeCsvSeparator() : request.choice.separator;
     setup.checksum = request.choice.checksum;
-    setup.scratchFolder = scratchFolder;
+    setup.interrupt = request.interrupt;
+    if (request.progress)
+        setup.waiting = [&request, n] { request.progress(n, n); };
     RecordPlan plan;
     plan.facts = chooseFields(request.state, request.choice, setup);
     plan.checksum = request.choice.checksum;
 
     FormatOutcome outcome;
+    const auto stopped = [&] { return request.interrupt && request.interrupt->load(); };
     const std::unique_ptr<RecordWriter> writer = makeWriter(request.choice.kind, out, setup);
     RecordReader reader(request.rows, plan, request.interrupt);
     const bool written = writer->begin() && reader.run(
                                                 [&](const ExportRecord& rec) {
                                                     ++outcome.rows;
-                                                    outcome.unreadableRows += rec.unreadable ? 1 : 0;
-                                                    outcome.unhashedFiles += rec.unhashed ? 1 : 0;
+                                                    countGaps(outcome, rec, plan.facts);
                                                     return writer->write(rec);
                                                 },
                                                 request.progress);
@@ -166,7 +192,8 @@ FormatOutcome writeFormat(QIODevice& out, const FormatRequest& request, const QS
         outcome.error = writer->error();
         return outcome;
     }
-    if (!writer->finish()) {
+    if (!writer->finish() || stopped()) {
+        outcome.interrupted = stopped();
         outcome.error = writer->error();
         return outcome;
     }
@@ -197,11 +224,8 @@ FormatOutcome writeFormatToPath(const FormatRequest& request, const QString& fil
         qCWarning(lcExport) << outcome.error;
         return outcome;
     }
-    // The workbook is composed beside a regular target, on the disk it goes to; a stream
-    // target's folder (/dev) takes no files.
-    const QString scratch = !target.exists() || target.isFile() ? target.path() : QString();
     const QString path = outcome.filePath;
-    outcome = writeFormat(file.device(), request, scratch);
+    outcome = writeFormat(file.device(), request);
     outcome.filePath = path;
     if (!outcome.ok) {
         file.cancel();
@@ -230,11 +254,14 @@ QStringList formatNotes(const FormatOutcome& outcome)
     QStringList notes;
     if (outcome.unreadableRows > 0)
         notes << unreadableFilesNote(outcome.unreadableRows);
-    if (outcome.unhashedFiles == 1)
-        notes << QStringLiteral("1 file non si è potuto leggere per il checksum, che è vuoto.");
-    else if (outcome.unhashedFiles > 1)
-        notes << QStringLiteral("%1 file non si sono potuti leggere per il checksum, che è vuoto.")
-                     .arg(outcome.unhashedFiles);
+    if (outcome.noVersionRows > 0)
+        notes << gapNote(outcome.noVersionRows, "i suoi dati di versione sono vuoti",
+                         "i loro dati di versione sono vuoti");
+    if (outcome.noVersionNoHashRows > 0)
+        notes << gapNote(outcome.noVersionNoHashRows, "i suoi dati di versione e il suo checksum sono vuoti",
+                         "i loro dati di versione e il loro checksum sono vuoti");
+    if (outcome.noHashRows > 0)
+        notes << gapNote(outcome.noHashRows, "il suo checksum è vuoto", "il loro checksum è vuoto");
     return notes;
 }
 

@@ -64,15 +64,17 @@ struct FormatOutcome
     QString filePath;         // the full name of the file written (or not written)
     QString error;            // Italian message for the user when neither ok nor interrupted
     qsizetype rows = 0;
-    qsizetype unreadableRows = 0; // written with blank fields
-    qsizetype unhashedFiles = 0;  // written with an empty checksum
+    // The files whose fields could not all be read, each counted once by what it leaves blank:
+    qsizetype unreadableRows = 0;      // every field (the file could not be read at all)
+    qsizetype noVersionRows = 0;       // its version data
+    qsizetype noVersionNoHashRows = 0; // its version data and its checksum
+    qsizetype noHashRows = 0;          // its checksum alone
 };
 
 // The whole export to an open device. On failure error holds the Italian cause alone (the
-// device may have no name). The workbook is composed in scratchFolder (the system's
-// temporary folder when empty).
-[[nodiscard]] FormatOutcome writeFormat(QIODevice& out, const FormatRequest& request,
-                                        const QString& scratchFolder = {});
+// device may have no name). An interrupt that comes after the last row, while the file is
+// finished, still stops it: nothing is complete until the outcome says so.
+[[nodiscard]] FormatOutcome writeFormat(QIODevice& out, const FormatRequest& request);
 // To request.folder under formatFileName (the folder is created when missing).
 [[nodiscard]] FormatOutcome writeFormatToFile(const FormatRequest& request);
 // To a file of the caller's choosing (its folder is created when missing).
@@ -80,8 +82,8 @@ struct FormatOutcome
 
 // "Esportazione in formato X terminata: vedi file ", CR LF and the file's name.
 [[nodiscard]] QString formatCompletionMessage(FormatKind kind, const QString& filePath);
-// What the closing message adds: the files that could not be read, for their fields and
-// for their checksums; empty when every file was read.
+// What the closing message adds: the files that could not be read, one line for each kind
+// of gap (every field, the version data, the checksum); empty when every file was read.
 [[nodiscard]] QStringList formatNotes(const FormatOutcome& outcome);
 // The closing message box: completion with its notes, the interruption, or the failure.
 void reportFormatOutcome(Prompter& prompter, FormatKind kind, const FormatOutcome& outcome);

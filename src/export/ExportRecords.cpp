@@ -91,8 +91,6 @@ private:
             rec.size = f.size;
             rec.mtime = f.mtime;
             rec.version = f.version;
-            rec.unreadable = ((m_plan.facts & FactReader::Stat) && !f.statted) ||
-                             ((m_plan.facts & FactReader::Version) && !f.version.readable);
         }
         if (w.hasher) {
             rec.sha256 = w.hasher->sha256(rec.folderBytes, rec.nameBytes, m_stop);

@@ -26,10 +26,9 @@ struct ExportRecord
     bool statted = false; // size and mtime hold the file's values
     std::int64_t size = 0;
     std::int64_t mtime = 0;
-    VersionData version;     // readable is false when not asked for or not readable
-    QByteArray sha256;       // hex digits; empty when not asked for or not readable
-    bool unreadable = false; // a fact asked for could not be read
-    bool unhashed = false;   // the checksum was asked for and could not be computed
+    VersionData version;   // readable is false when not asked for or not readable
+    QByteArray sha256;     // hex digits; empty when not asked for or not readable
+    bool unhashed = false; // the checksum was asked for and could not be computed
 };
 
 struct RecordPlan

@@ -193,30 +193,8 @@ bool writeText(ChunkWriter& w, const ExportRequest& r, FactReader& reader, Expor
     return w.flush();
 }
 
-// The tab-separated file is read by spreadsheets, which would take some names for something
-// else: a field that begins with a double quote as a quoted text running to the next quote,
-// across tabs and lines (merging the rows of several files), and a field that begins with
-// "=", "+", "-" or "@" as a formula, which a crafted file name could use against whoever
-// opens the list. The first is written quoted, its quotes doubled, so it reads back as
-// itself; the second gets the apostrophe that marks a cell as text. Other fields are
-// written as they are.
-void appendField(QString& out, QStringView field)
-{
-    if (field.startsWith(u'"')) {
-        out += u'"';
-        for (const QChar c : field) {
-            if (c == u'"')
-                out += u'"';
-            out += c;
-        }
-        out += u'"';
-        return;
-    }
-    if (!field.isEmpty() && QStringView(u"=+-@").contains(field.front()))
-        out += u'\'';
-    out += field;
-}
-
+// Every field goes through appendSpreadsheetField: spreadsheets read this file, and would
+// otherwise take some names for formulas or for quoted texts.
 bool writeTabbed(ChunkWriter& w, const ExportRequest& r, FactReader& reader, ExportStats& stats)
 {
     const Flags f = flagsOf(r.state);
@@ -231,11 +209,11 @@ bool writeTabbed(ChunkWriter& w, const ExportRequest& r, FactReader& reader, Exp
         const QString ext = sanitizeLine(r.rows.text(row, ColExt));
         if (r.layout == NameLayout::Single) {
             // The one-field layout always writes the dot, also for a name without extension.
-            appendField(out, leftChars(name, kNameChars).toString() + u'.' + ext);
+            appendSpreadsheetField(out, leftChars(name, kNameChars).toString() + u'.' + ext);
         } else {
-            appendField(out, leftChars(name, kNameChars));
+            appendSpreadsheetField(out, leftChars(name, kNameChars));
             out += tab;
-            appendField(out, ext);
+            appendSpreadsheetField(out, ext);
         }
         if (f.size) {
             out += tab;
@@ -247,14 +225,15 @@ bool writeTabbed(ChunkWriter& w, const ExportRequest& r, FactReader& reader, Exp
         }
         if (f.version) {
             out += tab;
-            appendField(out, facts.version);
+            appendSpreadsheetField(out, facts.version);
         }
         if (f.subfolders) {
             out += tab;
-            appendField(out, leftChars(sanitizeLine(r.rows.text(row, ColFolder)), kLastFieldChars));
+            appendSpreadsheetField(out,
+                                   leftChars(sanitizeLine(r.rows.text(row, ColFolder)), kLastFieldChars));
         } else if (f.info) {
             out += tab;
-            appendField(out, leftChars(facts.info, kLastFieldChars));
+            appendSpreadsheetField(out, leftChars(facts.info, kLastFieldChars));
         }
         out += QLatin1String("\r\n");
         ++stats.rows;

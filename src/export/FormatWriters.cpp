@@ -9,14 +9,29 @@
 
 namespace vellora {
 
-LocalTime localTime(std::int64_t secs)
+namespace {
+
+std::optional<LocalTime> brokenDown(std::int64_t secs, bool utc)
 {
     const auto t = static_cast<std::time_t>(secs);
     std::tm tm{};
-    if (!::localtime_r(&t, &tm))
-        return {1970, 1, 1, 0, 0, 0, 0};
-    return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday,       tm.tm_hour,
-            tm.tm_min,         tm.tm_sec,     int(tm.tm_gmtoff)};
+    if (!(utc ? ::gmtime_r(&t, &tm) : ::localtime_r(&t, &tm)) || tm.tm_year + 1900 < 1 ||
+        tm.tm_year + 1900 > 9999)
+        return std::nullopt;
+    return LocalTime{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday,       tm.tm_hour,
+                     tm.tm_min,         tm.tm_sec,     int(tm.tm_gmtoff)};
+}
+
+} // namespace
+
+std::optional<LocalTime> localTime(std::int64_t secs)
+{
+    return brokenDown(secs, false);
+}
+
+std::optional<LocalTime> utcTime(std::int64_t secs)
+{
+    return brokenDown(secs, true);
 }
 
 bool Utf8Sink::flush()
@@ -98,13 +113,35 @@ void appendDateTime(QString& out, const LocalTime& t, QChar middle)
     appendDigits(out, t.second, 2);
 }
 
-void appendOffset(QString& out, int offsetSecs)
+void appendIsoTime(QString& out, std::int64_t secs, const LocalTime& local)
 {
-    out += offsetSecs < 0 ? QLatin1Char('-') : QLatin1Char('+');
-    const int minutes = (offsetSecs < 0 ? -offsetSecs : offsetSecs) / 60;
+    if (local.offsetSecs % 60 != 0) {
+        if (const std::optional<LocalTime> utc = utcTime(secs)) {
+            appendDateTime(out, *utc, QLatin1Char('T'));
+            out += QLatin1Char('Z');
+            return;
+        }
+    }
+    appendDateTime(out, local, QLatin1Char('T'));
+    out += local.offsetSecs < 0 ? QLatin1Char('-') : QLatin1Char('+');
+    const int minutes = (local.offsetSecs < 0 ? -local.offsetSecs : local.offsetSecs) / 60;
     appendDigits(out, minutes / 60, 2);
     out += QLatin1Char(':');
     appendDigits(out, minutes % 60, 2);
+}
+
+QString xmlLine(const QString& text)
+{
+    QString out = sanitizeLine(text);
+    const qsizetype n = out.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t u = out[i].unicode();
+        if (QChar::isHighSurrogate(u) && i + 1 < n && QChar::isLowSurrogate(out[i + 1].unicode()))
+            ++i; // a pair: a character beyond the first 65,536, allowed
+        else if (QChar::isSurrogate(u) || u == 0xFFFE || u == 0xFFFF)
+            out[i] = QLatin1Char('?');
+    }
+    return out;
 }
 
 } // namespace vellora

@@ -1,11 +1,15 @@
 #pragma once
 // The writers of the newer export formats, one per format, fed row by row in the table's
-// order. Text formats go straight to the device in chunks; the workbook is composed in a
-// scratch file (its zip needs seeking) and copied to the device when complete.
+// order. Text formats go straight to the device in chunks; the workbook is composed in
+// scratch files of the system's temporary folder (its zip needs seeking) and copied to the
+// device when complete.
 
 #include "ExportRecords.h"
 
+#include <atomic>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
@@ -39,7 +43,11 @@ struct WriterSetup
     InfoKind infoKind = InfoKind::CompanyName;
     QChar separator = QLatin1Char(','); // CSV
     bool checksum = false;              // JSON lines: the sha256 member
-    QString scratchFolder;              // where the workbook is composed
+    // The workbook's last step, its compression, takes seconds for a million rows and runs
+    // to its end once begun: meanwhile waiting is called about 20 times a second (the
+    // window stays live), and an interrupt set by then drops the finished workbook.
+    const std::atomic_bool* interrupt = nullptr;
+    std::function<void()> waiting;
 };
 
 class RecordWriter
@@ -62,21 +70,31 @@ protected:
 [[nodiscard]] std::unique_ptr<RecordWriter> makeJsonLinesWriter(QIODevice& out, const WriterSetup& setup);
 [[nodiscard]] std::unique_ptr<RecordWriter> makeXlsxWriter(QIODevice& out, const WriterSetup& setup);
 
-// Local time broken down, with its offset from UTC: one conversion serves every format.
+// A time broken down, with its offset from UTC: one conversion serves every format.
 struct LocalTime
 {
     int year, month, day, hour, minute, second;
     int offsetSecs; // east of UTC
 };
-[[nodiscard]] LocalTime localTime(std::int64_t secs);
+// Local time, or nothing for a time outside the years 1 to 9999 there: no reader of ISO
+// dates or spreadsheet takes a five-digit year, and such a date is written as unknown.
+[[nodiscard]] std::optional<LocalTime> localTime(std::int64_t secs);
+// The same in UTC (offset 0).
+[[nodiscard]] std::optional<LocalTime> utcTime(std::int64_t secs);
 // "yyyy-mm-dd hh:mm:ss" (middle ' ') or "yyyy-mm-ddThh:mm:ss" (middle 'T').
 void appendDateTime(QString& out, const LocalTime& t, QChar middle);
-// "+hh:mm" or "-hh:mm".
-void appendOffset(QString& out, int offsetSecs);
+// ISO 8601 with the offset ("+hh:mm", "-hh:mm"); in UTC ("Z") where the offset has seconds
+// (the local mean times of the 19th century: +00:49:56 in Rome), which ISO cannot write.
+void appendIsoTime(QString& out, std::int64_t secs, const LocalTime& local);
 
 // The text of a cell that holds text (name, extension, version, info, folder, checksum),
 // control characters shown as "?" so one file stays one line; empty for the others.
 [[nodiscard]] QString textCell(const ExportRecord& record, Field field, InfoKind kind);
+
+// One line of text for the workbook's XML and the page: what sanitizeLine replaces, and
+// every character XML 1.0 does not allow (U+FFFE, U+FFFF, a surrogate without its pair), as
+// "?". One such character in a name would make the whole sheet unreadable.
+[[nodiscard]] QString xmlLine(const QString& text);
 
 // Encodes text as UTF-8 and hands it to a device in large chunks; remembers the first
 // failure with its Italian cause.

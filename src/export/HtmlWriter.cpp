@@ -12,9 +12,11 @@ namespace vellora {
 
 namespace {
 
-void appendEscaped(QString& out, QStringView text)
+// Every text of the page comes through here: one line each, characters XML and HTML do not
+// allow as "?", markup escaped.
+void appendEscaped(QString& out, const QString& text)
 {
-    for (const QChar c : text) {
+    for (const QChar c : xmlLine(text)) {
         switch (c.unicode()) {
         case u'&':
             out += QLatin1String("&amp;");
@@ -73,7 +75,7 @@ public:
         out += QLatin1String("<!DOCTYPE html>\n<html lang=\"it\">\n<head>\n<meta charset=\"utf-8\">\n"
                              "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
                              "<title>Lista - ");
-        appendEscaped(out, sanitizeLine(l.folder + l.pattern));
+        appendEscaped(out, l.folder + l.pattern);
         out += QLatin1String("</title>\n<style>\n");
         out += QLatin1String(kStyle);
         for (qsizetype i = 0; i < m_setup.fields.size(); ++i) {
@@ -87,7 +89,7 @@ public:
             out += QLatin1String("<dt>");
             out += QLatin1String(label);
             out += QLatin1String("</dt><dd>");
-            appendEscaped(out, sanitizeLine(value));
+            appendEscaped(out, value);
             out += QLatin1String("</dd>\n");
         };
         fact("Sistema", l.systemLine);
@@ -105,7 +107,7 @@ public:
             const Field f = m_setup.fields[i];
             out +=
                 f == Field::Size || f == Field::Date ? QLatin1String("<th data-n>") : QLatin1String("<th>");
-            appendEscaped(out, sanitizeLine(m_setup.headings.value(i)));
+            appendEscaped(out, m_setup.headings.value(i));
             out += QLatin1String("</th>");
         }
         out += QLatin1String("</tr></thead>\n<tbody>\n");
@@ -118,7 +120,7 @@ public:
         out += QLatin1String("<tr>");
         for (const Field f : m_setup.fields) {
             if (f == Field::Size || f == Field::Date) {
-                if (!r.statted) {
+                if (!r.statted || (f == Field::Date && !localTime(r.mtime))) {
                     out += QLatin1String("<td></td>");
                     continue;
                 }

@@ -12,10 +12,15 @@ namespace vellora {
 namespace {
 
 // RFC 4180: a field is quoted when it holds the separator, a double quote or a line break,
-// its quotes doubled. A name that begins with "=" is written as it is: the file is data
-// for whatever reads it, and the workbook is the format that keeps such names as text.
+// its quotes doubled. A text a spreadsheet would run as a formula gets the apostrophe of
+// the file "per Excel": spreadsheets open CSV files as readily as their own.
 void appendCsvField(QString& out, QStringView field, QChar separator)
 {
+    if (looksLikeFormula(field)) {
+        const QString text = QLatin1Char('\'') + field.toString();
+        appendCsvField(out, text, separator);
+        return;
+    }
     bool quote = false;
     for (const QChar c : field) {
         if (c == separator || c == u'"' || c == u'\n' || c == u'\r') {
@@ -71,8 +76,8 @@ public:
                 break;
             case Field::Date:
                 // ISO order: every spreadsheet reads it as a date, whatever its locale.
-                if (r.statted)
-                    appendDateTime(out, localTime(r.mtime), QLatin1Char(' '));
+                if (const std::optional<LocalTime> t = r.statted ? localTime(r.mtime) : std::nullopt)
+                    appendDateTime(out, *t, QLatin1Char(' '));
                 break;
             default:
                 appendCsvField(out, textCell(r, f, m_setup.infoKind), m_setup.separator);
@@ -156,11 +161,9 @@ public:
         out += QLatin1String(",\"size\":");
         out += r.statted ? QString::number(r.size) : QStringLiteral("null");
         out += QLatin1String(",\"modified\":");
-        if (r.statted) {
-            const LocalTime t = localTime(r.mtime);
+        if (const std::optional<LocalTime> t = r.statted ? localTime(r.mtime) : std::nullopt) {
             QString stamp;
-            appendDateTime(stamp, t, QLatin1Char('T'));
-            appendOffset(stamp, t.offsetSecs);
+            appendIsoTime(stamp, r.mtime, *t);
             appendJsonString(out, stamp);
         } else {
             out += QLatin1String("null");

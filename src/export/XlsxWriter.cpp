@@ -3,19 +3,26 @@
 // memory than ten. Sizes are numbers, dates real date cells, every other cell a text (a
 // name that looks like a formula stays a name). The zip is composed in a scratch file of
 // our own and copied to the device, which may be a stream that cannot seek.
+//
+// All scratch files live in the system's temporary folder: they take six to nine times the
+// workbook's size, which the target's disk need not have. None keeps a name that a stop
+// could leave behind: our zip never has one, the library's lose theirs as they are made.
 
 #include "FormatWriters.h"
 
-#include "results/Formats.h"
 #include "system/ErrorText.h"
+#include "system/NumberLocale.h"
 
 #include <cerrno>
+#include <chrono>
 #include <fcntl.h>
+#include <future>
 #include <QDir>
 #include <QFile>
 #include <QIODevice>
-#include <QTemporaryFile>
+#include <system_error>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 #include <xlsxwriter.h>
 
@@ -28,11 +35,16 @@ constexpr int kLongestText = 32767;       // the most a cell holds
 constexpr double kWidestColumn = 80;
 constexpr double kDateWidth = 17;
 
-double serialDate(std::int64_t secs)
+// Days since 30/12/1899 in local time, as spreadsheets count them; nothing for a time they
+// cannot show (before 1900 or after 9999). Spreadsheets count a 29 February 1900 that never
+// was: the days before March 1900 are one lower.
+std::optional<double> serialDate(std::int64_t secs)
 {
-    const LocalTime t = localTime(secs);
-    // Days since 30/12/1899 in local time, as spreadsheets count them.
-    return double(secs + t.offsetSecs) / 86400.0 + 25569.0;
+    const std::optional<LocalTime> t = localTime(secs);
+    if (!t || t->year < 1900)
+        return std::nullopt;
+    const double days = double(secs + t->offsetSecs) / 86400.0 + 25569.0;
+    return days < 61 ? days - 1 : days;
 }
 
 QString libraryCause(lxw_error e)
@@ -56,9 +68,65 @@ QString libraryCause(lxw_error e)
     }
 }
 
+// The file the library composes the zip in. It is made without a name (O_TMPFILE, or
+// unlinked at once) and the library opens it again through /proc/self/fd; only where /proc
+// is missing does it keep its name until the writer is done.
+class ScratchZip
+{
+public:
+    ScratchZip() = default;
+    ~ScratchZip()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        if (!m_named.isEmpty())
+            ::unlink(m_named.constData());
+    }
+    ScratchZip(const ScratchZip&) = delete;
+    ScratchZip& operator=(const ScratchZip&) = delete;
+
+    // False with errno set.
+    [[nodiscard]] bool open(const QByteArray& folder)
+    {
+        m_fd = ::open(folder.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+        if (m_fd >= 0 && reachable())
+            return true;
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_named = folder + "/.vellora-XXXXXX.xlsx";
+        m_fd = ::mkostemps(m_named.data(), 5, O_CLOEXEC);
+        if (m_fd < 0) {
+            m_named.clear();
+            return false;
+        }
+        if (reachable()) {
+            ::unlink(m_named.constData());
+            m_named.clear();
+        } else {
+            m_path = m_named;
+        }
+        return true;
+    }
+    [[nodiscard]] int fd() const { return m_fd; }
+    // The name the library opens.
+    [[nodiscard]] const QByteArray& path() const { return m_path; }
+
+private:
+    bool reachable()
+    {
+        m_path = "/proc/self/fd/" + QByteArray::number(m_fd);
+        return ::access(m_path.constData(), W_OK) == 0;
+    }
+
+    int m_fd = -1;
+    QByteArray m_path;
+    QByteArray m_named;
+};
+
 // The library tells its failures on the standard error, in English and with its source
 // lines, before returning them; vellora-list's one Italian line says it all, so they are
-// sent nowhere while the library works. Only the calling thread writes there meanwhile.
+// sent nowhere while the library works. Nothing else of ours writes there meanwhile but
+// the progress line on a terminal, which the compression keeps at its end anyway.
 class QuietStandardError
 {
 public:
@@ -97,14 +165,11 @@ public:
 
     bool begin() override
     {
-        const QString folder = m_setup.scratchFolder.isEmpty() ? QDir::tempPath() : m_setup.scratchFolder;
-        m_scratch.setFileTemplate(QDir(folder).filePath(QStringLiteral(".vellora-XXXXXX.xlsx")));
+        const CNumbersHere cNumbers;
+        m_tmpdir = QFile::encodeName(QDir::tempPath());
         errno = 0;
-        if (!m_scratch.open())
-            return fail(errnoCause(errno, m_scratch.errorString()));
-        m_scratch.close(); // the library writes it under its name; it is read back at the end
-        m_path = QFile::encodeName(m_scratch.fileName());
-        m_tmpdir = QFile::encodeName(folder);
+        if (!m_scratch.open(m_tmpdir))
+            return fail(errnoCause(errno));
 
         lxw_workbook_options options{};
         options.constant_memory = LXW_TRUE;
@@ -112,12 +177,12 @@ public:
         options.use_zip64 = m_setup.listing.files >= qsizetype(kSheetRows) ? LXW_TRUE : LXW_FALSE;
         errno = 0;
         const QuietStandardError quiet;
-        m_book = workbook_new_opt(m_path.constData(), &options);
+        m_book = workbook_new_opt(m_scratch.path().constData(), &options);
         if (!m_book)
             return fail(errnoCause(errno, QStringLiteral("impossibile creare la cartella di lavoro")));
         // The export's own time, so the same choices give the same workbook.
-        m_title =
-            QStringLiteral("Lista - %1%2").arg(m_setup.listing.folder, m_setup.listing.pattern).toUtf8();
+        m_title = xmlLine(QStringLiteral("Lista - %1%2").arg(m_setup.listing.folder, m_setup.listing.pattern))
+                      .toUtf8();
         lxw_doc_properties props{};
         props.title = m_title.data();
         props.created = std::time_t(m_setup.listing.when.toSecsSinceEpoch());
@@ -134,12 +199,14 @@ public:
 
     bool write(const ExportRecord& r) override
     {
+        const CNumbersHere cNumbers;
         if (m_row >= kSheetRows && !(closeSheet() && addSheet()))
             return false;
         for (qsizetype i = 0; i < m_setup.fields.size(); ++i) {
             const auto col = lxw_col_t(i);
             const Field f = m_setup.fields[i];
             lxw_error e = LXW_NO_ERROR;
+            errno = 0;
             if (f == Field::Size) {
                 if (r.statted) {
                     e = worksheet_write_number(m_sheet, m_row, col, double(r.size), m_number);
@@ -147,13 +214,13 @@ public:
                     widen(i, digits + (digits - 1) / 3);
                 }
             } else if (f == Field::Date) {
-                if (r.statted)
-                    e = worksheet_write_number(m_sheet, m_row, col, serialDate(r.mtime), m_date);
+                if (const std::optional<double> day = r.statted ? serialDate(r.mtime) : std::nullopt)
+                    e = worksheet_write_number(m_sheet, m_row, col, *day, m_date);
             } else {
                 e = writeText(m_row, col, textCell(r, f, m_setup.infoKind), i);
             }
             if (e != LXW_NO_ERROR)
-                return libraryFailed(e);
+                return libraryFailed(e, errno);
         }
         ++m_row;
         return true;
@@ -161,17 +228,17 @@ public:
 
     bool finish() override
     {
-        if (!closeSheet() || !writeFacts())
-            return false;
-        errno = 0;
-        lxw_error e;
         {
-            const QuietStandardError quiet;
-            e = workbook_close(m_book); // frees the workbook whatever happens
+            const CNumbersHere cNumbers;
+            if (!closeSheet() || !writeFacts())
+                return false;
         }
-        m_book = nullptr;
+        const auto [e, err] = closeBook();
         if (e != LXW_NO_ERROR)
-            return libraryFailed(e);
+            return libraryFailed(e, err);
+        // A stop asked for while the zip was made: the workbook goes no further.
+        if (m_setup.interrupt && m_setup.interrupt->load())
+            return false;
         return copyToDevice();
     }
 
@@ -187,7 +254,7 @@ private:
         for (qsizetype i = 0; i < m_setup.fields.size(); ++i) {
             const lxw_error e = writeText(0, lxw_col_t(i), m_setup.headings.value(i), i, m_bold);
             if (e != LXW_NO_ERROR)
-                return libraryFailed(e);
+                return libraryFailed(e, errno);
             if (m_setup.fields[i] == Field::Date)
                 widen(i, kDateWidth);
         }
@@ -202,7 +269,7 @@ private:
         for (std::size_t i = 0; i < m_widths.size(); ++i)
             worksheet_set_column(m_sheet, lxw_col_t(i), lxw_col_t(i), m_widths[i] + 2, nullptr);
         const lxw_error e = worksheet_autofilter(m_sheet, 0, 0, m_row - 1, last);
-        return e == LXW_NO_ERROR || libraryFailed(e);
+        return e == LXW_NO_ERROR || libraryFailed(e, errno);
     }
 
     // The report header's facts, on a sheet of their own after the list.
@@ -217,7 +284,7 @@ private:
         const auto label = [&](const char* text) { worksheet_write_string(sheet, row, 0, text, m_bold); };
         const auto text = [&](const char* name, const QString& value) {
             label(name);
-            const QByteArray utf8 = sanitizeLine(value).left(kLongestText).toUtf8();
+            const QByteArray utf8 = xmlLine(value.left(kLongestText)).toUtf8();
             worksheet_write_string(sheet, row++, 1, utf8.constData(), nullptr);
             widest = std::max(widest, double(value.size()));
         };
@@ -233,7 +300,9 @@ private:
         number("Cartelle Controllate", double(l.folders));
         text("Ordinamento", l.order);
         label("Data");
-        worksheet_write_number(sheet, row++, 1, serialDate(l.when.toSecsSinceEpoch()), m_date);
+        if (const std::optional<double> day = serialDate(l.when.toSecsSinceEpoch()))
+            worksheet_write_number(sheet, row, 1, *day, m_date);
+        ++row;
         if (m_setup.checksum)
             text("Checksum", QStringLiteral("SHA-256"));
         worksheet_set_column(sheet, 0, 0, 22, nullptr);
@@ -246,7 +315,8 @@ private:
     {
         if (text.isEmpty())
             return LXW_NO_ERROR;
-        const QString cut = text.size() > kLongestText ? text.left(kLongestText) : text;
+        // Cut first: the cut may part a surrogate pair, whose half then becomes "?".
+        const QString cut = xmlLine(text.size() > kLongestText ? text.left(kLongestText) : text);
         widen(field, double(cut.size()));
         const QByteArray utf8 = cut.toUtf8();
         return worksheet_write_string(m_sheet, row, col, utf8.constData(), format);
@@ -258,29 +328,52 @@ private:
         w = std::max(w, std::min(chars, kWidestColumn));
     }
 
-    bool copyToDevice()
+    // Writes the zip (the library's close: it frees the workbook whatever happens). The
+    // close cannot be stopped once begun, so it runs on a thread of its own while this one
+    // keeps the caller informed; errno is the close's own.
+    std::pair<lxw_error, int> closeBook()
     {
-        QFile in(m_scratch.fileName());
-        errno = 0;
-        if (!in.open(QIODevice::ReadOnly))
-            return fail(errnoCause(errno, in.errorString()));
-        QByteArray block;
-        for (;;) {
-            block = in.read(1 << 20);
-            if (block.isEmpty())
-                break;
+        lxw_workbook* book = std::exchange(m_book, nullptr);
+        const QuietStandardError quiet;
+        const auto close = [book] {
+            const CNumbersHere cNumbers;
             errno = 0;
-            if (m_out.write(block) != block.size())
-                return fail(errnoCause(errno, m_out.errorString()));
+            const lxw_error e = workbook_close(book);
+            return std::pair{e, errno};
+        };
+        std::future<std::pair<lxw_error, int>> closed;
+        try {
+            closed = std::async(std::launch::async, close);
+        } catch (const std::system_error&) {
+            return close(); // no thread to be had: the caller waits without news
         }
-        return true;
+        while (closed.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready)
+            if (m_setup.waiting)
+                m_setup.waiting();
+        return closed.get();
     }
 
-    bool libraryFailed(lxw_error e)
+    bool copyToDevice()
+    {
+        std::vector<char> block(std::size_t(1) << 20);
+        for (off_t at = 0;;) {
+            errno = 0;
+            const ssize_t got = ::pread(m_scratch.fd(), block.data(), block.size(), at);
+            if (got < 0)
+                return fail(errnoCause(errno));
+            if (got == 0)
+                return true;
+            at += got;
+            errno = 0;
+            if (m_out.write(block.data(), got) != got)
+                return fail(errnoCause(errno, m_out.errorString()));
+        }
+    }
+
+    bool libraryFailed(lxw_error e, int err)
     {
         // The library gives up on a failed write of its scratch files without a cause of its
         // own; errno still holds the system's.
-        const int err = errno;
         return fail(err != 0 ? errnoCause(err) : libraryCause(e));
     }
 
@@ -293,8 +386,7 @@ private:
 
     QIODevice& m_out;
     WriterSetup m_setup;
-    QTemporaryFile m_scratch;
-    QByteArray m_path;
+    ScratchZip m_scratch;
     QByteArray m_tmpdir;
     QByteArray m_title;
     lxw_workbook* m_book = nullptr;

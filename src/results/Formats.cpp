@@ -139,4 +139,26 @@ QString sanitizeLine(const QString& text)
     return out;
 }
 
+bool looksLikeFormula(QStringView text)
+{
+    return !text.isEmpty() && QStringView(u"=+-@").contains(text.front());
+}
+
+void appendSpreadsheetField(QString& out, QStringView field)
+{
+    if (field.startsWith(u'"')) {
+        out += u'"';
+        for (const QChar c : field) {
+            if (c == u'"')
+                out += u'"';
+            out += c;
+        }
+        out += u'"';
+        return;
+    }
+    if (looksLikeFormula(field))
+        out += u'\'';
+    out += field;
+}
+
 } // namespace vellora

@@ -20,4 +20,16 @@ namespace vellora {
 // Replaces control characters (tab, line breaks...) by "?" so one file stays one line.
 [[nodiscard]] QString sanitizeLine(const QString& text);
 
+// Whether a spreadsheet would take the text of a cell for a formula: it begins with "=",
+// "+", "-" or "@". A crafted file name could so run against whoever opens a list; written
+// for a spreadsheet, such a text gets the apostrophe that marks a cell as text.
+[[nodiscard]] bool looksLikeFormula(QStringView text);
+
+// One field of tab-separated text for a spreadsheet (the file "per Excel", the table's
+// copy). A field that begins with a double quote would read as a quoted text running to the
+// next quote, across tabs and lines (merging the rows of several files): it is written
+// quoted, its quotes doubled, so it reads back as itself. A formula gets its apostrophe.
+// Other fields are written as they are.
+void appendSpreadsheetField(QString& out, QStringView field);
+
 } // namespace vellora

@@ -84,7 +84,8 @@ private Q_SLOTS:
     }
 
     // Ctrl+A, Ctrl+C: a heading row, then the rows as shown, any control character of a name
-    // as "?"; the hostile name sorts before zz.txt.
+    // as "?", and a cell a spreadsheet would run or merge written as the file "per Excel"
+    // writes it; the hostile name sorts before zz.txt.
     void copyText_data()
     {
         QTest::addColumn<QByteArray>("file");
@@ -92,7 +93,8 @@ private Q_SLOTS:
         QTest::newRow("tab") << QByteArray("tab\there.txt") << "tab?here\ttxt";
         QTest::newRow("line break") << QByteArray("two\nlines.txt") << "two?lines\ttxt";
         QTest::newRow("return, escape") << QByteArray("cr\r\x1b.log") << "cr??\tlog";
-        QTest::newRow("formula, quotes") << QByteArray("=\"1\"+2.csv") << "=\"1\"+2\tcsv";
+        QTest::newRow("formula") << QByteArray("=\"1\"+2.csv") << "'=\"1\"+2\tcsv";
+        QTest::newRow("leading quote") << QByteArray("\"a\tb.-x") << "\"\"\"a?b\"\t'-x";
     }
     void copyText()
     {

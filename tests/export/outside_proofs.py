@@ -6,9 +6,10 @@
 Makes a tree of names that a spreadsheet, a page or a script could take for something else,
 exports it in the four formats with checksums, and reads each file back: CSV with Python's
 csv module and LibreOffice, the workbook with LibreOffice and openpyxl, the page with
-Python's HTML parser and headless Chromium, JSON lines against stat and sha256sum. A
-program that is not installed is skipped and named. Exit 0: every proof that ran held;
-1: one failed; 77: nothing could run.
+Python's HTML parser and headless Chromium, JSON lines against stat and sha256sum. All of
+it runs twice: in the locale the script is given, and in Italian (a decimal comma), where
+the workbook's numbers must still read as numbers. A program that is not installed is
+skipped and named. Exit 0: every proof that ran held; 1: one failed; 77: nothing could run.
 """
 
 import base64
@@ -28,17 +29,28 @@ import time
 NAMES = [
     "a,b.txt", "semi;colon.txt", 'quo"te.txt', "=SUM(1,2).txt", "+39 telefono.txt", "@home.txt",
     " spazi intorno .txt", "città è già.doc", "日本語.pdf", "emoji 😀.png", "README", "arch.tar.gz",
+    "=1+2.txt", "-rf",
 ]
+FORMULA = tuple("=+-@")  # what a spreadsheet runs: CSV writes such a name after an apostrophe
 RAW = b"latin1-caff\xe8.bin"  # not UTF-8
 SUB = "sotto cartella"
 failures = []
 ran = []
+where = [""]  # the locale of the pass under way, for the messages
 
 
 def check(what, ok, detail=""):
     if not ok:
+        what = where[0] + what
         failures.append(what + (": " + detail if detail else ""))
         print("FAIL  " + what + (": " + detail if detail else ""))
+
+
+def unguarded(name):
+    """The name a CSV cell stands for, and whether its apostrophe was where it belongs."""
+    if name[:1] == "'" and name[1:2] in FORMULA:
+        return name[1:], True
+    return name, not name.startswith(FORMULA)
 
 
 def make_tree(root):
@@ -106,7 +118,10 @@ def prove_csv(path, sep, rows, work):
     check("CSV %s one record per file" % sep, len(records) - 1 == len(rows), str(len(records) - 1))
     for r in records[1:]:
         name, ext, size, date, folder, sha = r[0], r[1], r[2], r[3], r[6], r[7]
+        name, guarded = unguarded(name)
+        ext, ext_guarded = unguarded(ext)
         key = folder + name + ("." + ext if ext else "")
+        check("CSV %s: %r is no formula" % (sep, key), guarded and ext_guarded, r[0])
         want = rows.get(key)
         check("CSV %s knows %r" % (sep, key), want is not None)
         if want:
@@ -125,8 +140,13 @@ def prove_csv(path, sep, rows, work):
     check("LibreOffice reads the CSV (%s)" % sep, done.returncode == 0 and os.path.exists(converted), done.stderr)
     if os.path.exists(converted):
         sheet = openpyxl.load_workbook(converted).active
-        got = {(r[6] or "") + (r[0] or "") + ("." + r[1] if r[1] else ""): r
-               for r in sheet.iter_rows(min_row=2, values_only=True)}
+        got = {}
+        for r in sheet.iter_rows(min_row=2, values_only=True):
+            name, guarded = unguarded(str(r[0] or ""))
+            ext = unguarded(str(r[1] or ""))[0]
+            key = (r[6] or "") + name + ("." + ext if ext else "")
+            check("LibreOffice: %r stays a text" % key, guarded and isinstance(r[0], str), repr(r[0]))
+            got[key] = r
         check("LibreOffice: one row per file (%s)" % sep, sorted(got) == sorted(rows), str(set(got) ^ set(rows)))
         for key, r in got.items():
             if key in rows:
@@ -139,7 +159,12 @@ def prove_xlsx(path, rows, work):
         print("skip  openpyxl reading the workbook (python3-openpyxl not installed)")
     else:
         ran.append("openpyxl")
-        book = openpyxl.load_workbook(path)
+        try:
+            book = openpyxl.load_workbook(path)
+        except Exception as e:  # a number it cannot read, a character XML does not allow
+            check("openpyxl reads the workbook", False, repr(e))
+            book = None
+    if openpyxl is not None and book is not None:
         check("workbook sheets", book.sheetnames == ["Lista", "Informazioni"], str(book.sheetnames))
         sheet = book["Lista"]
         check("heading bold and frozen", sheet["A1"].font.b and sheet.freeze_panes == "A2")
@@ -163,6 +188,8 @@ def prove_xlsx(path, rows, work):
         facts = {r[0]: r[1] for r in book["Informazioni"].iter_rows(values_only=True)}
         check("header facts", facts.get("Totale File") == len(rows) and facts.get("Ricerca in") == "Sottocartelle",
               str(facts))
+        widths = [sheet.column_dimensions[c].width for c in "ABCDEFGH"]
+        check("workbook column widths", all(isinstance(w, float) and 2 < w < 90 for w in widths), str(widths))
     out = os.path.join(work, "lo-xlsx")
     done = soffice(["--convert-to", "csv:Text - txt - csv (StarCalc):44,34,76", "--outdir", out, path], work)
     if done is None:
@@ -174,7 +201,12 @@ def prove_xlsx(path, rows, work):
     check("LibreOffice converts the workbook", ok, done.stderr)
     if os.path.exists(converted):
         with open(converted, newline="", encoding="utf-8") as f:
-            check("LibreOffice: one row per file", len(list(csv.reader(f))) == len(rows) + 1)
+            records = list(csv.reader(f))
+        check("LibreOffice: one row per file", len(records) == len(rows) + 1)
+        # The dates as the workbook shows them: with their time of day.
+        shown = sorted(r[3] for r in records[1:])
+        want = sorted(local(r["mtime"]).strftime("%d/%m/%Y %H:%M") for r in rows.values())
+        check("LibreOffice: dates and times", shown == want, str(shown))
 
 
 class Cells(html.parser.HTMLParser):
@@ -264,6 +296,24 @@ def prove_json(path, rows):
     check("JSON carries the raw name", any("path_bytes" in json.loads(l) for l in lines))
 
 
+def export_and_prove(vellora, work, rows, root):
+    common = ["--subfolders", "--checksum", "sha256", "--columns", "size,date,version,info"]
+    outputs = {}
+    for kind, extra, name in (("csv", ["--csv-separator", ","], "lista.csv"),
+                              ("csv", ["--csv-separator", ";"], "lista-pv.csv"), ("xlsx", [], "lista.xlsx"),
+                              ("html", [], "lista.html"), ("json", [], "lista.jsonl")):
+        target = os.path.join(work, name)
+        done = subprocess.run([vellora, "--export", kind] + extra + common + ["--output", target, root],
+                              capture_output=True, text=True)
+        check("vellora-list --export %s %s" % (kind, " ".join(extra)), done.returncode == 0, done.stderr)
+        outputs[name] = target
+    prove_csv(outputs["lista.csv"], ",", rows, work)
+    prove_csv(outputs["lista-pv.csv"], ";", rows, work)
+    prove_xlsx(outputs["lista.xlsx"], rows, work)
+    prove_html(outputs["lista.html"], rows, work)
+    prove_json(outputs["lista.jsonl"], rows)
+
+
 def main():
     if len(sys.argv) != 2 or not os.access(sys.argv[1], os.X_OK):
         print(__doc__)
@@ -271,24 +321,20 @@ def main():
     vellora = os.path.abspath(sys.argv[1])
     os.environ["TZ"] = "Europe/Rome"
     time.tzset()
+    installed = subprocess.run(["locale", "-a"], capture_output=True, text=True).stdout.lower().split()
     with tempfile.TemporaryDirectory(prefix="vellora-proofs-") as work:
         root = os.path.join(work, "albero")
         rows = expected_rows(make_tree(root))
-        common = ["--subfolders", "--checksum", "sha256", "--columns", "size,date,version,info"]
-        outputs = {}
-        for kind, extra, name in (("csv", ["--csv-separator", ","], "lista.csv"),
-                                  ("csv", ["--csv-separator", ";"], "lista-pv.csv"), ("xlsx", [], "lista.xlsx"),
-                                  ("html", [], "lista.html"), ("json", [], "lista.jsonl")):
-            target = os.path.join(work, name)
-            done = subprocess.run([vellora, "--export", kind] + extra + common + ["--output", target, root],
-                                  capture_output=True, text=True)
-            check("vellora-list --export %s %s" % (kind, " ".join(extra)), done.returncode == 0, done.stderr)
-            outputs[name] = target
-        prove_csv(outputs["lista.csv"], ",", rows, work)
-        prove_csv(outputs["lista-pv.csv"], ";", rows, work)
-        prove_xlsx(outputs["lista.xlsx"], rows, work)
-        prove_html(outputs["lista.html"], rows, work)
-        prove_json(outputs["lista.jsonl"], rows)
+        for loc in (None, "it_IT.UTF-8"):
+            if loc and loc.lower().replace("utf-8", "utf8") not in installed:
+                print("skip  the proofs in %s (locale not generated)" % loc)
+                continue
+            if loc:
+                os.environ["LC_ALL"] = loc
+                where[0] = loc + ": "
+            out = os.path.join(work, loc or "default")
+            os.makedirs(out)
+            export_and_prove(vellora, out, rows, root)
     print("proofs run: " + ", ".join(ran))
     print("%d passed, %d failed" % (0 if failures else len(ran), len(failures)))
     return 1 if failures else 0

@@ -14,7 +14,6 @@
 #include <QDir>
 #include <QGroupBox>
 #include <QLabel>
-#include <QLocale>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -56,7 +55,6 @@ private:
 private Q_SLOTS:
     void initTestCase()
     {
-        QLocale::setDefault(QLocale::c());
         QVERIFY(m_tmp.isValid());
         const QString data = m_tmp.path() + QStringLiteral("/dati/");
         QVERIFY(QDir().mkpath(data));

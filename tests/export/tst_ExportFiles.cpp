@@ -9,7 +9,6 @@
 
 #include <QBuffer>
 #include <QDir>
-#include <QLocale>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -43,7 +42,6 @@ private:
 private Q_SLOTS:
     void initTestCase()
     {
-        QLocale::setDefault(QLocale::c());
         QVERIFY(m_tmp.isValid());
         const QString data = m_tmp.path() + QStringLiteral("/dati/");
         QVERIFY(QDir().mkpath(data));

@@ -1,5 +1,6 @@
 // The two reports on a recording surface: what lands on which page, in which column.
 
+#include "../common/LocaleText.h"
 #include "../common/MemoryRows.h"
 #include "print/PrintReport.h"
 #include "print/RecordingSurface.h"
@@ -229,7 +230,7 @@ private Q_SLOTS:
                                    dashes,
                                    heading,
                                    dashes};
-        QCOMPARE(lines.mid(0, blanks + 6), QStringList(blanks, QString()) + expected);
+        QCOMPARE(lines.mid(0, blanks + 6), QStringList(blanks, QString()) + localized(expected));
         // A folder too long for the line is cut where the separator ends.
         st.listedFolderText = QStringLiteral("/x").repeated(200);
         RecordingSurface longTitle(3.2);
@@ -329,7 +330,7 @@ private Q_SLOTS:
                 l.chop(1);
             printed << l;
         }
-        QCOMPARE(printed, expected + QStringList{QString()});
+        QCOMPARE(printed, localized(expected) + QStringList{QString()});
     }
 
     void progress()

@@ -2,6 +2,7 @@
 // file may have changed since the walk, where an interrupted fill leaves the table, and the
 // model's own consistency under the edits the file actions make.
 
+#include "LocaleText.h"
 #include "MemoryFacts.h"
 #include "PeBuilder.h"
 #include "results/Formats.h"
@@ -17,6 +18,7 @@
 
 using namespace vellora;
 using namespace fixtures;
+using vellora::test::localized;
 
 class TestResultTable : public QObject
 {
@@ -119,7 +121,7 @@ private Q_SLOTS:
         QStringList got;
         for (int c = 0; c < ColFolder; ++c)
             got << (cells[c] == u"*" && !t.text(1, c).isEmpty() ? QStringLiteral("*") : t.text(1, c));
-        QCOMPARE(got, cells);
+        QCOMPARE(got, localized(cells));
         QCOMPARE(t.text(1, ColFolder), QString::fromUtf8(folder));
         QCOMPARE(t.rowPath(1), path);
         QCOMPARE(t.headerData(ColNumber, Qt::Horizontal).toString(),
@@ -203,7 +205,7 @@ private Q_SLOTS:
                 QCOMPARE(tables[2].text(r, c), tables[1].text(r, c));
                 QCOMPARE(tables[0].text(r, c), tables[1].text(r, c));
             }
-        QCOMPARE(tables[2].text(2, ColDate), QStringLiteral("01/01/2004 00:00"));
+        QCOMPARE(tables[2].text(2, ColDate), localized(QStringLiteral("01/01/2004 00:00")));
     }
 
     // The edits of the file actions and the column dialog, under the model tester.
