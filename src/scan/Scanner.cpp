@@ -127,7 +127,7 @@ private:
     SizeBatch m_sizes; // files waiting for their size, the latest recorded ones
     ReadAhead m_ahead; // destroyed first: its helpers use the levels' folders
     bool m_readAhead = ioDepthGiven();
-    bool m_onShare = false; // the walk's file system (it never leaves it) is a network share
+    bool m_onShare = false;         // the walk's file system (it never leaves it) is a network share
     std::uint32_t m_recentSlow = 0; // one bit per folder the walk read itself, latest lowest
 };
 

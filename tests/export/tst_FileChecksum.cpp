@@ -20,9 +20,11 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("name");
         QTest::addColumn<QByteArray>("expected");
         QTest::newRow("file") << QByteArray() << QByteArray("abc.txt")
-                              << QByteArray("ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
-        QTest::newRow("empty file") << QByteArray() << QByteArray("empty.txt")
-                                    << QByteArray("e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+                              << QByteArray(
+                                     "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+        QTest::newRow("empty file")
+            << QByteArray() << QByteArray("empty.txt")
+            << QByteArray("e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
         QTest::newRow("gone") << QByteArray() << QByteArray("gone.txt") << QByteArray();
         // Size 0, yet text comes out; its sibling pagemap would read on for hours.
         QTest::newRow("procfs") << QByteArray("/proc/self/") << QByteArray("status") << QByteArray();
