@@ -8,7 +8,7 @@ packages=(
   libgl-dev fonts-liberation2 fonts-dejavu-core
   xvfb xauth poppler-utils
   desktop-file-utils appstream lintian man-db
-  libxlsxwriter-dev libssl-dev
+  libxlsxwriter-dev libssl-dev libglib2.0-dev
   libfuse3-dev fuse3
   python3-openpyxl libreoffice-calc-nogui chromium
   locales
