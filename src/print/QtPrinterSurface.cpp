@@ -285,6 +285,9 @@ void QtPrinterSurface::startJobIfNeeded()
     m_pageHeight = pageHeightPixels(*job.device);
     job.painter.setFont(m_font);
     job.painter.setPen(Qt::black);
+    // The report reads left to right: a name in Hebrew or Arabic must not turn its line
+    // around, taking the indent before it to its other end.
+    job.painter.setLayoutDirection(Qt::LeftToRight);
 }
 
 qsizetype QtPrinterSurface::textColumns(QStringView text) const
