@@ -5,7 +5,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-translations-l10n qt6-gtk-platformtheme
   qt6-svg-dev
-  libgl-dev fonts-liberation2 fonts-dejavu-core
+  libgl-dev fonts-liberation2 fonts-dejavu-core fonts-noto-cjk fonts-noto-color-emoji
   xvfb xauth poppler-utils
   desktop-file-utils appstream lintian man-db
   libxlsxwriter-dev libssl-dev libglib2.0-dev

@@ -2,6 +2,7 @@
 
 #include "system/ErrorText.h"
 
+#include "ColorGlyphs.h"
 #include "PrintLog.h"
 #include "system/OutputFile.h"
 #include "system/Platform.h"
@@ -84,6 +85,7 @@ struct QtPrinterSurface::Job
     std::unique_ptr<QPdfWriter> pdf;  // PDF printer only
     QPagedPaintDevice* device = nullptr;
     QPainter painter;
+    ColorGlyphs glyphs; // colour emoji as pictures, made once per document
     QString finalPath;
     QString error; // set when the job could not start; later output is dropped
 };
@@ -332,7 +334,8 @@ void QtPrinterSurface::print(const Items& items, bool endLine)
     // wider) or a combining accent then never shifts the fields after it.
     const auto put = [&](int column, QStringView text) {
         if (painter)
-            painter->drawText(QPointF((column - 1) * m_charWidth, m_y + m_ascent), text.toString());
+            m_job->glyphs.draw(*painter, m_font, QPointF((column - 1) * m_charWidth, m_y + m_ascent),
+                               text.toString(), m_lineHeight, m_ascent);
     };
     const auto lineEnd = [this] {
         m_y += m_lineHeight;

@@ -9,7 +9,9 @@
 #include "print/RecordingSurface.h"
 #include "print/TextColumns.h"
 
+#include <QFontDatabase>
 #include <QGuiApplication>
+#include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -289,6 +291,33 @@ private Q_SLOTS:
         QCOMPARE(column("mark"), 22);
         QCOMPARE(column("rtl"), 22);
         QCOMPARE(4 + qRound((hebrewStart - origin) / width), 4);
+    }
+
+    // A colour emoji (its face holds pictures, not outlines) leaves ink on the PDF page.
+    void pdfColourEmoji()
+    {
+        const QString pdftoppm = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
+        if (pdftoppm.isEmpty() || !QFontDatabase::families().contains(QStringLiteral("Noto Color Emoji")))
+            QSKIP("needs pdftoppm and fonts-noto-color-emoji");
+        QTemporaryDir tmp;
+        QtPrinterSurface surface;
+        QVERIFY(surface.selectPrinter(surface.pdfIndex()));
+        surface.setPdfOutputPath(tmp.filePath(QStringLiteral("emoji.pdf")));
+        surface.setFont(QStringLiteral("Courier New"), 8);
+        surface.print({Item::txt(QStringLiteral("   \U0001F984"))}, true); // a unicorn
+        QVERIFY(surface.endDoc().ok);
+        QCOMPARE(QProcess::execute(pdftoppm,
+                                   {QStringLiteral("-r"), QStringLiteral("100"), QStringLiteral("-png"),
+                                    QStringLiteral("-singlefile"), tmp.filePath(QStringLiteral("emoji.pdf")),
+                                    tmp.filePath(QStringLiteral("page"))}),
+                 0);
+        const QImage page(tmp.filePath(QStringLiteral("page.png")));
+        QVERIFY(!page.isNull());
+        int ink = 0;
+        for (int y = 0; y < page.height(); ++y)
+            for (int x = 0; x < page.width(); ++x)
+                ink += page.pixel(x, y) != qRgb(255, 255, 255) ? 1 : 0;
+        QVERIFY2(ink > 30, qPrintable(QString::number(ink)));
     }
 
     void pdfPagesOfWrappedRows()
