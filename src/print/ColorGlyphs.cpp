@@ -13,6 +13,8 @@ namespace vellora {
 
 namespace {
 
+constexpr qsizetype kMaxPictures = 256;
+
 // Emoji live above U+2000; a keycap or an emoji-style selector may follow a plain digit.
 bool mayBeEmoji(QStringView grapheme)
 {
@@ -57,6 +59,10 @@ const QImage& ColorGlyphs::picture(const QString& grapheme, const QFont& font, Q
     auto it = m_pictures.find(grapheme);
     if (it != m_pictures.end())
         return *it;
+    // About 100 kB each at a printer's resolution: a tree of many different emoji must not
+    // hold them all (a picture made again goes into the PDF again, that is all).
+    if (m_pictures.size() >= kMaxPictures)
+        m_pictures.clear();
     QImage image(int(std::ceil(width)), int(std::ceil(lineHeight)), QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     // The page's resolution, so the font takes the same size in pixels as on the page.
@@ -102,7 +108,11 @@ void ColorGlyphs::draw(QPainter& painter, const QFont& font, QPointF origin, con
         const QString grapheme = text.mid(at, next - at);
         if (isColor(grapheme, font, painter)) {
             flush(at);
-            const double width = metrics.horizontalAdvance(grapheme);
+            // Measured once: each measure of a picture glyph unpacks its picture again.
+            auto known = m_widths.constFind(grapheme);
+            if (known == m_widths.constEnd())
+                known = m_widths.insert(grapheme, metrics.horizontalAdvance(grapheme));
+            const double width = *known;
             painter.drawImage(QPointF(x, origin.y() - ascent),
                               picture(grapheme, font, painter, width, lineHeight, ascent));
             x += width;

@@ -30,6 +30,7 @@ private:
 
     QHash<QString, bool> m_colorFaces; // by family: the face holds pictures
     QHash<QString, bool> m_colorGraphemes;
+    QHash<QString, double> m_widths;
     QHash<QString, QImage> m_pictures; // one picture per character, so the PDF holds it once
 };
 
