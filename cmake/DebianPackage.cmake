@@ -16,8 +16,12 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # Qt's Italian buttons; the faces that stand in for Courier New (reports) and for Verdana and
 # Tahoma (the window).
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n, fonts-liberation2, fonts-dejavu-core")
-# The file manager is opened through xdg-open; a Wayland session runs the window natively.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, qt6-wayland")
+# The file manager is opened through xdg-open; a Wayland session runs the window natively;
+# names in Chinese, Japanese or Korean and colour emoji are printed from the Noto faces the
+# report falls back to (without them they print as empty boxes); vellora-list's completion
+# needs bash-completion to be loaded.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "xdg-utils, qt6-wayland, fonts-noto-cjk, fonts-noto-color-emoji, bash-completion")
 # The synopsis, then the long description: CPack indents its lines and turns the empty one
 # into " .".
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "list the files of a folder with their version and company")

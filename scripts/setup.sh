@@ -5,10 +5,10 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-translations-l10n qt6-gtk-platformtheme
   qt6-svg-dev
-  libgl-dev fonts-liberation2 fonts-dejavu-core
+  libgl-dev fonts-liberation2 fonts-dejavu-core fonts-noto-cjk fonts-noto-color-emoji
   xvfb xauth poppler-utils
   desktop-file-utils appstream lintian man-db
-  libxlsxwriter-dev libssl-dev
+  libxlsxwriter-dev libssl-dev libglib2.0-dev
   libfuse3-dev fuse3
   python3-openpyxl libreoffice-calc-nogui chromium unzip
   locales

@@ -236,8 +236,12 @@ void MainWindow::writeSettings()
     values.infoFile = m_mnuPD->isChecked() ? 3 : m_mnuFD->isChecked() ? 2 : 1;
     const Qt::WindowStates ws = windowState();
     values.winState = (ws & Qt::WindowMinimized) ? 1 : (ws & Qt::WindowMaximized) ? 2 : 0;
-    if (!ScriviREGEDIT(m_options.store, values))
+    // Closing goes on either way; the user learns that the settings were not kept, and why.
+    QString error;
+    if (!ScriviREGEDIT(m_options.store, values, &error)) {
         qCWarning(lcApp) << "settings not written to" << m_options.store.filePath();
+        m_prompter->message(error, QString(), Prompter::Icon::Warning, Prompter::Buttons::Ok);
+    }
 }
 
 void MainWindow::ImpostaInterfaccia()

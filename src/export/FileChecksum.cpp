@@ -1,11 +1,15 @@
 #include "FileChecksum.h"
 
+#include "ExportLog.h"
 #include "fileinfo/FileFacts.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <openssl/evp.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <unistd.h>
 
 namespace vellora {
@@ -14,6 +18,34 @@ namespace {
 
 // Large reads keep the disk streaming and the system calls few; one block per thread.
 constexpr std::size_t kBlockBytes = 1 << 20;
+
+// The kernel's views of itself: their files tell no size (or a made-up one) and some never
+// end (/proc/PID/pagemap reads on through the whole address space). They have no content
+// to check.
+bool pseudoFileSystem(int fd)
+{
+    struct statfs fs;
+    if (::fstatfs(fd, &fs) != 0)
+        return false;
+    switch (static_cast<unsigned long>(fs.f_type)) {
+    case PROC_SUPER_MAGIC:
+    case SYSFS_MAGIC:
+    case DEBUGFS_MAGIC:
+    case TRACEFS_MAGIC:
+    case SECURITYFS_MAGIC:
+    case CGROUP_SUPER_MAGIC:
+    case CGROUP2_SUPER_MAGIC:
+    case PSTOREFS_MAGIC:
+    case EFIVARFS_MAGIC:
+    case BPF_FS_MAGIC:
+    case SELINUX_MAGIC:
+    case SMACK_MAGIC:
+    case BINFMTFS_MAGIC:
+        return true;
+    default:
+        return false;
+    }
+}
 
 } // namespace
 
@@ -56,8 +88,18 @@ QByteArray ChecksumReader::sha256(const QByteArray& folder, const QByteArray& na
         ::close(fd);
         return {};
     }
+    if (pseudoFileSystem(fd)) {
+        qCInfo(lcExport) << "no checksum for" << name << "in" << folder << "- a file of the kernel's own";
+        ::close(fd);
+        return {};
+    }
     ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     bool ok = m_hash && EVP_DigestInit_ex(m_hash, EVP_sha256(), nullptr) == 1;
+    // The content is the size the file reports: a file that holds more (it grows while read,
+    // or its file system does not tell sizes) gets no checksum rather than one of a part,
+    // and no read goes on for ever.
+    const auto expected = std::uint64_t(st.st_size);
+    std::uint64_t total = 0;
     while (ok) {
         if (stop.load(std::memory_order_relaxed)) {
             ok = false;
@@ -69,6 +111,12 @@ QByteArray ChecksumReader::sha256(const QByteArray& folder, const QByteArray& na
         if (got < 0) {
             if (errno == EINTR)
                 continue;
+            ok = false;
+            break;
+        }
+        total += std::uint64_t(got);
+        if (total > expected) {
+            qCInfo(lcExport) << "no checksum for" << name << "in" << folder << "- longer than its size";
             ok = false;
             break;
         }

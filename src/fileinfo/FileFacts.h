@@ -20,7 +20,8 @@ namespace vellora {
 
 struct FileFacts
 {
-    bool statted = false;   // size and mtime hold the file's values
+    bool statted = false;   // size and mtime hold the file's values; false when the entry is
+                            // gone or no longer a regular file
     std::int64_t size = 0;  // bytes
     std::int64_t mtime = 0; // seconds since the epoch
     VersionData version;    // version.readable is false when not asked for or unreadable

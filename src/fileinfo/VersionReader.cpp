@@ -103,9 +103,11 @@ VersionData readVersionDataAt(int dirFd, const char* name, OpenedFileStat* statO
 {
     fileinfo::FileByteSource src(dirFd, name);
     if (statOut) {
-        statOut->valid = src.statted();
-        statOut->size = src.statted() ? src.statSize() : 0;
-        statOut->mtime = src.statted() ? src.modifiedSecs() : 0;
+        // Only a regular file is the listed file: a folder or a FIFO put in its place has
+        // a size and a date too, but they are not the row's.
+        statOut->valid = src.isOpen();
+        statOut->size = src.isOpen() ? src.statSize() : 0;
+        statOut->mtime = src.isOpen() ? src.modifiedSecs() : 0;
     }
     if (!src.isOpen()) {
         qCDebug(lcFileInfo) << "cannot open" << name;

@@ -36,7 +36,7 @@ struct VersionData
 // What the open descriptor told about the file while its version was read.
 struct OpenedFileStat
 {
-    bool valid = false;     // the entry was opened and looked at (maybe not a regular file)
+    bool valid = false;     // a regular file was opened and looked at
     std::int64_t size = 0;  // bytes
     std::int64_t mtime = 0; // last modification, seconds since the epoch
 };

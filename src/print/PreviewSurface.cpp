@@ -71,6 +71,7 @@ QImage pageImage(ReportPages& pages, int page, double dpi)
         painter.translate(g.originMm.x() / 25.4 * g.dpi, g.originMm.y() / 25.4 * g.dpi);
         painter.setFont(g.font);
         painter.setPen(Qt::black);
+        painter.setLayoutDirection(Qt::LeftToRight); // as the printer draws it
         PreviewSurface surface(painter, g, pages.layout().measure());
         pages.drawPage(surface, page);
     }

@@ -2,6 +2,7 @@
 
 #include "system/ErrorText.h"
 
+#include "ColorGlyphs.h"
 #include "PrintLog.h"
 #include "system/OutputFile.h"
 #include "system/Platform.h"
@@ -84,6 +85,7 @@ struct QtPrinterSurface::Job
     std::unique_ptr<QPdfWriter> pdf;  // PDF printer only
     QPagedPaintDevice* device = nullptr;
     QPainter painter;
+    ColorGlyphs glyphs; // colour emoji as pictures, made once per document
     QString finalPath;
     QString error; // set when the job could not start; later output is dropped
 };
@@ -285,6 +287,9 @@ void QtPrinterSurface::startJobIfNeeded()
     m_pageHeight = pageHeightPixels(*job.device);
     job.painter.setFont(m_font);
     job.painter.setPen(Qt::black);
+    // The report reads left to right: a name in Hebrew or Arabic must not turn its line
+    // around, taking the indent before it to its other end.
+    job.painter.setLayoutDirection(Qt::LeftToRight);
 }
 
 qsizetype QtPrinterSurface::textColumns(QStringView text) const
@@ -329,7 +334,8 @@ void QtPrinterSurface::print(const Items& items, bool endLine)
     // wider) or a combining accent then never shifts the fields after it.
     const auto put = [&](int column, QStringView text) {
         if (painter)
-            painter->drawText(QPointF((column - 1) * m_charWidth, m_y + m_ascent), text.toString());
+            m_job->glyphs.draw(*painter, m_font, QPointF((column - 1) * m_charWidth, m_y + m_ascent),
+                               text.toString(), m_lineHeight, m_ascent);
     };
     const auto lineEnd = [this] {
         m_y += m_lineHeight;

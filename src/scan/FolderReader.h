@@ -73,10 +73,15 @@ public:
     [[nodiscard]] bool stat(const char* name, EntryInfo& out, bool wantSize) const;
     // The folder itself.
     [[nodiscard]] bool identify(FolderId& out) const;
+    // Whether the folder lies on a network share or a user-space file system (FUSE), where
+    // a request may wait on another machine; a local disk answers whatever the load.
+    [[nodiscard]] bool onShare() const;
 
     // Some file systems (older XFS, several network and FUSE ones) give no kind with the
     // names; tests use this to walk such a folder on any file system.
     static void setKindsUnknown(bool unknown);
+    // Tests use this to walk a local folder as if it were on a share.
+    static void setTakenForShare(bool share);
 
 private:
     int m_fd = -1;

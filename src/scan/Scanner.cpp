@@ -61,7 +61,7 @@ constexpr std::size_t kLevelsAhead = 16;
 constexpr std::size_t kAheadPerLevel = 4;
 // A folder that takes longer than this to look at, open and list waited on the device.
 constexpr std::chrono::microseconds kSlowFolder{300};
-// How long an interrupted walk waits for the sizes of what it recorded.
+// How long an interrupted walk on a share waits for the sizes of what it recorded.
 constexpr std::chrono::milliseconds kSizesAfterInterrupt{40};
 constexpr int kMaxReadAheadHelpers = 32;
 
@@ -127,6 +127,7 @@ private:
     SizeBatch m_sizes; // files waiting for their size, the latest recorded ones
     ReadAhead m_ahead; // destroyed first: its helpers use the levels' folders
     bool m_readAhead = ioDepthGiven();
+    bool m_onShare = false;         // the walk's file system (it never leaves it) is a network share
     std::uint32_t m_recentSlow = 0; // one bit per folder the walk read itself, latest lowest
 };
 
@@ -263,11 +264,14 @@ void Walker::apply(std::vector<SizeBatch>&& done)
     }
 }
 
-// Every recorded file gets its size, also after an interrupt, unless a slow share would keep
-// the user waiting for sizes nobody shows: then what is not sized soon stays unknown.
+// Every recorded file gets its size, also after an interrupt and however busy the machine
+// is: on a local disk the wait is bounded by the disk, never by a clock. Only a share may
+// keep the user waiting for sizes nobody shows: there what is not sized soon stays unknown,
+// and says so (kUnknownSize).
 void Walker::finish()
 {
-    if (interrupted() && m_sizes.count > 0) {
+    const bool giveUp = interrupted() && m_onShare;
+    if (giveUp && m_sizes.count > 0) {
         m_sizes.sizes.assign(m_sizes.count, ScanResults::kUnknownSize);
         if (!m_sizer.slow())
             m_sizes.run();
@@ -277,7 +281,7 @@ void Walker::finish()
         m_sizes = SizeBatch();
     }
     flushSizes();
-    apply(m_sizer.finish(interrupted() ? kSizesAfterInterrupt : std::chrono::milliseconds::max()));
+    apply(m_sizer.finish(giveUp ? kSizesAfterInterrupt : std::chrono::milliseconds::max()));
 }
 
 bool Walker::descend(std::size_t parentIndex, const std::string& name,
@@ -408,6 +412,7 @@ bool Walker::walk(const QByteArray& start)
     }
     if (!root.reader->identify(root.id))
         qCDebug(lcScan) << "cannot identify" << m_path; // no subfolder will count as ours
+    m_onShare = root.reader->onShare();
     root.pathLength = m_path.size();
     m_levels.push_back(std::move(root));
     m_open = 1;

@@ -20,6 +20,8 @@ constexpr std::size_t kSlowBatch = 8;
 // Folders the queued batches may hold open together.
 constexpr std::size_t kMaxQueuedFolders = 64;
 
+std::atomic<long long> g_helperLagMs{0};
+
 long long nowNs()
 {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(
@@ -78,6 +80,11 @@ bool SizeWorker::full(const SizeBatch& batch) const
 {
     const bool slow = m_slow.load(std::memory_order_relaxed);
     return batch.count >= (slow ? kSlowBatch : kFastBatch) || batch.groups.size() >= (slow ? 2u : 16u);
+}
+
+void SizeWorker::setHelperLag(std::chrono::milliseconds lag)
+{
+    g_helperLagMs = lag.count();
 }
 
 int SizeWorker::helpers() const
@@ -158,6 +165,8 @@ void SizeWorker::loop()
         ++m_busy;
         lock.unlock();
         const long long start = nowNs();
+        if (const long long lag = g_helperLagMs.load(std::memory_order_relaxed); lag > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(lag));
         batch.run(&m_giveUp);
         const bool slow = batch.count > 0 && (nowNs() - start) / (long long)batch.count > kSlowRequestNs;
         batch.groups.clear(); // the folders may close now, on this thread

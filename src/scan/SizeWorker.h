@@ -61,14 +61,17 @@ public:
     // Batches finished so far, in no particular order.
     [[nodiscard]] std::vector<SizeBatch> takeDone();
     // Waits for every queued batch and returns the finished ones. With a limit, what is not
-    // sized by then stays unknown (an interrupted scan, whose rows nobody shows, must not
-    // keep the user waiting on a slow share).
+    // sized by then stays unknown (an interrupted scan on a slow share, whose rows nobody
+    // shows, must not keep the user waiting).
     [[nodiscard]] std::vector<SizeBatch>
     finish(std::chrono::milliseconds limit = std::chrono::milliseconds::max());
     // Whether the files answer slowly.
     [[nodiscard]] bool slow() const { return m_slow.load(std::memory_order_relaxed); }
     // Helper threads started so far (measurements and tests).
     [[nodiscard]] int helpers() const;
+    // Tests make every helper wait this long before each batch, as on a machine whose cores
+    // are all busy.
+    static void setHelperLag(std::chrono::milliseconds lag);
 
 private:
     void loop();

@@ -3,8 +3,8 @@
 // written through QSettings; a "key" is a group of that file, named like the registry key
 // of the Windows build ("SOFTWARE\Vellora"), and holds named string and 32-bit number values.
 //
-// Nothing here ever reports to the user: a value that cannot be read is simply absent, a
-// write that fails is logged and forgotten, exactly as the program treats its settings.
+// A value that cannot be read is simply absent. A save that fails says why (Italian, for
+// the user), and leaves the file on disk as it was.
 
 #include <memory>
 #include <optional>
@@ -60,10 +60,13 @@ public:
     void writeString(const QString& name, const QString& value);
     void writeNumber(const QString& name, qint32 value);
 
-    // Flushes the writes to disk: the whole file is written beside the old one, read back,
-    // and only then renamed over it. False when it could not be written; the file on disk
-    // is then left exactly as it was (a full disk never leaves an empty settings file).
-    [[nodiscard]] bool close();
+    // Flushes the writes to disk: the file is read again and merged under a lock (another
+    // save waits), written beside the old one, read back, and only then renamed over it,
+    // with the old file's mode and through a symbolic link to the file it names. False when
+    // it could not be written, errorText then names the file and the cause; the file on disk
+    // is left exactly as it was (a full disk never leaves an empty settings file, a file that
+    // cannot be read is never replaced).
+    [[nodiscard]] bool close(QString* errorText = nullptr);
 
     // Registry strings are read through a 255-byte buffer: a text of 255 characters or
     // more does not fit and reads as missing.
@@ -71,7 +74,7 @@ public:
 
 private:
     [[nodiscard]] QVariant valueOf(const QString& name) const;
-    [[nodiscard]] bool writeFile();
+    [[nodiscard]] bool writeFile(QString* errorText);
 
     // Opened on the file for reading only: nothing is ever set on it, so it never writes.
     std::unique_ptr<QSettings> m_settings;
@@ -79,6 +82,9 @@ private:
     std::vector<std::pair<QString, QVariant>> m_pending; // writes, in order, until close()
     bool m_dirty = false;
 };
+
+// The message of a failed save: "Impossibile salvare le impostazioni nel file PATH: CAUSE".
+[[nodiscard]] QString settingsSaveError(const QString& path, const QString& cause);
 
 // Opens the key of that path in the store; QSettings creates the file and the group on the
 // first write, so opening itself cannot fail.

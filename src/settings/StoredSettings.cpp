@@ -80,7 +80,7 @@ StoredColumnWidths LeggiLarghezzeColonne(const SettingsStore& store)
     return widths;
 }
 
-bool ScriviREGEDIT(const SettingsStore& store, const StoredSettings& values)
+bool ScriviREGEDIT(const SettingsStore& store, const StoredSettings& values, QString* errorText)
 {
     SettingsKey key = ApriChiave(store, kSettingsKey);
 
@@ -98,7 +98,7 @@ bool ScriviREGEDIT(const SettingsStore& store, const StoredSettings& values)
     key.writeNumber(QStringLiteral("InfoFile"), values.infoFile);
     key.writeNumber(QStringLiteral("WinState"), values.winState);
 
-    return key.close();
+    return key.close(errorText);
 }
 
 } // namespace vellora

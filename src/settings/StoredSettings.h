@@ -58,7 +58,7 @@ struct StoredSettings
 // Writes every value, changed or not, in the order "LastDir", "PatternFile", "OrderGrid",
 // "OptS0".."OptS7", "OptV0".."OptV7", "Col_0".."Col_7", "TipoRic", "InfoFile", "WinState".
 // Widths that are nullopt and a nullopt scope are not written. Returns false when the file
-// could not be written; the caller shows nothing, the program simply forgets its settings.
-bool ScriviREGEDIT(const SettingsStore& store, const StoredSettings& values);
+// could not be written, with the Italian message in errorText.
+bool ScriviREGEDIT(const SettingsStore& store, const StoredSettings& values, QString* errorText = nullptr);
 
 } // namespace vellora

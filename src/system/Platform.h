@@ -20,8 +20,9 @@ namespace vellora {
 // errorText is given, the Italian message naming the folder and the cause.
 [[nodiscard]] bool makeFolder(const QString& folder, QString* errorText = nullptr);
 
-// Moves one file to the desktop trash. Never deletes permanently. On failure returns false
-// and, when errorText is given, a short Italian description of the cause.
+// Moves one file (its name's bytes as they are) to the desktop trash, as the desktop's file
+// managers do. Never deletes permanently. On failure returns false and, when errorText is
+// given, a short Italian description of the cause.
 [[nodiscard]] bool moveToTrash(const QByteArray& path, QString* errorText = nullptr);
 
 // Opens the file manager on a folder; the result is not checked by callers.

@@ -1,6 +1,6 @@
 #pragma once
 // What the window tests share: a window on a temporary settings file with scripted boxes,
-// a trash and an export folder inside a temporary folder, and file trees made on the spot.
+// a trash and an export folder inside a temporary home, and file trees made on the spot.
 
 #include "app/MainWindow.h"
 #include "results/ResultTable.h"
@@ -32,24 +32,39 @@ inline void writeFile(const QString& path, const QByteArray& content = "x")
     f.write(content);
 }
 
-// One temporary world per test: settings file, trash, export folder and a tree to scan.
-struct Sandbox
+// A home of its own for the test program, set before main(): the desktop trash (GIO) reads
+// HOME and XDG_DATA_HOME once per process, and takes the home trash only for files on the
+// home's own disk.
+struct TestHome
 {
     QTemporaryDir dir;
+    TestHome()
+    {
+        qputenv("HOME", QFile::encodeName(dir.path()));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(dir.filePath(QStringLiteral(".local/share"))));
+    }
+    [[nodiscard]] QString trash() const { return dir.filePath(QStringLiteral(".local/share/Trash/")); }
+};
+inline const TestHome testHome;
+
+// One temporary world per test, inside the test home: settings file, an empty trash, export
+// folder and a tree to scan.
+struct Sandbox
+{
+    QTemporaryDir dir{testHome.dir.filePath(QStringLiteral("sandbox-XXXXXX"))};
     ScriptedPrompter prompter;
 
     Sandbox()
     {
-        qputenv("XDG_DATA_HOME", QFile::encodeName(dir.filePath(QStringLiteral("data"))));
+        QDir(testHome.trash()).removeRecursively();
         qputenv("VELLORA_EXPORT_DIR", QFile::encodeName(dir.filePath(QStringLiteral("export"))));
-        QDir().mkpath(dir.filePath(QStringLiteral("data")));
         QDir().mkpath(tree());
     }
     [[nodiscard]] QString settingsPath() const { return dir.filePath(QStringLiteral("Vellora.ini")); }
     [[nodiscard]] QString tree() const { return dir.filePath(QStringLiteral("tree")) + u'/'; }
     [[nodiscard]] QString trashed(const QString& name) const
     {
-        return dir.filePath(QStringLiteral("data/Trash/files/")) + name;
+        return testHome.trash() + QStringLiteral("files/") + name;
     }
 
     [[nodiscard]] std::unique_ptr<MainWindow> window()

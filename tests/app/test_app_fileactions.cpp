@@ -7,6 +7,8 @@
 
 #include <QFocusEvent>
 
+#include <unistd.h>
+
 using namespace vellora;
 using namespace vellora::testing;
 
@@ -249,7 +251,8 @@ void TestAppFileActions::renameKeepsOddNameBytes()
 }
 
 // A name taken by another file, also one differing only in case (another program may have
-// created it after the check): refused, the file there intact.
+// created it after the check), or by another name of the same file: refused, the file there
+// intact.
 void TestAppFileActions::renameNeverReplaces()
 {
     QTemporaryDir dir;
@@ -258,6 +261,11 @@ void TestAppFileActions::renameNeverReplaces()
         writeFile(QFile::decodeName(path(name)), name);
     QCOMPARE(renameNoReplace(path("a.txt"), path("b.txt")), RenameResult::TargetExists);
     QCOMPARE(renameNoReplace(path("a.txt"), path("A.TXT")), RenameResult::TargetExists);
+    for (const char* link : {"hard.txt", "B.TXT"}) {
+        QCOMPARE(::link(path("b.txt").constData(), path(link).constData()), 0);
+        QCOMPARE(renameNoReplace(path("b.txt"), path(link)), RenameResult::TargetExists);
+        QVERIFY(EsisteFile(path("b.txt")) && EsisteFile(path(link)));
+    }
     QFile f(QFile::decodeName(path("A.TXT")));
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), QByteArray("A.TXT"));

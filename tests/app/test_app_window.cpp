@@ -100,6 +100,13 @@ void TestAppWindow::storedOddValues()
     }
     QCOMPARE(settings(box)->value(QStringLiteral("OrderGrid")).toLongLong() & 0xffffffffLL, 4294967295LL);
     QCOMPARE(settings(box)->value(QStringLiteral("WinState")).toInt(), 1);
+
+    // A save that cannot be made is told while the window closes.
+    QVERIFY(QFile::remove(box.settingsPath()) && QDir().mkpath(box.settingsPath()));
+    box.window()->close();
+    QCOMPARE(box.prompter.messages.size(), std::size_t(1));
+    QCOMPARE(box.prompter.messages[0].text, QStringLiteral("Impossibile salvare le impostazioni nel file ") +
+                                                box.settingsPath() + QStringLiteral(": non è un file"));
 }
 
 // Every pick runs again, also of the entry shown: the order orders again with the sizes read

@@ -1,6 +1,7 @@
 // Reading from the file system: opening safely, failing cleanly, reading only a little.
 
 #include "fileinfo/ByteSource.h"
+#include "fileinfo/FileFacts.h"
 #include "fileinfo/Languages.h"
 #include "fileinfo/VersionParser.h"
 #include "fileinfo/VersionReader.h"
@@ -95,7 +96,9 @@ void TestVersionFiles::readsLikeMemory()
 }
 
 // The same entries by path and as names in an open folder, which neither follow a link nor
-// take a path; the open of a name also tells size and time of what it found.
+// take a path; the open of a name also tells size and time of a regular file it found, and
+// the reader of file facts gives them for nothing else (a folder or a FIFO put where a listed
+// file was has a size and a date that are not the file's).
 void TestVersionFiles::opens_data()
 {
     QTest::addColumn<QByteArray>("name");
@@ -104,8 +107,8 @@ void TestVersionFiles::opens_data()
     QTest::addColumn<bool>("statted");
     QTest::newRow("executable") << QByteArray("real.exe") << true << true << true;
     QTest::newRow("missing") << QByteArray("gone.exe") << false << false << false;
-    QTest::newRow("fifo does not block") << QByteArray("pipe.exe") << false << false << true;
-    QTest::newRow("folder") << QByteArray("sub") << false << false << true;
+    QTest::newRow("fifo does not block") << QByteArray("pipe.exe") << false << false << false;
+    QTest::newRow("folder") << QByteArray("sub") << false << false << false;
     QTest::newRow("link to an executable") << QByteArray("link.exe") << true << false << false;
     QTest::newRow("path in a folder") << QByteArray("sub/inner.exe") << true << false << false;
     QTest::newRow("empty") << QByteArray() << false << false << false;
@@ -138,6 +141,16 @@ void TestVersionFiles::opens()
     if (byName) {
         QCOMPARE(st.size, qint64(kPe.size()));
         QCOMPARE(st.mtime, qint64(1083000000));
+    }
+
+    // A name with a NUL is refused whole by the reader of facts.
+    const std::unique_ptr<FactReader> reader = fileSystemFacts().reader();
+    const QByteArray folder = QFile::encodeName(m_dir.path()) + '/';
+    const std::string_view entry(name.constData(), std::size_t(name.size()));
+    for (unsigned want : {unsigned(FactReader::Stat), FactReader::Stat | FactReader::Version}) {
+        const FileFacts f = reader->read(folder, entry, want);
+        QCOMPARE(f.statted, statted && !name.contains('\0'));
+        QCOMPARE(f.size, f.statted ? qint64(kPe.size()) : 0);
     }
 }
 

@@ -9,7 +9,9 @@
 #include "print/RecordingSurface.h"
 #include "print/TextColumns.h"
 
+#include <QFontDatabase>
 #include <QGuiApplication>
+#include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -256,6 +258,10 @@ private Q_SLOTS:
             true);
         // A combining accent draws no column of its own: the fields after it keep their place.
         surface.print({Item::txt(QStringLiteral("   cafe\u0301")), Item::tab(22), Item::txt("mark")}, true);
+        // A name written right to left keeps the indent before it.
+        surface.print(
+            {Item::txt(QStringLiteral("   \u05E9\u05DC\u05D5\u05DD")), Item::tab(22), Item::txt("rtl")},
+            true);
         QVERIFY(surface.endDoc().ok);
 
         // Where each word landed on the page, in points.
@@ -263,9 +269,12 @@ private Q_SLOTS:
         QHash<QString, QPair<double, double>> words; // text -> xMin, xMax
         const QRegularExpression re(
             QStringLiteral("<word xMin=\"([0-9.]+)\"[^>]*xMax=\"([0-9.]+)\"[^>]*>([^<]+)</word>"));
+        double hebrewStart = 1e9; // pdftotext gives each letter written right to left as a word
         for (auto it = re.globalMatch(html); it.hasNext();) {
             const auto m = it.next();
             words.insert(m.captured(3), {m.captured(1).toDouble(), m.captured(2).toDouble()});
+            if (m.captured(3).front() >= QChar(0x0590) && m.captured(3).front() <= QChar(0x05FF))
+                hebrewStart = std::min(hebrewStart, m.captured(1).toDouble());
         }
         QVERIFY2(words.contains("another-name") && words.contains("name"), qPrintable(html));
         const double width = (words["another-name"].second - words["another-name"].first) / 12;
@@ -280,6 +289,35 @@ private Q_SLOTS:
         QCOMPARE(column("e"), 22);
         QCOMPARE(column("9"), 36);
         QCOMPARE(column("mark"), 22);
+        QCOMPARE(column("rtl"), 22);
+        QCOMPARE(4 + qRound((hebrewStart - origin) / width), 4);
+    }
+
+    // A colour emoji (its face holds pictures, not outlines) leaves ink on the PDF page.
+    void pdfColourEmoji()
+    {
+        const QString pdftoppm = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
+        if (pdftoppm.isEmpty() || !QFontDatabase::families().contains(QStringLiteral("Noto Color Emoji")))
+            QSKIP("needs pdftoppm and fonts-noto-color-emoji");
+        QTemporaryDir tmp;
+        QtPrinterSurface surface;
+        QVERIFY(surface.selectPrinter(surface.pdfIndex()));
+        surface.setPdfOutputPath(tmp.filePath(QStringLiteral("emoji.pdf")));
+        surface.setFont(QStringLiteral("Courier New"), 8);
+        surface.print({Item::txt(QStringLiteral("   \U0001F984"))}, true); // a unicorn
+        QVERIFY(surface.endDoc().ok);
+        QCOMPARE(QProcess::execute(pdftoppm,
+                                   {QStringLiteral("-r"), QStringLiteral("100"), QStringLiteral("-png"),
+                                    QStringLiteral("-singlefile"), tmp.filePath(QStringLiteral("emoji.pdf")),
+                                    tmp.filePath(QStringLiteral("page"))}),
+                 0);
+        const QImage page(tmp.filePath(QStringLiteral("page.png")));
+        QVERIFY(!page.isNull());
+        int ink = 0;
+        for (int y = 0; y < page.height(); ++y)
+            for (int x = 0; x < page.width(); ++x)
+                ink += page.pixel(x, y) != qRgb(255, 255, 255) ? 1 : 0;
+        QVERIFY2(ink > 30, qPrintable(QString::number(ink)));
     }
 
     void pdfPagesOfWrappedRows()

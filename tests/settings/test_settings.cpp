@@ -10,9 +10,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <atomic>
 #include <functional>
+#include <thread>
 
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace vellora;
@@ -208,6 +211,99 @@ private Q_SLOTS:
             QCOMPARE(readFile(dir.filePath(QStringLiteral("x"))), QByteArray("precious"));
         else
             QVERIFY(QFileInfo(path).isDir());
+    }
+
+    // A save replaces the file the path names as it stands: its mode stays, and a symbolic
+    // link stays a link, its target getting the values (made when the link dangles).
+    void replacesInPlace_data()
+    {
+        QTest::addColumn<int>("mode");     // of the file before the save; 0: no file
+        QTest::addColumn<QString>("link"); // what the settings path links to; empty: no link
+        QTest::newRow("private file") << 0600 << QString();
+        QTest::newRow("group-readable file") << 0640 << QString();
+        QTest::newRow("link to a file in another folder")
+            << 0600 << QStringLiteral("../dotfiles/vellora.ini");
+        QTest::newRow("dangling link") << 0 << QStringLiteral("../elsewhere/vellora.ini");
+    }
+
+    void replacesInPlace()
+    {
+        QFETCH(int, mode);
+        QFETCH(QString, link);
+        const QString path = freshPath();
+        const QString target = link.isEmpty() ? path : QFileInfo(path).absolutePath() + u'/' + link;
+        QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()) &&
+                QDir().mkpath(QFileInfo(target).absolutePath()));
+        if (!link.isEmpty())
+            QVERIFY(QFile::link(link, path));
+        if (mode != 0) {
+            writeFile(target, "[Altro]\nvalore=1\n");
+            QVERIFY(::chmod(QFile::encodeName(target).constData(), mode_t(mode)) == 0);
+        }
+        QVERIFY(ScriviREGEDIT(SettingsStore(path), sample()));
+        QCOMPARE(QFileInfo(path).isSymLink(), !link.isEmpty());
+        QVERIFY(readAll(target) == sample());
+        struct stat st;
+        QVERIFY(::stat(QFile::encodeName(target).constData(), &st) == 0);
+        if (mode != 0)
+            QCOMPARE(int(st.st_mode & 07777), mode);
+        QCOMPARE(readFile(target).contains("[Altro]\nvalore=1\n"), mode != 0);
+        QCOMPARE(QDir(QFileInfo(path).absolutePath()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    }
+
+    // A file that exists but cannot be read is not replaced: the groups in it would be lost.
+    // The save fails with its message and the file stays as it was.
+    void unreadableFileKept()
+    {
+        QTemporaryDir dir;
+        QVERIFY(::chmod(QFile::encodeName(dir.path()).constData(), 0777) == 0);
+        const QString path = dir.filePath(QStringLiteral("Vellora.ini"));
+        const QByteArray before = "[Altro]\nvalore=1\n";
+        writeFile(path, before);
+        QVERIFY(::chmod(QFile::encodeName(path).constData(), 0200) == 0);
+        QString error;
+        bool saved = true;
+        {
+            // Root reads everything: the save runs as an ordinary user then.
+            const bool wasRoot = ::geteuid() == 0;
+            if (wasRoot && ::seteuid(65534) != 0)
+                QSKIP("cannot act as an ordinary user");
+            saved = ScriviREGEDIT(SettingsStore(path), sample(), &error);
+            if (wasRoot)
+                QVERIFY(::seteuid(0) == 0);
+        }
+        QVERIFY(!saved);
+        QVERIFY2(error.startsWith(QStringLiteral("Impossibile salvare le impostazioni nel file ") + path +
+                                  QStringLiteral(": il file esistente non si può leggere")),
+                 qPrintable(error));
+        QVERIFY(::chmod(QFile::encodeName(path).constData(), 0600) == 0);
+        QCOMPARE(readFile(path), before);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"Vellora.ini"});
+    }
+
+    // Two windows closing together: each save reads, merges and writes under a lock, so no
+    // save is lost whatever the order the two threads run in.
+    void racingSavesKeepEveryValue()
+    {
+        const QString path = freshPath();
+        constexpr int kSaves = 60;
+        std::atomic_int failed{0};
+        const auto saver = [&](QChar who) {
+            for (int i = 0; i < kSaves; ++i) {
+                SettingsKey key = ApriChiave(SettingsStore(path), kSettingsKey);
+                key.writeNumber(who + QString::number(i), i);
+                failed += key.close() ? 0 : 1;
+            }
+        };
+        std::thread a(saver, u'A'), b(saver, u'B');
+        a.join();
+        b.join();
+        QCOMPARE(failed.load(), 0);
+        const SettingsKey key = ApriChiave(SettingsStore(path), kSettingsKey);
+        for (int i = 0; i < kSaves; ++i) {
+            QCOMPARE(key.readNumber(QStringLiteral("A%1").arg(i)), std::optional<qint32>(i));
+            QCOMPARE(key.readNumber(QStringLiteral("B%1").arg(i)), std::optional<qint32>(i));
+        }
     }
 
     // A disk with room for the temporary file but not for its content: the write fails and

@@ -10,6 +10,7 @@
 #include <QTest>
 
 #include <fcntl.h>
+#include <filesystem>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -24,6 +25,15 @@ bool makeFile(const QByteArray& path, const QByteArray& content)
     const bool ok = fd >= 0 && ::write(fd, content.constData(), size_t(content.size())) == content.size();
     ::close(fd);
     return ok;
+}
+
+QByteArray readFile(const QByteArray& path)
+{
+    QByteArray bytes(4096, '\0');
+    const int fd = ::open(path.constData(), O_RDONLY);
+    const ssize_t got = fd < 0 ? 0 : ::read(fd, bytes.data(), size_t(bytes.size()));
+    ::close(fd);
+    return bytes.left(qMax<ssize_t>(got, 0));
 }
 
 bool exists(const QByteArray& path)
@@ -51,6 +61,9 @@ private Q_SLOTS:
         QVERIFY(QDir().mkpath(QFile::decodeName(m_dir)));
     }
 
+    // Names QDir cannot spell, left in the trash.
+    void cleanupTestCase() { std::filesystem::remove_all(QFile::encodeName(m_home.path()).toStdString()); }
+
     void folders()
     {
         QCOMPARE(homeFolder(), m_home.path() + u'/');
@@ -72,10 +85,11 @@ private Q_SLOTS:
         QVERIFY(!makeFolder(QString(), &error) && !error.isEmpty());
     }
 
-    // A moved file lands in the private trash under its own name. A failed move leaves every
-    // file where it was, and nothing goes into the working folder. A name not valid in the
-    // locale's encoding must not reach the file system as the name it would decode to, which
-    // exists too.
+    // A moved file lands in the private trash under its own name, with a record whose path
+    // decodes to exactly the file's (a desktop restores it there, whatever the name holds).
+    // A failed move leaves every file where it was, and nothing goes into the working
+    // folder. A name not valid in the locale's encoding is trashed as itself, never as the
+    // name it would decode to, which exists too.
     void moveToTrash_data()
     {
         QTest::addColumn<QByteArray>("name"); // made as a file unless "gone.txt" or "sub"
@@ -84,10 +98,14 @@ private Q_SLOTS:
         QTest::newRow("plain") << QByteArray("lista.txt") << true << QString();
         QTest::newRow("accented") << QByteArray("perché è così.txt") << true << QString();
         QTest::newRow("spaces and percent") << QByteArray(" 100% sure .doc") << true << QString();
+        QTest::newRow("percent escapes") << QByteArray("saldi%2Fprezzi%41.txt") << true << QString();
+        QTest::newRow("line break and Path=")
+            << QByteArray("report.pdf\nPath=%2Fhome%2Fu%2F.config%2Fautostart%2Fevil.desktop") << true
+            << QString();
         QTest::newRow("vanished") << QByteArray("gone.txt") << false << QStringLiteral("inesistente");
         QTest::newRow("folder") << QByteArray("sub") << false << QStringLiteral("cartella");
         QTest::newRow("empty") << QByteArray() << false << QStringLiteral("nome");
-        QTest::newRow("name it cannot spell") << QByteArray("bad\xff.txt") << false << QString();
+        QTest::newRow("name not in the locale's encoding") << QByteArray("bad\xff.txt") << true << QString();
         QTest::newRow("no usable trash") << QByteArray("keep.txt") << false << QStringLiteral("cestino");
     }
 
@@ -100,13 +118,20 @@ private Q_SLOTS:
         const QByteArray lookalike = QFile::encodeName(QFile::decodeName(path));
         QVERIFY(QDir().mkpath(QFile::decodeName(m_dir + "sub")));
         const bool made = !name.isEmpty() && name != "gone.txt" && name != "sub";
-        QVERIFY(!made || (makeFile(path, "mine") && makeFile(lookalike, "someone else's")));
-        const auto cleanup =
-            qScopeGuard([&] { ::unlink(path.constData()); }); // QTemporaryDir cannot spell it
-        QVERIFY(makeFile(m_dir + "blocker", ""));
-        const QByteArray oldData = qgetenv("XDG_DATA_HOME");
-        if (cause == u"cestino")
-            qputenv("XDG_DATA_HOME", m_dir + "blocker/share");
+        QVERIFY(!made || (makeFile(lookalike, "someone else's") && makeFile(path, "mine")));
+        const auto cleanup = qScopeGuard([&] {
+            ::unlink(path.constData()); // QTemporaryDir cannot spell it
+            ::unlink(lookalike.constData());
+        });
+        // The trash folder taken by a file: the home trash cannot be made.
+        const QByteArray trash = QFile::encodeName(m_home.filePath(QStringLiteral(".local/share/Trash")));
+        const bool blocked = cause == u"cestino";
+        QVERIFY(QDir().mkpath(QFile::decodeName(trash)));
+        QVERIFY(!blocked || (::rename(trash, trash + ".away") == 0 && makeFile(trash, "")));
+        const auto unblock = qScopeGuard([&] {
+            if (blocked)
+                ::unlink(trash.constData()), ::rename(trash + ".away", trash);
+        });
         QTemporaryDir cwd;
         const QString oldCwd = QDir::currentPath();
         QVERIFY(QDir::setCurrent(cwd.path()));
@@ -114,14 +139,19 @@ private Q_SLOTS:
         QString error;
         const bool done = vellora::moveToTrash(path, &error);
 
-        qputenv("XDG_DATA_HOME", oldData);
         QVERIFY(QDir::setCurrent(oldCwd));
         QVERIFY2(done == moved && error.contains(cause), qPrintable(error));
-        if (moved)
-            QVERIFY(!exists(path) && QDir(m_home.filePath(QStringLiteral(".local/share/Trash/files")))
-                                         .exists(QFile::decodeName(name)));
-        else
-            QVERIFY(!error.isEmpty() && (!made || (exists(path) && exists(lookalike))));
+        if (moved) {
+            QVERIFY(!exists(path) && exists(trash + "/files/" + name));
+            QList<QByteArray> paths;
+            for (const QByteArray& line : readFile(trash + "/info/" + name + ".trashinfo").split('\n'))
+                if (line.startsWith("Path="))
+                    paths << QByteArray::fromPercentEncoding(line.mid(5));
+            QCOMPARE(paths, QList<QByteArray>{path});
+        } else {
+            QVERIFY(!error.isEmpty() && (!made || exists(path)));
+        }
+        QVERIFY(!made || lookalike == path || exists(lookalike));
         QCOMPARE(QDir(cwd.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
                  QStringList());
     }

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -34,6 +35,46 @@ bool EliminaFile(const QByteArray& path, QString* errorText)
 
 namespace {
 
+// Where the last name of a path begins.
+qsizetype nameStart(const QByteArray& path)
+{
+    return path.lastIndexOf('/') + 1;
+}
+
+// The same folder, and names that differ at most in letter case: Unicode case folding for
+// UTF-8 names, ASCII letters only for other bytes.
+bool caseChangeOnly(const QByteArray& oldPath, const QByteArray& newPath)
+{
+    const qsizetype at = nameStart(oldPath);
+    if (nameStart(newPath) != at || oldPath.left(at) != newPath.left(at))
+        return false;
+    const QByteArray a = oldPath.mid(at), b = newPath.mid(at);
+    if (QUtf8StringView(a).isValidUtf8() && QUtf8StringView(b).isValidUtf8())
+        return QString::fromUtf8(a).compare(QString::fromUtf8(b), Qt::CaseInsensitive) == 0;
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// Whether the folder of path lists an entry of exactly that name, byte for byte. A file
+// system that ignores case finds the old file under the new spelling, but lists only the old.
+bool listedExactly(const QByteArray& path)
+{
+    const qsizetype at = nameStart(path);
+    const QByteArray folder = at > 0 ? path.left(at) : QByteArray(".");
+    const QByteArray name = path.mid(at);
+    DIR* dir = ::opendir(folder.constData());
+    if (!dir)
+        return true; // cannot tell: taken as listed, so nothing is renamed over it
+    bool found = false;
+    while (const dirent* e = ::readdir(dir)) {
+        if (name == e->d_name) {
+            found = true;
+            break;
+        }
+    }
+    ::closedir(dir);
+    return found;
+}
+
 bool sameEntry(const QByteArray& a, const QByteArray& b)
 {
     struct stat sa
@@ -62,8 +103,9 @@ RenameResult renameNoReplace(const QByteArray& oldPath, const QByteArray& newPat
         return RenameResult::Renamed;
 
     // On a file system that ignores letter case the new name of a case-only rename already
-    // "exists": it is the file itself. Only then is a plain rename right.
-    if (sameEntry(oldPath, newPath)) {
+    // "exists": it is the file itself. Only then is a plain rename right: onto another name
+    // of the same file (a hard link), rename() succeeds and does nothing.
+    if (caseChangeOnly(oldPath, newPath) && sameEntry(oldPath, newPath) && !listedExactly(newPath)) {
         if (::rename(oldPath.constData(), newPath.constData()) == 0)
             return RenameResult::Renamed;
         return failed(errno, errorText);

@@ -128,9 +128,11 @@ public:
             }
         }
         // Also when the file could not be opened (no read right): its size and date still show.
+        // Not through a link, and only for a regular file: a folder or a link put where the
+        // listed file was must not lend the row its own size and date.
         if ((want & Stat) && !facts.statted) {
             struct stat st;
-            if (::fstatat(dirFd, m_name.c_str(), &st, 0) == 0) {
+            if (::fstatat(dirFd, m_name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode)) {
                 facts.statted = true;
                 facts.size = st.st_size;
                 facts.mtime = st.st_mtim.tv_sec;

@@ -4,7 +4,9 @@
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
@@ -18,6 +20,7 @@ constexpr std::size_t kBatchBytes = 64 * 1024;
 constexpr int kOpenFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK;
 
 std::atomic_bool g_kindsUnknown{false};
+std::atomic_bool g_takenForShare{false};
 
 EntryKind kindOfType(unsigned char t)
 {
@@ -145,6 +148,37 @@ bool FolderReader::stat(const char* name, EntryInfo& out, bool wantSize) const
 void FolderReader::setKindsUnknown(bool unknown)
 {
     g_kindsUnknown = unknown;
+}
+
+void FolderReader::setTakenForShare(bool share)
+{
+    g_takenForShare = share;
+}
+
+bool FolderReader::onShare() const
+{
+    if (g_takenForShare.load(std::memory_order_relaxed))
+        return true;
+    struct statfs fs;
+    if (m_fd < 0 || ::fstatfs(m_fd, &fs) != 0)
+        return false;
+    switch (static_cast<unsigned long>(fs.f_type)) {
+    case NFS_SUPER_MAGIC:
+    case SMB_SUPER_MAGIC:
+    case CIFS_SUPER_MAGIC:
+    case SMB2_SUPER_MAGIC:
+    case V9FS_MAGIC:
+    case CEPH_SUPER_MAGIC:
+    case AFS_SUPER_MAGIC:
+    case AFS_FS_MAGIC:
+    case CODA_SUPER_MAGIC:
+    case NCP_SUPER_MAGIC:
+    case OCFS2_SUPER_MAGIC:
+    case FUSE_SUPER_MAGIC: // sshfs, rclone and the like; a FUSE disk is taken as remote too
+        return true;
+    default:
+        return false;
+    }
 }
 
 bool FolderReader::identify(FolderId& out) const
