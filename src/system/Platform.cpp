@@ -1,6 +1,7 @@
 #include "Platform.h"
 
 #include "ErrorText.h"
+#include "fileinfo/FolderPaths.h"
 
 #include <QDesktopServices>
 #include <QDir>
@@ -77,7 +78,8 @@ bool makeFolder(const QString& folder, QString* errorText)
         return false;
     }
     std::error_code ec;
-    std::filesystem::create_directories(QFile::encodeName(QDir::cleanPath(folder)).toStdString(), ec);
+    // The folder's own bytes: a name from the command line that is not UTF-8 is kept.
+    std::filesystem::create_directories(fileinfo::pathBytes(QDir::cleanPath(folder)).toStdString(), ec);
     if (!ec)
         return true;
     if (errorText)
