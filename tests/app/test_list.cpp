@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QLocale>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -176,6 +177,24 @@ QByteArray fileBytes(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("missing");
 }
 
+// A size or a date written with C's separators, in the locale's (the test also runs in
+// Italian and in German): "," between thousands; for "/", the separator of the short date
+// format, except in C, whose dates keep the original's "/".
+QString sizeText(QString text)
+{
+    return text.replace(QLatin1Char(','), QLocale::system().groupSeparator());
+}
+QString dateText(QString text)
+{
+    if (QLocale::system().language() == QLocale::C)
+        return text;
+    const QString format = QLocale::system().dateFormat(QLocale::ShortFormat);
+    qsizetype at = 0;
+    while (at < format.size() && format[at].isLetter())
+        ++at;
+    return text.replace(QLatin1Char('/'), format.mid(at, 1));
+}
+
 const QString kHeadings =
     QStringLiteral("Nr.\tNome File\tExt\tDimensione\tData Ult. Modifica\tVersione File\t%1\tDirectory");
 
@@ -286,7 +305,7 @@ private Q_SLOTS:
         QVERIFY2(lines[2].startsWith(QStringLiteral("Totale File 5 (Ordinamento Nome File A-Z - Cartelle "
                                                     "Controllate 3)")),
                  qPrintable(lines[2]));
-        QVERIFY(lines[2].endsWith(QStringLiteral("(12/05/2004)")));
+        QVERIFY(lines[2].endsWith(dateText(QStringLiteral("(12/05/2004)"))));
         const QString setup = lines.filter(QStringLiteral("setup")).value(0);
         QCOMPARE(setup.mid(58, 8), QStringLiteral(" 1.2.3.4"));
         QVERIFY(lines.filter(QStringLiteral("tab?here")).size() == 1);
@@ -400,10 +419,11 @@ private Q_SLOTS:
             << "Produttore";
         QTest::newRow("size order with sizes and dates, subfolders")
             << QStringList{"--subfolders", "--order", "4", "--columns", "size,date"}
-            << QStringList{"\tc\tTXT\t1,000,000\t01/01/2004 00:01\t\t\t%1sub/",
-                           "\tb\ttxt\t900\t31/12/2003 23:59\t\t\t%1",
-                           "\tA\tdoc\t10\t01/01/2004 00:00\t\t\t%1",
-                           "\ttab?here\ttxt\t1\t31/12/2003 23:59\t\t\t%1"}
+            << QStringList{"\tc\tTXT\t" + sizeText("1,000,000") + "\t" + dateText("01/01/2004 00:01") +
+                               "\t\t\t%1sub/",
+                           "\tb\ttxt\t900\t" + dateText("31/12/2003 23:59") + "\t\t\t%1",
+                           "\tA\tdoc\t10\t" + dateText("01/01/2004 00:00") + "\t\t\t%1",
+                           "\ttab?here\ttxt\t1\t" + dateText("31/12/2003 23:59") + "\t\t\t%1"}
             << "Produttore";
         QTest::newRow("pattern, empty columns, product info")
             << QStringList{"--subfolders", "--pattern", "*.txt",   "--columns=",
@@ -443,7 +463,7 @@ private Q_SLOTS:
             const QStringList cells = c.out[k].split(QLatin1Char('\t'));
             QCOMPARE(cells[1], QStringLiteral("f%1").arg(41 - k)); // largest first
             QCOMPARE(cells[3], QString::number(42 - k));
-            QCOMPARE(cells[4], QStringLiteral("05/05/2010 10:20"));
+            QCOMPARE(cells[4], dateText(QStringLiteral("05/05/2010 10:20")));
         }
         QVERIFY(c.out[1].split(QLatin1Char('\t'))[7].size() > 8000);
 
@@ -455,7 +475,7 @@ private Q_SLOTS:
             QString::fromUtf8(c.bytes).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 6 + 41);
         for (int k = 6; k < lines.size(); ++k)
-            QVERIFY2(lines[k].mid(34, 16) == QStringLiteral("05/05/2010-10:20"), qPrintable(lines[k]));
+            QVERIFY2(lines[k].mid(34, 16) == dateText(QStringLiteral("05/05/2010-10:20")), qPrintable(lines[k]));
 
         const QString pdf = m_out.filePath(QStringLiteral("deep.pdf"));
         c = runList(
