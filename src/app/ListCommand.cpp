@@ -97,6 +97,18 @@ std::string cellBytes(const QString& text)
     return sanitizeLine(text).toUtf8().toStdString();
 }
 
+// Writes out what the standard output still buffers and lets it go. The last bytes of an
+// export are written only here: a failure here gives error its cause, unless it has one.
+bool closeStandardOutput(QFile& out, QString& error)
+{
+    errno = 0;
+    const bool ok = out.flush();
+    if (!ok && error.isEmpty())
+        error = errnoCause(errno, out.errorString());
+    out.close();
+    return ok;
+}
+
 // The eight headings as reports and this command name them (info: "Info File" for products).
 QStringList reportHeadings(InfoKind kind)
 {
@@ -348,8 +360,7 @@ int ListCommand::exportList(const ListOptions& options)
         ExportStats stats;
         bool ok = out.open(m_out, QIODevice::WriteOnly) &&
                   exportTo(out, options.exportKind, request, &stats, &error);
-        ok = out.flush() && ok;
-        out.close();
+        ok = closeStandardOutput(out, error) && ok;
         if (!ok) {
             say(QStringLiteral("vellora-list: scrittura sull'output standard non riuscita") +
                 (error.isEmpty() ? QString() : QStringLiteral(": ") + error));
@@ -405,8 +416,7 @@ int ListCommand::exportFormat(const ListOptions& options, const ResultTable& tab
         QFile out;
         if (out.open(m_out, QIODevice::WriteOnly))
             outcome = writeFormat(out, request);
-        outcome.ok = out.flush() && outcome.ok;
-        out.close();
+        outcome.ok = closeStandardOutput(out, outcome.error) && outcome.ok;
         endProgress();
         if (outcome.interrupted)
             return kExitInterrupted;

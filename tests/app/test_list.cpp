@@ -2,7 +2,7 @@
 // order options, the export files (the same bytes the window's export writes), printing to
 // the PDF printer, and the exit codes for bad arguments, unreadable folders and interrupts.
 
-#include "app/ListCommand.h"
+#include "ListTestSupport.h"
 #include "export/Exporter.h"
 #include "PeBuilder.h"
 #include "results/ResultTable.h"
@@ -21,96 +21,14 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <cstdio>
 #include <fcntl.h>
-#include <string>
 #include <sys/stat.h>
-#include <sys/time.h>
 #include <unistd.h>
 
 using namespace vellora;
+using namespace vellora::testing;
 
 namespace {
-
-struct Captured
-{
-    int rc = -1;
-    QStringList out; // lines
-    QString err;
-    QByteArray bytes; // out as written
-};
-
-const QDateTime kNow(QDate(2004, 5, 12), QTime(14, 30, 59));
-
-QByteArray slurpBytes(std::FILE* f)
-{
-    std::fflush(f);
-    std::rewind(f);
-    QByteArray all;
-    char buf[4096];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
-        all.append(buf, qsizetype(n));
-    std::fclose(f);
-    return all;
-}
-
-Captured runList(const QStringList& args, bool interrupted = false)
-{
-    std::FILE* out = std::tmpfile();
-    std::FILE* err = std::tmpfile();
-    Captured c;
-    {
-        ListCommand cmd(out, err);
-        cmd.interruptFlag() = interrupted;
-        cmd.setClock([] { return kNow; });
-        c.rc = cmd.run(args);
-    }
-    c.bytes = slurpBytes(out);
-    c.out = QString::fromUtf8(c.bytes).split(QLatin1Char('\n'));
-    if (c.out.last().isEmpty())
-        c.out.removeLast();
-    c.err = QString::fromUtf8(slurpBytes(err));
-    return c;
-}
-
-// depth folders of 200 characters under root, one file per level ("f<level>.txt", level + 1
-// bytes, changed at mtime), built through descriptors: their paths pass the kernel's limit.
-void makeDeepTree(const QString& root, int depth, qint64 mtime)
-{
-    int dir = ::open(QFile::encodeName(root).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    QVERIFY(dir >= 0);
-    const std::string name(200, 'd');
-    for (int level = 0; level < depth; ++level) {
-        const std::string file = "f" + std::to_string(level) + ".txt";
-        const int fd = ::openat(dir, file.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-        QVERIFY(fd >= 0);
-        QCOMPARE(::write(fd, std::string(std::size_t(level) + 1, 'x').data(), std::size_t(level) + 1),
-                 ssize_t(level) + 1);
-        const timespec times[2] = {{time_t(mtime), 0}, {time_t(mtime), 0}};
-        QCOMPARE(::futimens(fd, times), 0);
-        ::close(fd);
-        QCOMPARE(::mkdirat(dir, name.c_str(), 0755), 0);
-        const int next = ::openat(dir, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        ::close(dir);
-        QVERIFY(next >= 0);
-        dir = next;
-    }
-    ::close(dir);
-}
-
-void makeFile(const QString& path, qint64 size, qint64 mtime = 0)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(QByteArray(size, 'x'));
-    f.close();
-    if (mtime) {
-        timeval tv[2] = {{time_t(mtime), 0}, {time_t(mtime), 0}};
-        QVERIFY(::utimes(QFile::encodeName(path).constData(), tv) == 0);
-    }
-}
 
 // What the window's export writes for a folder read as the start button reads it: the same
 // scan, fill and order into a table, the state the scan leaves, then the export library.
@@ -171,11 +89,6 @@ QByteArray windowExport(const QString& folder, ExportKind kind, NameLayout layou
     return out.data();
 }
 
-QByteArray fileBytes(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("missing");
-}
 
 // A size or a date written with C's separators, in the locale's (the test also runs in
 // Italian and in German): "," between thousands; for "/", the separator of the short date
@@ -452,9 +365,7 @@ private Q_SLOTS:
     // size and date, none reported unreadable.
     void deepTree()
     {
-        QTemporaryDir deep;
-        const qint64 t = QDateTime(QDate(2010, 5, 5), QTime(10, 20)).toSecsSinceEpoch();
-        makeDeepTree(deep.path(), 41, t);
+        const DeepTree deep(41, QDateTime(QDate(2010, 5, 5), QTime(10, 20)).toSecsSinceEpoch());
         Captured c = runList({"--subfolders", "--columns", "size,date", "--order", "4", deep.path()});
         QCOMPARE(c.rc, kExitOk);
         QCOMPARE(c.err, QString());
@@ -509,11 +420,14 @@ private Q_SLOTS:
         QCOMPARE(c.rc, kExitOk);
         QVERIFY(QFileInfo(QStringLiteral("/dev/null")).exists());
 
-        c = runList({"--export", "text", "--output", "/dev/full", m_exp.path()});
-        QCOMPARE(c.rc, kExitOutput);
-        QCOMPARE(c.err,
-                 QStringLiteral("vellora-list: Impossibile scrivere il file /dev/full: spazio esaurito sul "
-                                "disco\n"));
+        // Every write fails there, those of a PDF too (whose writer does not look at them).
+        for (const QStringList& action : {QStringList{"--export", "text"}, QStringList{"--print", "PDF"}}) {
+            c = runList(action + QStringList{"--output", "/dev/full", m_exp.path()});
+            QCOMPARE(c.rc, kExitOutput);
+            QCOMPARE(c.err,
+                     QStringLiteral("vellora-list: Impossibile scrivere il file /dev/full: spazio esaurito sul "
+                                    "disco\n"));
+        }
 
         c = runList({"--export", "text", "--output", dir.path(), m_exp.path()});
         QCOMPARE(c.rc, kExitOutput);
@@ -586,6 +500,7 @@ private Q_SLOTS:
         QCOMPARE(c.rc, kExitOk);
         QVERIFY2(c.bytes.contains("\"path_bytes\":\"" + raw.toBase64() + '"'), c.bytes.constData());
         QVERIFY(c.bytes.contains("caff\xef\xbf\xbd.txt")); // U+FFFD in the path's text
+        QCOMPARE(::unlink(raw.constData()), 0); // QTemporaryDir cannot name it
     }
 
     // One Italian line each, naming what is wrong.
