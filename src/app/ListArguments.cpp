@@ -37,12 +37,13 @@ bool parseColumns(const QString& list, ColumnProfile& profile)
 
 // The options without a value, then those with one.
 const QStringList kFlags{"help", "version", "subfolders", "separate", "printers"};
-const QStringList kValued{"pattern",       "order",  "columns", "info",  "export",       "checksum",
-                          "csv-separator", "output", "print",   "preview-pages"};
+const QStringList kValued{"pattern",  "order",         "columns", "info",  "export",
+                          "checksum", "csv-separator", "output",  "print", "preview-pages"};
 
 QList<QCommandLineOption> options()
 {
-    QList<QCommandLineOption> all{QCommandLineOption(QStringList{QStringLiteral("h"), QStringLiteral("help")})};
+    QList<QCommandLineOption> all{
+        QCommandLineOption(QStringList{QStringLiteral("h"), QStringLiteral("help")})};
     for (const QString& name : kFlags.mid(1))
         all << QCommandLineOption(name);
     for (const QString& name : kValued)
@@ -265,7 +266,8 @@ ParsedArguments parseListArguments(const QStringList& args)
     }
     ListOptions o;
     if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("version"))) {
-        o.action = parser.isSet(QStringLiteral("help")) ? ListOptions::Action::Help : ListOptions::Action::Version;
+        o.action =
+            parser.isSet(QStringLiteral("help")) ? ListOptions::Action::Help : ListOptions::Action::Version;
         parsed.options = o;
         return parsed;
     }

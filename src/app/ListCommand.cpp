@@ -1,27 +1,21 @@
 #include "ListCommand.h"
 
+#include "fileinfo/FolderPaths.h"
 #include "print/HeadlessPrint.h"
-#include "print/PreviewSurface.h"
 #include "print/PrintMessages.h"
 #include "print/QtPrinterSurface.h"
-#include "print/ReportLayout.h"
 #include "results/Formats.h"
 #include "results/ResultTable.h"
 #include "system/ErrorText.h"
-#include "system/OutputFile.h"
 #include "system/Platform.h"
 #include "system/SystemData.h"
 #include "system/Version.h"
-#include "fileinfo/FolderPaths.h"
 
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QFileInfo>
 #include <QGuiApplication>
 
 #include <cerrno>
-#include <fcntl.h>
 #include <string>
 #include <string_view>
 #include <unistd.h>
@@ -232,7 +226,8 @@ int ListCommand::scanInto(const ListOptions& options, ResultTable& table, AppSta
     if (m_scan.interrupt.load())
         return kExitInterrupted;
     if (!readable) { // it went between the look above and the walk
-        say(QStringLiteral("vellora-list: impossibile leggere la cartella %1").arg(fileinfo::pathText(absolute)));
+        say(QStringLiteral("vellora-list: impossibile leggere la cartella %1")
+                .arg(fileinfo::pathText(absolute)));
         return kExitFolder;
     }
 

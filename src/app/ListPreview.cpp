@@ -67,8 +67,10 @@ QString removePagesAfter(const QByteArray& folder, int last)
         if (::fstatat(::dirfd(dir), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode))
             continue;
         if (::unlinkat(::dirfd(dir), name.c_str(), 0) != 0 && errno != ENOENT && error.isEmpty())
-            error = QStringLiteral("Impossibile rimuovere il file %1: %2")
-                        .arg(fileinfo::pathText((folder.endsWith('/') ? folder : folder + '/') + name.c_str()), errnoCause(errno));
+            error =
+                QStringLiteral("Impossibile rimuovere il file %1: %2")
+                    .arg(fileinfo::pathText((folder.endsWith('/') ? folder : folder + '/') + name.c_str()),
+                         errnoCause(errno));
     }
     ::closedir(dir);
     return error;

@@ -25,7 +25,8 @@ struct WindowArguments
 // bytes that are not UTF-8 (fileinfo::pathText).
 struct FolderToOpen
 {
-    QString folder;  // absolute and clean, ending with "/", in fileinfo::pathText; empty when nothing is selected
+    QString
+        folder; // absolute and clean, ending with "/", in fileinfo::pathText; empty when nothing is selected
     QString message; // why not: the Italian message of a folder that cannot be read
 };
 [[nodiscard]] FolderToOpen folderToOpen(const QString& path);

@@ -218,7 +218,8 @@ bool OutputFile::resolve(struct stat& st, QString& cause)
         if (slash < 0)
             continue; // in the same folder
         const QByteArray where = slash == 0 ? QByteArray("/") : to.left(slash);
-        const int next = retryOpenAt(to.startsWith('/') ? AT_FDCWD : m_folder, where.constData(), kFolderFlags);
+        const int next =
+            retryOpenAt(to.startsWith('/') ? AT_FDCWD : m_folder, where.constData(), kFolderFlags);
         if (next < 0) {
             const int openError = errno;
             cause = openError == ENOENT ? nowhere : errnoCause(openError);

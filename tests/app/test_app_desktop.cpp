@@ -216,7 +216,8 @@ private Q_SLOTS:
         QTest::newRow("working folder removed") << QByteArray("removed") << QByteArray(".")
                                                 << "Impossibile leggere la cartella .: la cartella di lavoro "
                                                    "non esiste più";
-        QTest::newRow("working folder past the path limit") << QByteArray("deep") << QByteArray(".") << QString();
+        QTest::newRow("working folder past the path limit")
+            << QByteArray("deep") << QByteArray(".") << QString();
         QTest::newRow("folder named in Latin-1") << QByteArray() << QByteArray("caff\xe8") << QString();
     }
     void folderArguments()

@@ -2,8 +2,8 @@
 // order options, the export files (the same bytes the window's export writes), printing to
 // the PDF printer, and the exit codes for bad arguments, unreadable folders and interrupts.
 
-#include "ListTestSupport.h"
 #include "export/Exporter.h"
+#include "ListTestSupport.h"
 #include "PeBuilder.h"
 #include "results/ResultTable.h"
 #include "scan/PatternMatcher.h"
@@ -88,7 +88,6 @@ QByteArray windowExport(const QString& folder, ExportKind kind, NameLayout layou
         return "export failed";
     return out.data();
 }
-
 
 // A size or a date written with C's separators, in the locale's (the test also runs in
 // Italian and in German): "," between thousands; for "/", the separator of the short date
@@ -386,7 +385,8 @@ private Q_SLOTS:
             QString::fromUtf8(c.bytes).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 6 + 41);
         for (int k = 6; k < lines.size(); ++k)
-            QVERIFY2(lines[k].mid(34, 16) == dateText(QStringLiteral("05/05/2010-10:20")), qPrintable(lines[k]));
+            QVERIFY2(lines[k].mid(34, 16) == dateText(QStringLiteral("05/05/2010-10:20")),
+                     qPrintable(lines[k]));
 
         const QString pdf = m_out.filePath(QStringLiteral("deep.pdf"));
         c = runList(
@@ -424,9 +424,9 @@ private Q_SLOTS:
         for (const QStringList& action : {QStringList{"--export", "text"}, QStringList{"--print", "PDF"}}) {
             c = runList(action + QStringList{"--output", "/dev/full", m_exp.path()});
             QCOMPARE(c.rc, kExitOutput);
-            QCOMPARE(c.err,
-                     QStringLiteral("vellora-list: Impossibile scrivere il file /dev/full: spazio esaurito sul "
-                                    "disco\n"));
+            QCOMPARE(c.err, QStringLiteral(
+                                "vellora-list: Impossibile scrivere il file /dev/full: spazio esaurito sul "
+                                "disco\n"));
         }
 
         c = runList({"--export", "text", "--output", dir.path(), m_exp.path()});
@@ -500,7 +500,7 @@ private Q_SLOTS:
         QCOMPARE(c.rc, kExitOk);
         QVERIFY2(c.bytes.contains("\"path_bytes\":\"" + raw.toBase64() + '"'), c.bytes.constData());
         QVERIFY(c.bytes.contains("caff\xef\xbf\xbd.txt")); // U+FFFD in the path's text
-        QCOMPARE(::unlink(raw.constData()), 0); // QTemporaryDir cannot name it
+        QCOMPARE(::unlink(raw.constData()), 0);            // QTemporaryDir cannot name it
     }
 
     // One Italian line each, naming what is wrong.
@@ -514,7 +514,8 @@ private Q_SLOTS:
         QTest::newRow("no folder") << QStringList{} << noFolder;
         QTest::newRow("unknown option")
             << QStringList{"--frobnicate", "."} << "opzione sconosciuta --frobnicate (vedi --help)";
-        QTest::newRow("unknown short option") << QStringList{"-x", "."} << "opzione sconosciuta -x (vedi --help)";
+        QTest::newRow("unknown short option")
+            << QStringList{"-x", "."} << "opzione sconosciuta -x (vedi --help)";
         QTest::newRow("value for a switch")
             << QStringList{"--subfolders=yes", "."} << "l'opzione --subfolders non prende valori";
         QTest::newRow("order out of range") << QStringList{"--order", "11", "."} << order;
@@ -533,17 +534,17 @@ private Q_SLOTS:
             << QStringList{"--separate", "."} << "--separate va solo con --export tsv";
         QTest::newRow("separate with text")
             << QStringList{"--export", "text", "--separate", "."} << "--separate va solo con --export tsv";
-        QTest::newRow("export and print")
-            << QStringList{"--export", "text", "--print", "PDF", "."} << "--export e --print si escludono a vicenda";
-        QTest::newRow("output without action")
-            << QStringList{"--output", "x.txt", "."} << "--output va solo con --export, --print o --preview-pages";
-        QTest::newRow("output empty")
-            << QStringList{"--export", "text", "--output=", "."} << "--output richiede il nome di un file oppure -";
+        QTest::newRow("export and print") << QStringList{"--export", "text", "--print", "PDF", "."}
+                                          << "--export e --print si escludono a vicenda";
+        QTest::newRow("output without action") << QStringList{"--output", "x.txt", "."}
+                                               << "--output va solo con --export, --print o --preview-pages";
+        QTest::newRow("output empty") << QStringList{"--export", "text", "--output=", "."}
+                                      << "--output richiede il nome di un file oppure -";
         QTest::newRow("output for paper")
             << QStringList{"--print", "Ufficio", "--output", "x.pdf", "."}
             << "--output va solo con --print PDF: le altre stampanti stampano su carta";
-        QTest::newRow("pdf to stdout")
-            << QStringList{"--print", "PDF", "--output", "-", "."} << "--print non può scrivere sull'output standard";
+        QTest::newRow("pdf to stdout") << QStringList{"--print", "PDF", "--output", "-", "."}
+                                       << "--print non può scrivere sull'output standard";
         QTest::newRow("printers with folder")
             << QStringList{"--printers", "."} << "--printers non prende cartelle né altre azioni";
         QTest::newRow("preview without a folder for it")
@@ -552,17 +553,18 @@ private Q_SLOTS:
         QTest::newRow("preview pages backwards")
             << QStringList{"--preview-pages", "3-2", "--output", "p", "."}
             << "--preview-pages richiede DA-A, numeri di pagina da 1";
-        QTest::newRow("preview and print") << QStringList{"--preview-pages", "1", "--print", "PDF", "."} << preview;
+        QTest::newRow("preview and print")
+            << QStringList{"--preview-pages", "1", "--print", "PDF", "."} << preview;
         QTest::newRow("export without folder") << QStringList{"--export", "text"} << noFolder;
         QTest::newRow("checksum without a format")
             << QStringList{"--export", "text", "--checksum", "sha256", "."}
             << "--checksum va solo con --export csv, xlsx, html o json";
         QTest::newRow("unknown checksum")
             << QStringList{"--export", "csv", "--checksum", "md5", "."} << "--checksum richiede sha256";
-        QTest::newRow("separator without csv")
-            << QStringList{"--export", "json", "--csv-separator", ";", "."} << "--csv-separator va solo con --export csv";
-        QTest::newRow("unknown separator")
-            << QStringList{"--export", "csv", "--csv-separator", "|", "."} << "--csv-separator richiede , oppure ;";
+        QTest::newRow("separator without csv") << QStringList{"--export", "json", "--csv-separator", ";", "."}
+                                               << "--csv-separator va solo con --export csv";
+        QTest::newRow("unknown separator") << QStringList{"--export", "csv", "--csv-separator", "|", "."}
+                                           << "--csv-separator richiede , oppure ;";
         QTest::newRow("empty pattern") << QStringList{"--pattern", "", "."} << kInvalidPatternMessage;
         QTest::newRow("blank pattern") << QStringList{"--pattern=  ", "."} << kInvalidPatternMessage;
     }

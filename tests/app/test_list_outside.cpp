@@ -63,13 +63,14 @@ private Q_SLOTS:
         const QString gone = m_out.filePath(QStringLiteral("gone"));
         WorkingFolder removed;
         QVERIFY(QDir().mkpath(gone) && removed.enter(QFile::encodeName(gone)) && QDir().rmdir(gone));
-        for (const QStringList& args : {QStringList{"."}, QStringList{"--export", "text", "--output", "-", "."}}) {
+        for (const QStringList& args :
+             {QStringList{"."}, QStringList{"--export", "text", "--output", "-", "."}}) {
             c = runList(args);
             QCOMPARE(c.rc, kExitFolder);
             QVERIFY(c.bytes.isEmpty());
-            QCOMPARE(c.err,
-                     QStringLiteral("vellora-list: impossibile leggere la cartella .: la cartella di lavoro non "
-                                    "esiste più\n"));
+            QCOMPARE(c.err, QStringLiteral(
+                                "vellora-list: impossibile leggere la cartella .: la cartella di lavoro non "
+                                "esiste più\n"));
         }
     }
 
@@ -81,10 +82,12 @@ private Q_SLOTS:
         QTest::addColumn<bool>("foreign");   // the link belongs to another user
         QTest::addColumn<bool>("toNothing"); // it names no file
         QTest::addColumn<QString>("refusal");
-        const QString planted = QStringLiteral("è un collegamento di un altro utente in una cartella condivisa");
+        const QString planted =
+            QStringLiteral("è un collegamento di un altro utente in una cartella condivisa");
         QTest::newRow("own link") << false << false << false << QString();
         QTest::newRow("own link, shared folder") << true << false << false << QString();
-        QTest::newRow("link to nothing") << false << false << true << "il collegamento non porta a nessun file";
+        QTest::newRow("link to nothing")
+            << false << false << true << "il collegamento non porta a nessun file";
         QTest::newRow("another user's link, shared folder") << true << true << false << planted;
         QTest::newRow("another user's link, own folder") << false << true << false << QString();
     }
@@ -96,7 +99,8 @@ private Q_SLOTS:
         QFETCH(QString, refusal);
         QTemporaryDir dir;
         const QString folder = dir.filePath(QStringLiteral("out"));
-        QVERIFY(QDir().mkdir(folder) && ::chmod(QFile::encodeName(folder).constData(), shared ? 01777 : 0755) == 0);
+        QVERIFY(QDir().mkdir(folder) &&
+                ::chmod(QFile::encodeName(folder).constData(), shared ? 01777 : 0755) == 0);
         const QString victim = dir.filePath(QStringLiteral("victim.txt"));
         makeFile(victim, 3);
         const QString link = folder + QStringLiteral("/Lista.txt");
@@ -104,15 +108,15 @@ private Q_SLOTS:
         if (foreign && ::lchown(QFile::encodeName(link).constData(), 65534, 65534) != 0)
             QSKIP("only root can give a link to another user");
 
-        const Captured c =
-            runList({"--export", "tsv", "--pattern", "README", "--output", link, tree()});
-        QCOMPARE(c.err, refusal.isEmpty() ? "Esportazione per Excel terminata: vedi file " + link + '\n'
-                                          : "vellora-list: Impossibile scrivere il file " + link + ": " +
-                                                refusal + '\n');
+        const Captured c = runList({"--export", "tsv", "--pattern", "README", "--output", link, tree()});
+        QCOMPARE(c.err, refusal.isEmpty()
+                            ? "Esportazione per Excel terminata: vedi file " + link + '\n'
+                            : "vellora-list: Impossibile scrivere il file " + link + ": " + refusal + '\n');
         QCOMPARE(fileBytes(victim), QByteArray(refusal.isEmpty() ? "README.\t70\r\n" : "xxx"));
         QVERIFY(QFileInfo(link).isSymLink());
-        QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot),
-                 QStringList{"Lista.txt"});
+        QCOMPARE(
+            QDir(folder).entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot),
+            QStringList{"Lista.txt"});
         QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("none.txt"))));
     }
 
@@ -134,7 +138,8 @@ private Q_SLOTS:
     {
         QTemporaryDir pages;
         const QStringList kept{"notes.txt", "page-0004.png", "page-12.png"};
-        for (const QString& name : QStringList{"page-0001.png", "page-0002.png", "page-0003.png", "notes.txt", "page-12.png"})
+        for (const QString& name :
+             QStringList{"page-0001.png", "page-0002.png", "page-0003.png", "notes.txt", "page-12.png"})
             makeFile(pages.filePath(name), 3);
         QVERIFY(QFile::link(pages.filePath(QStringLiteral("notes.txt")), pages.filePath(kept[1])));
         const Captured c = runList({"--preview-pages", "1-3", "--output", pages.path(), tree()});
@@ -160,7 +165,8 @@ private Q_SLOTS:
         QTest::newRow("listing, reader gone") << R"sh(exec "$L" "$T")sh" << true << 1 << gone << QByteArray();
         QTest::newRow("print without XDG_RUNTIME_DIR")
             << R"sh(unset XDG_RUNTIME_DIR; exec "$L" --print PDF --output "$O/r.pdf" "$T")sh" << false << 0
-            << "Stampa terminata: vedi file $O/r.pdf\n" << QByteArray("r.pdf");
+            << "Stampa terminata: vedi file $O/r.pdf\n"
+            << QByteArray("r.pdf");
         QTest::newRow("names that are not UTF-8")
             << R"sh(exec "$L" --export json --output "$O/x$(printf '\351').json" "$T/caff$(printf '\350')")sh"
             << false << 0 << "Esportazione in formato JSON lines terminata: vedi file $O/x\uFFFD.json\n"
@@ -193,7 +199,8 @@ private Q_SLOTS:
         ::close(ends[1]);
         QCOMPARE(p.exitStatus(), QProcess::NormalExit);
         QCOMPARE(p.exitCode(), rc);
-        QCOMPARE(QString::fromUtf8(p.readAllStandardError()), QString(err).replace(QStringLiteral("$O"), out.path()));
+        QCOMPARE(QString::fromUtf8(p.readAllStandardError()),
+                 QString(err).replace(QStringLiteral("$O"), out.path()));
         // A name QTemporaryDir could not remove goes here.
         if (!written.isEmpty())
             QCOMPARE(::unlink((QFile::encodeName(out.path()) + '/' + written).constData()), 0);
@@ -217,8 +224,9 @@ private Q_SLOTS:
         QCOMPARE(p.exitStatus(), QProcess::NormalExit);
         QCOMPARE(p.exitCode(), kExitInterrupted);
         QCOMPARE(p.readAllStandardError(), QByteArray());
-        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot),
-                 QStringList{"pipe"});
+        QCOMPARE(
+            QDir(dir.path()).entryList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot),
+            QStringList{"pipe"});
     }
 };
 
