@@ -23,6 +23,8 @@ constexpr int kFolderFlags = O_PATH | O_DIRECTORY | O_CLOEXEC;
 // Links followed at most, as the kernel does.
 constexpr int kMostLinks = 40;
 
+const QString kNowhere = QStringLiteral("il collegamento non porta a nessun file");
+
 int retryOpenAt(int base, const char* path, int flags, unsigned mode = 0)
 {
     int fd;
@@ -167,44 +169,64 @@ bool OutputFile::open(QString* error)
         return fail(error, errnoCause(errno));
 
     QString cause;
-    struct stat st = {};
-    if (!resolve(st, cause))
-        return fail(error, cause);
+    struct stat st;
+    if (::fstatat(m_folder, m_name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        if (errno != ENOENT)
+            return fail(error, errnoCause(errno));
+        return openTemporary(std::nullopt, cause) || fail(error, cause);
+    }
+    // A link: where the kernel's look-up leads decides (/dev/stdout and /dev/fd/N lead to a
+    // pipe or a terminal only that way); a regular file is then replaced beside itself.
+    if (S_ISLNK(st.st_mode)) {
+        if (!linkTrusted(st, cause))
+            return fail(error, cause);
+        if (::fstatat(m_folder, m_name.constData(), &st, 0) != 0)
+            return fail(error, errno == ENOENT ? kNowhere : errnoCause(errno));
+        if (S_ISREG(st.st_mode) && !followLinks(cause))
+            return fail(error, cause);
+    }
     // A folder under the final name would otherwise only fail at the rename, after all the
     // work; a socket cannot be opened at all.
     if (S_ISDIR(st.st_mode))
         return fail(error, errnoCause(EISDIR));
     if (S_ISSOCK(st.st_mode))
         return fail(error, QStringLiteral("è un socket, non un file"));
-    if (st.st_mode == 0)
-        return openTemporary(std::nullopt, cause) || fail(error, cause);
     if (S_ISREG(st.st_mode))
         return openTemporary(st.st_mode & 07777, cause) || fail(error, cause);
     return openStream(cause) || fail(error, cause);
 }
 
-bool OutputFile::resolve(struct stat& st, QString& cause)
+bool OutputFile::linkTrusted(const struct stat& link, QString& cause) const
 {
-    const QString nowhere = QStringLiteral("il collegamento non porta a nessun file");
+    struct stat folder;
+    if (::fstat(m_folder, &folder) != 0) {
+        cause = errnoCause(errno);
+        return false;
+    }
+    const bool shared = (folder.st_mode & (S_ISVTX | S_IWOTH)) != 0;
+    if (shared && link.st_uid != ::geteuid() && link.st_uid != folder.st_uid) {
+        cause = QStringLiteral("è un collegamento di un altro utente in una cartella condivisa");
+        return false;
+    }
+    return true;
+}
+
+bool OutputFile::followLinks(QString& cause)
+{
     for (int links = 0;; ++links) {
+        struct stat st;
         if (::fstatat(m_folder, m_name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
-            const int err = errno;
-            st.st_mode = 0;
-            cause = links > 0 && err == ENOENT ? nowhere : errnoCause(err);
-            return err == ENOENT && links == 0;
+            cause = errno == ENOENT ? kNowhere : errnoCause(errno);
+            return false;
         }
         if (!S_ISLNK(st.st_mode))
             return true;
-        struct stat folder;
-        if (links == kMostLinks || ::fstat(m_folder, &folder) != 0) {
-            cause = errnoCause(links == kMostLinks ? ELOOP : errno);
+        if (links == kMostLinks) {
+            cause = errnoCause(ELOOP);
             return false;
         }
-        const bool shared = (folder.st_mode & (S_ISVTX | S_IWOTH)) != 0;
-        if (shared && st.st_uid != ::geteuid() && st.st_uid != folder.st_uid) {
-            cause = QStringLiteral("è un collegamento di un altro utente in una cartella condivisa");
+        if (!linkTrusted(st, cause))
             return false;
-        }
         char target[PATH_MAX];
         const ssize_t n = ::readlinkat(m_folder, m_name.constData(), target, sizeof target);
         const int err = errno;
@@ -221,8 +243,7 @@ bool OutputFile::resolve(struct stat& st, QString& cause)
         const int next =
             retryOpenAt(to.startsWith('/') ? AT_FDCWD : m_folder, where.constData(), kFolderFlags);
         if (next < 0) {
-            const int openError = errno;
-            cause = openError == ENOENT ? nowhere : errnoCause(openError);
+            cause = errno == ENOENT ? kNowhere : errnoCause(errno);
             return false;
         }
         closeFolder();
@@ -234,7 +255,8 @@ bool OutputFile::openStream(QString& cause)
 {
     // No retry on EINTR: a FIFO without a reader blocks here, and a signal that interrupts the
     // wait asks for a stop (the export then writes nothing).
-    const int fd = ::openat(m_folder, m_name.constData(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW);
+    // Links are the kernel's to follow here: /dev/fd/N leads to the descriptor itself.
+    const int fd = ::openat(m_folder, m_name.constData(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
     if (fd < 0) {
         cause = errnoCause(errno);
         return false;

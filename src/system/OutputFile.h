@@ -49,10 +49,12 @@ public:
 
 private:
     [[nodiscard]] bool fail(QString* error, const QString& cause);
-    // Follows links from the target's name to the entry the file replaces or streams into, which
-    // m_folder and m_name then name; st is its lstat (st_mode 0: none yet). False with the cause
-    // when it cannot be reached or a link is refused.
-    [[nodiscard]] bool resolve(struct stat& st, QString& cause);
+    // Whether the link (lstat) in m_folder may be followed: not one another user may have
+    // planted in a shared folder. False with the cause.
+    [[nodiscard]] bool linkTrusted(const struct stat& link, QString& cause) const;
+    // Follows links from m_name, one at a time, to the regular file they lead to, which m_folder
+    // and m_name then name. False with the cause when it is not reached or a link is refused.
+    [[nodiscard]] bool followLinks(QString& cause);
     [[nodiscard]] bool openStream(QString& cause);
     // keepMode: the permissions of the file replaced; none for a new file (0666 less the umask).
     [[nodiscard]] bool openTemporary(std::optional<unsigned> keepMode, QString& cause);

@@ -401,16 +401,23 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString fifo = dir.filePath(QStringLiteral("pipe"));
         QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-        // Our end is open first, so the command's writes land in the pipe's buffer at once.
+        // A named pipe, and an unnamed one as /dev/fd/N (a link only the kernel can follow, what
+        // a shell's >(...) gives). Our end is open first: the writes land in the buffer at once.
+        int unnamed[2];
+        QCOMPARE(::pipe2(unnamed, O_CLOEXEC | O_NONBLOCK), 0);
         const int reader = ::open(QFile::encodeName(fifo).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
         QVERIFY(reader >= 0);
-        Captured c = runList({"--export", "tsv", "--pattern", "README", "--output", fifo, m_exp.path()});
-        char buf[256];
-        const ssize_t got = ::read(reader, buf, sizeof buf);
-        ::close(reader);
-        const QByteArray received(buf, got > 0 ? qsizetype(got) : 0);
-        QCOMPARE(c.rc, kExitOk);
-        QCOMPARE(received, QByteArray("README.\t70\r\n"));
+        Captured c;
+        for (const auto& [target, from] :
+             {std::pair{fifo, reader}, std::pair{QStringLiteral("/dev/fd/%1").arg(unnamed[1]), unnamed[0]}}) {
+            c = runList({"--export", "tsv", "--pattern", "README", "--output", target, m_exp.path()});
+            char buf[256];
+            const ssize_t got = ::read(from, buf, sizeof buf);
+            QCOMPARE(c.rc, kExitOk);
+            QCOMPARE(QByteArray(buf, got > 0 ? qsizetype(got) : 0), QByteArray("README.\t70\r\n"));
+        }
+        for (const int fd : {reader, unnamed[0], unnamed[1]})
+            ::close(fd);
         struct stat st;
         QVERIFY(::stat(QFile::encodeName(fifo).constData(), &st) == 0 && S_ISFIFO(st.st_mode));
         QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot),
