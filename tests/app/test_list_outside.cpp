@@ -1,6 +1,6 @@
 // vellora-list where it meets the world: working folders past the path limit or removed, start
-// folders past it, output names that are links, unreadable files, the pictures of an earlier run,
-// and the program itself: arguments that are not UTF-8, readers that go away, cron's
+// folders past it, outputs that are FIFOs, devices or links, unreadable files, the pictures of an
+// earlier run, and the program itself: arguments that are not UTF-8, readers that go away, cron's
 // environment, Ctrl+C while a FIFO waits for its reader.
 
 #include "fileinfo/FolderPaths.h"
@@ -72,6 +72,61 @@ private Q_SLOTS:
                                 "vellora-list: impossibile leggere la cartella .: la cartella di lavoro non "
                                 "esiste più\n"));
         }
+    }
+
+    // An existing target that is not a regular file is written into, never replaced.
+    void outputTargets()
+    {
+        QTemporaryDir dir;
+        const QString fifo = dir.filePath(QStringLiteral("pipe"));
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        // A named pipe, and an unnamed one as /dev/fd/N (a link only the kernel can follow, what
+        // a shell's >(...) gives). Our end is open first: the writes land in the buffer at once.
+        int unnamed[2];
+        QCOMPARE(::pipe2(unnamed, O_CLOEXEC | O_NONBLOCK), 0);
+        const int reader = ::open(QFile::encodeName(fifo).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        QVERIFY(reader >= 0);
+        Captured c;
+        for (const auto& [target, from] :
+             {std::pair{fifo, reader}, std::pair{QStringLiteral("/dev/fd/%1").arg(unnamed[1]), unnamed[0]}}) {
+            c = runList({"--export", "tsv", "--pattern", "README", "--output", target, tree()});
+            char buf[256];
+            const ssize_t got = ::read(from, buf, sizeof buf);
+            QCOMPARE(c.rc, kExitOk);
+            QCOMPARE(QByteArray(buf, got > 0 ? qsizetype(got) : 0), QByteArray("README.\t70\r\n"));
+        }
+        for (const int fd : {reader, unnamed[0], unnamed[1]})
+            ::close(fd);
+        struct stat st;
+        QVERIFY(::stat(QFile::encodeName(fifo).constData(), &st) == 0 && S_ISFIFO(st.st_mode));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot),
+                 QStringList{"pipe"});
+
+        c = runList({"--export", "text", "--output", "/dev/null", tree()});
+        QCOMPARE(c.rc, kExitOk);
+        QVERIFY(QFileInfo(QStringLiteral("/dev/null")).exists());
+
+        // Every write fails there, those of a PDF too (whose writer does not look at them).
+        for (const QStringList& action : {QStringList{"--export", "text"}, QStringList{"--print", "PDF"}}) {
+            c = runList(action + QStringList{"--output", "/dev/full", tree()});
+            QCOMPARE(c.rc, kExitOutput);
+            QCOMPARE(c.err, QStringLiteral(
+                                "vellora-list: Impossibile scrivere il file /dev/full: spazio esaurito sul "
+                                "disco\n"));
+        }
+
+        c = runList({"--export", "text", "--output", dir.path(), tree()});
+        QCOMPARE(c.rc, kExitOutput);
+        QVERIFY2(c.err.contains(dir.path()) && c.err.count(QLatin1Char('\n')) == 1, qPrintable(c.err));
+        QVERIFY(QFileInfo(dir.path()).isDir());
+
+        const QString blocked = tree() + QStringLiteral("/README/out.txt"); // below a file
+        c = runList({"--export", "text", "--output", blocked, tree()});
+        QCOMPARE(c.rc, kExitOutput);
+        QVERIFY(c.bytes.isEmpty());
+        QVERIFY2(c.err.startsWith(QStringLiteral("vellora-list: ")) && c.err.count(QLatin1Char('\n')) == 1,
+                 qPrintable(c.err));
+        QCOMPARE(fileBytes(tree() + QStringLiteral("/README")).size(), 70);
     }
 
     // A link under the output's name: one's own is written through and stays a link; a link to
