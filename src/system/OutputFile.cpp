@@ -306,9 +306,9 @@ bool OutputFile::commit(QString* error)
     int err = m_device->flushBuffer() ? 0 : m_device->writeError();
     if (err == 0)
         err = m_device->writeError();
-    // What the disk has not taken yet may still fail; a device that cannot sync says EINVAL.
-    if (err == 0 && !m_temp.isEmpty() && ::fdatasync(m_device->fd()) != 0 && errno != EINVAL &&
-        errno != EROFS)
+    // On the disk before it takes the final name, as QSaveFile did; a device that cannot sync
+    // says EINVAL.
+    if (err == 0 && !m_temp.isEmpty() && ::fdatasync(m_device->fd()) != 0 && errno != EINVAL)
         err = errno;
     if (err == 0)
         err = m_device->closeFile();
