@@ -103,6 +103,8 @@ public:
             folders.push_back(::openat(folders.back(), name.c_str(), O_RDONLY | O_DIRECTORY));
         for (int level = int(folders.size()) - 1; level >= 0; --level) {
             ::unlinkat(folders[level], ("f" + std::to_string(level) + ".txt").c_str(), 0);
+            ::unlinkat(folders[level], "new/Lista.txt", 0); // what a test wrote there
+            ::unlinkat(folders[level], "new", AT_REMOVEDIR);
             ::unlinkat(folders[level], name.c_str(), AT_REMOVEDIR);
             ::close(folders[level]);
         }

@@ -52,6 +52,9 @@ private Q_SLOTS:
         Captured c = runList({"--columns", "size", fileinfo::pathText(deepest)});
         QCOMPARE(c.err, QString());
         QCOMPARE(c.out.value(1).split(u'\t').mid(1, 3), (QStringList{"f40", "txt", "41"}));
+        const QString output = fileinfo::pathText(deepest + "/new/Lista.txt"); // written there too
+        c = runList({"--export", "tsv", "--output", output, tree()});
+        QCOMPARE(c.err, "Esportazione per Excel terminata: vedi file " + output + '\n');
         {
             WorkingFolder there;
             QVERIFY(there.enter(deepest));
