@@ -1,8 +1,12 @@
-// vellora-list's command line: the usage text and the parser. Every bad combination is
-// refused here, before anything is scanned, with one line that names it.
+// vellora-list's command line: the usage text and the parser (Qt's QCommandLineParser, which
+// takes "--name value" and "--name=value" anywhere, and "--" before a folder that begins with
+// "-"). Every bad argument or combination is refused here, before anything is scanned, with one
+// Italian line that names it.
 
 #include "ListCommand.h"
 #include "scan/PatternMatcher.h"
+
+#include <QCommandLineParser>
 
 namespace vellora {
 
@@ -31,7 +35,45 @@ bool parseColumns(const QString& list, ColumnProfile& profile)
     return true;
 }
 
-// What the loop collects before the combinations are checked.
+// The options without a value, then those with one.
+const QStringList kFlags{"help", "version", "subfolders", "separate", "printers"};
+const QStringList kValued{"pattern",  "order",         "columns", "info",  "export",
+                          "checksum", "csv-separator", "output",  "print", "preview-pages"};
+
+QList<QCommandLineOption> options()
+{
+    QList<QCommandLineOption> all{
+        QCommandLineOption(QStringList{QStringLiteral("h"), QStringLiteral("help")})};
+    for (const QString& name : kFlags.mid(1))
+        all << QCommandLineOption(name);
+    for (const QString& name : kValued)
+        all << QCommandLineOption(name, QString(), QStringLiteral("value"));
+    return all;
+}
+
+// What made the parser give up: an unknown option, an option without its value (the last
+// argument), or a value given to an option that takes none.
+QString parserFailure(const QCommandLineParser& parser, const QStringList& args)
+{
+    const QStringList unknown = parser.unknownOptionNames();
+    if (!unknown.isEmpty()) {
+        const QString& name = unknown.front();
+        return QStringLiteral("opzione sconosciuta %1 (vedi --help)")
+            .arg((name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name);
+    }
+    for (const QString& a : args) {
+        if (a == u"--")
+            break;
+        const qsizetype eq = a.indexOf(QLatin1Char('='));
+        if (a.startsWith(u"--") && eq > 2 && kFlags.contains(a.mid(2, eq - 2)))
+            return QStringLiteral("l'opzione %1 non prende valori").arg(a.left(eq));
+    }
+    if (!args.isEmpty() && args.back().startsWith(u"--") && kValued.contains(args.back().mid(2)))
+        return QStringLiteral("l'opzione %1 richiede un valore").arg(args.back());
+    return QStringLiteral("argomenti non validi (vedi --help)");
+}
+
+// What the command line holds before the combinations are checked.
 struct Seen
 {
     bool folder = false;
@@ -44,35 +86,106 @@ struct Seen
     bool checksum = false;
     bool csvSeparator = false;
     bool output = false;
-    bool help = false;
-    bool version = false;
 };
+
+// Reads what the first options choose: what to read and how; the first bad value's line, or
+// an empty text.
+QString readScanValues(const QCommandLineParser& p, ListOptions& o)
+{
+    if (p.isSet(QStringLiteral("pattern"))) {
+        o.pattern = p.value(QStringLiteral("pattern"));
+        if (!isUsablePattern(o.pattern))
+            return kInvalidPatternMessage;
+    }
+    if (p.isSet(QStringLiteral("order"))) {
+        bool ok = false;
+        o.order = p.value(QStringLiteral("order")).toInt(&ok);
+        if (!ok || o.order < -1 || o.order > 10)
+            return QStringLiteral("--order richiede un numero da -1 a 10");
+    }
+    if (p.isSet(QStringLiteral("columns")) && !parseColumns(p.value(QStringLiteral("columns")), o.optV))
+        return QStringLiteral(
+            "--columns richiede un elenco separato da virgole di number, size, date, version, info");
+    if (p.isSet(QStringLiteral("info"))) {
+        const QString v = p.value(QStringLiteral("info"));
+        if (v == u"company")
+            o.infoKind = InfoKind::CompanyName;
+        else if (v == u"description")
+            o.infoKind = InfoKind::FileDescription;
+        else if (v == u"product")
+            o.infoKind = InfoKind::ProductName;
+        else
+            return QStringLiteral("--info richiede company, description o product");
+    }
+    return {};
+}
+
+// Reads what the actions choose; the first bad value's line, or an empty text.
+QString readActionValues(const QCommandLineParser& p, ListOptions& o)
+{
+    if (p.isSet(QStringLiteral("export"))) {
+        const QString v = p.value(QStringLiteral("export"));
+        if (v == u"text")
+            o.exportKind = ExportKind::Text;
+        else if (v == u"tsv")
+            o.exportKind = ExportKind::Tabbed;
+        else if (!(o.format = formatKindFromName(v)))
+            return QStringLiteral("--export richiede text, tsv, csv, xlsx, html o json");
+    }
+    if (p.isSet(QStringLiteral("checksum"))) {
+        if (p.value(QStringLiteral("checksum")) != u"sha256")
+            return QStringLiteral("--checksum richiede sha256");
+        o.checksum = true;
+    }
+    if (p.isSet(QStringLiteral("csv-separator"))) {
+        const QString v = p.value(QStringLiteral("csv-separator"));
+        if (v != u"," && v != u";")
+            return QStringLiteral("--csv-separator richiede , oppure ;");
+        o.csvSeparator = v.front();
+    }
+    o.output = p.value(QStringLiteral("output"));
+    if (p.isSet(QStringLiteral("output")) && o.output.isEmpty())
+        return QStringLiteral("--output richiede il nome di un file oppure -");
+    o.printer = p.value(QStringLiteral("print"));
+    if (p.isSet(QStringLiteral("print")) && o.printer.isEmpty())
+        return QStringLiteral("--print richiede il nome di una stampante (PDF: quella incorporata)");
+    if (p.isSet(QStringLiteral("preview-pages"))) {
+        const QStringList ends = p.value(QStringLiteral("preview-pages")).split(QLatin1Char('-'));
+        bool okFrom = false;
+        bool okTo = ends.size() == 1;
+        o.previewFrom = ends.front().toInt(&okFrom);
+        o.previewTo = ends.size() == 2 ? ends[1].toInt(&okTo) : o.previewFrom;
+        if (ends.size() > 2 || !okFrom || !okTo || o.previewFrom < 1 || o.previewTo < o.previewFrom)
+            return QStringLiteral("--preview-pages richiede DA-A, numeri di pagina da 1");
+    }
+    return {};
+}
 
 // The first combination that makes no sense, or an empty text.
 QString badCombination(const ListOptions& o, const Seen& s)
 {
     if (s.exportKind && s.print)
-        return QStringLiteral("--export and --print exclude each other");
+        return QStringLiteral("--export e --print si escludono a vicenda");
     if (s.preview && (s.exportKind || s.print || s.printers))
-        return QStringLiteral("--preview-pages goes with no other action");
+        return QStringLiteral("--preview-pages non va con altre azioni");
     if (s.preview && (!s.output || o.output == u"-"))
-        return QStringLiteral("--preview-pages needs --output DIR, the folder of the pictures");
+        return QStringLiteral("--preview-pages richiede --output CARTELLA, la cartella delle immagini");
     if (s.printers && (s.exportKind || s.print || s.output || s.folder))
-        return QStringLiteral("--printers takes no folder and no other action");
+        return QStringLiteral("--printers non prende cartelle né altre azioni");
     if (s.separate && !(s.exportKind && !o.format && o.exportKind == ExportKind::Tabbed))
-        return QStringLiteral("--separate goes with --export tsv only");
+        return QStringLiteral("--separate va solo con --export tsv");
     if (s.checksum && !o.format)
-        return QStringLiteral("--checksum goes with --export csv, xlsx, html or json only");
+        return QStringLiteral("--checksum va solo con --export csv, xlsx, html o json");
     if (s.csvSeparator && o.format != FormatKind::Csv)
-        return QStringLiteral("--csv-separator goes with --export csv only");
+        return QStringLiteral("--csv-separator va solo con --export csv");
     if (s.output && !s.exportKind && !s.print && !s.preview)
-        return QStringLiteral("--output goes with --export, --print or --preview-pages only");
+        return QStringLiteral("--output va solo con --export, --print o --preview-pages");
     if (s.output && s.print && o.output == u"-")
-        return QStringLiteral("--print cannot write to the standard output");
+        return QStringLiteral("--print non può scrivere sull'output standard");
     if (s.output && s.print && o.printer != u"PDF")
-        return QStringLiteral("--output goes with --print PDF only: other printers print on paper");
+        return QStringLiteral("--output va solo con --print PDF: le altre stampanti stampano su carta");
     if (!s.folder && !s.printers)
-        return QStringLiteral("a folder is required (see --help)");
+        return QStringLiteral("manca la cartella da leggere (vedi --help)");
     return {};
 }
 
@@ -144,137 +257,48 @@ QString listUsage()
 ParsedArguments parseListArguments(const QStringList& args)
 {
     ParsedArguments parsed;
-    ListOptions o;
-    Seen seen;
-    auto fail = [&](const QString& msg) {
-        parsed.error = msg;
+    QCommandLineParser parser;
+    parser.addOptions(options());
+    // The first argument is the program's name to the parser.
+    if (!parser.parse(QStringList{QStringLiteral("vellora-list")} + args)) {
+        parsed.error = parserFailure(parser, args);
         return parsed;
-    };
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        // Options take their value as the next argument or after '='.
-        QString name = a;
-        std::optional<QString> inlineValue;
-        if (a.startsWith(u"--")) {
-            const qsizetype eq = a.indexOf(QLatin1Char('='));
-            if (eq > 0) {
-                name = a.left(eq);
-                inlineValue = a.mid(eq + 1);
-            }
-        }
-        auto value = [&]() -> std::optional<QString> {
-            if (inlineValue)
-                return inlineValue;
-            if (i + 1 >= args.size())
-                return std::nullopt;
-            return args[++i];
-        };
-        if (name == u"--help" || name == u"-h") {
-            seen.help = true;
-        } else if (name == u"--version") {
-            seen.version = true;
-        } else if (name == u"--subfolders") {
-            o.subfolders = true;
-        } else if (name == u"--pattern") {
-            const auto v = value();
-            if (!v)
-                return fail(QStringLiteral("--pattern needs a value"));
-            if (!isUsablePattern(*v))
-                return fail(kInvalidPatternMessage);
-            o.pattern = *v;
-        } else if (name == u"--order") {
-            const auto v = value();
-            bool ok = false;
-            const int n = v ? v->toInt(&ok) : 0;
-            if (!ok || n < -1 || n > 10)
-                return fail(QStringLiteral("--order needs a number from -1 to 10"));
-            o.order = n;
-        } else if (name == u"--columns") {
-            const auto v = value();
-            if (!v || !parseColumns(*v, o.optV))
-                return fail(QStringLiteral(
-                    "--columns takes a comma-separated list of number,size,date,version,info"));
-            seen.columns = true;
-        } else if (name == u"--info") {
-            const auto v = value();
-            if (v == u"company")
-                o.infoKind = InfoKind::CompanyName;
-            else if (v == u"description")
-                o.infoKind = InfoKind::FileDescription;
-            else if (v == u"product")
-                o.infoKind = InfoKind::ProductName;
-            else
-                return fail(QStringLiteral("--info takes company, description or product"));
-        } else if (name == u"--export") {
-            const auto v = value();
-            o.format.reset();
-            if (v == u"text")
-                o.exportKind = ExportKind::Text;
-            else if (v == u"tsv")
-                o.exportKind = ExportKind::Tabbed;
-            else if (const auto format = v ? formatKindFromName(*v) : std::nullopt)
-                o.format = format;
-            else
-                return fail(QStringLiteral("--export takes text, tsv, csv, xlsx, html or json"));
-            seen.exportKind = true;
-        } else if (name == u"--checksum") {
-            if (value() != u"sha256")
-                return fail(QStringLiteral("--checksum takes sha256"));
-            o.checksum = true;
-            seen.checksum = true;
-        } else if (name == u"--csv-separator") {
-            const auto v = value();
-            if (v != u"," && v != u";")
-                return fail(QStringLiteral("--csv-separator takes , or ;"));
-            o.csvSeparator = v->at(0);
-            seen.csvSeparator = true;
-        } else if (name == u"--separate") {
-            seen.separate = true;
-            o.layout = NameLayout::Separate;
-        } else if (name == u"--output") {
-            const auto v = value();
-            if (!v || v->isEmpty())
-                return fail(QStringLiteral("--output needs a file name or -"));
-            o.output = *v;
-            seen.output = true;
-        } else if (name == u"--print") {
-            const auto v = value();
-            if (!v || v->isEmpty())
-                return fail(QStringLiteral("--print needs a printer name (PDF: the built-in one)"));
-            o.printer = *v;
-            seen.print = true;
-        } else if (name == u"--preview-pages") {
-            const auto v = value();
-            const QStringList ends = v ? v->split(QLatin1Char('-')) : QStringList();
-            bool okFrom = false;
-            bool okTo = false;
-            const int from = ends.value(0).toInt(&okFrom);
-            const int to = ends.size() == 2 ? ends[1].toInt(&okTo) : from;
-            okTo = okTo || ends.size() == 1;
-            if (ends.size() > 2 || !okFrom || !okTo || from < 1 || to < from)
-                return fail(QStringLiteral("--preview-pages takes FROM-TO, page numbers from 1"));
-            o.previewFrom = from;
-            o.previewTo = to;
-            seen.preview = true;
-        } else if (name == u"--printers") {
-            seen.printers = true;
-        } else if (a.startsWith(u'-') && a != u"-") {
-            return fail(QStringLiteral("unknown option %1").arg(a));
-        } else {
-            if (seen.folder)
-                return fail(QStringLiteral("only one folder may be given"));
-            o.folder = a;
-            seen.folder = true;
-        }
     }
-    if (seen.help || seen.version) {
-        o.action = seen.help ? ListOptions::Action::Help : ListOptions::Action::Version;
+    ListOptions o;
+    if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("version"))) {
+        o.action =
+            parser.isSet(QStringLiteral("help")) ? ListOptions::Action::Help : ListOptions::Action::Version;
         parsed.options = o;
         return parsed;
     }
-    const QString bad = badCombination(o, seen);
-    if (!bad.isEmpty())
-        return fail(bad);
+    const QStringList folders = parser.positionalArguments();
+    if (folders.size() > 1) {
+        parsed.error = QStringLiteral("si può indicare una sola cartella");
+        return parsed;
+    }
+    o.folder = folders.value(0);
+    o.subfolders = parser.isSet(QStringLiteral("subfolders"));
+    parsed.error = readScanValues(parser, o);
+    if (parsed.error.isEmpty())
+        parsed.error = readActionValues(parser, o);
+    if (!parsed.error.isEmpty())
+        return parsed;
+    Seen seen;
+    seen.folder = !folders.isEmpty();
+    seen.columns = parser.isSet(QStringLiteral("columns"));
+    seen.exportKind = parser.isSet(QStringLiteral("export"));
+    seen.print = parser.isSet(QStringLiteral("print"));
+    seen.printers = parser.isSet(QStringLiteral("printers"));
+    seen.preview = parser.isSet(QStringLiteral("preview-pages"));
+    seen.separate = parser.isSet(QStringLiteral("separate"));
+    seen.checksum = parser.isSet(QStringLiteral("checksum"));
+    seen.csvSeparator = parser.isSet(QStringLiteral("csv-separator"));
+    seen.output = parser.isSet(QStringLiteral("output"));
+    if (seen.separate)
+        o.layout = NameLayout::Separate;
+    parsed.error = badCombination(o, seen);
+    if (!parsed.error.isEmpty())
+        return parsed;
     if (seen.printers)
         o.action = ListOptions::Action::Printers;
     else if (seen.print)

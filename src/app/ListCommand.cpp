@@ -1,26 +1,21 @@
 #include "ListCommand.h"
 
+#include "fileinfo/FolderPaths.h"
 #include "print/HeadlessPrint.h"
-#include "print/PreviewSurface.h"
 #include "print/PrintMessages.h"
 #include "print/QtPrinterSurface.h"
-#include "print/ReportLayout.h"
 #include "results/Formats.h"
 #include "results/ResultTable.h"
 #include "system/ErrorText.h"
-#include "system/OutputFile.h"
 #include "system/Platform.h"
 #include "system/SystemData.h"
 #include "system/Version.h"
 
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QFileInfo>
 #include <QGuiApplication>
 
 #include <cerrno>
-#include <fcntl.h>
 #include <string>
 #include <string_view>
 #include <unistd.h>
@@ -64,6 +59,7 @@ public:
         return m_ok;
     }
     [[nodiscard]] int error() const { return m_error; }
+    [[nodiscard]] bool failed() const { return !m_ok; }
 
 private:
     static constexpr std::size_t kFlushAt = 1 << 20;
@@ -72,27 +68,6 @@ private:
     bool m_ok = true;
     int m_error = 0;
 };
-
-// Flushes what the standard output's device holds and closes it; the cause of a failed
-// flush, or empty. A small export fails only here, when its bytes first leave the buffer.
-QString closeStdout(QFile& out)
-{
-    errno = 0;
-    const bool flushed = out.flush();
-    const QString cause = flushed ? QString() : errnoCause(errno, out.errorString());
-    out.close();
-    return cause;
-}
-
-// Why the folder cannot be listed, or empty when it can be opened as a folder.
-QString unreadableFolderCause(const QByteArray& folder)
-{
-    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return errnoCause(errno);
-    ::close(fd);
-    return {};
-}
 
 // One cell: control characters become '?' so one file stays one line. Printable ASCII, the
 // usual case, goes straight through.
@@ -114,6 +89,18 @@ std::string cellBytes(std::string_view bytes)
 std::string cellBytes(const QString& text)
 {
     return sanitizeLine(text).toUtf8().toStdString();
+}
+
+// Writes out what the standard output still buffers and lets it go. The last bytes of an
+// export are written only here: a failure here gives error its cause, unless it has one.
+bool closeStandardOutput(QFile& out, QString& error)
+{
+    errno = 0;
+    const bool ok = out.flush();
+    if (!ok && error.isEmpty())
+        error = errnoCause(errno, out.errorString());
+    out.close();
+    return ok;
 }
 
 // The eight headings as reports and this command name them (info: "Info File" for products).
@@ -191,19 +178,30 @@ int ListCommand::run(const ListOptions& options)
 
 int ListCommand::scanInto(const ListOptions& options, ResultTable& table, AppState& state)
 {
-    // Exports and reports name the folder in their headers as the window does: absolute.
-    // The plain listing keeps the folder as it was given, as its folder column always has.
-    QString folderText = options.action == ListOptions::Action::List
-                             ? options.folder
-                             : QDir::cleanPath(QFileInfo(options.folder).absoluteFilePath());
-    if (!folderText.endsWith(QLatin1Char('/')))
-        folderText.append(QLatin1Char('/'));
-    const QByteArray folder = QFile::encodeName(folderText);
-    if (const QString cause = unreadableFolderCause(folder); !cause.isEmpty()) {
+    // A relative folder is named from the working folder by the C library: Qt's look-up gives
+    // no name past the path limit or once the folder was removed, and "." became "/".
+    const QByteArray given = fileinfo::pathBytes(options.folder);
+    QByteArray absolute;
+    const int pathError = given.isEmpty() ? ENOENT : fileinfo::absolutePath(given, absolute);
+    if (pathError != 0) {
         say(QStringLiteral("vellora-list: impossibile leggere la cartella %1: %2")
-                .arg(QFileInfo(folderText).absoluteFilePath(), cause));
+                .arg(options.folder, workingFolderCause(pathError)));
         return kExitFolder;
     }
+    if (!absolute.endsWith('/'))
+        absolute.append('/');
+    // Exports and reports name the folder in their headers as the window does: absolute.
+    // The plain listing keeps the folder as it was given, as its folder column always has.
+    QByteArray folder = options.action == ListOptions::Action::List ? given : absolute;
+    if (!folder.endsWith('/'))
+        folder.append('/');
+    const int fd = fileinfo::openFolderToRead(folder);
+    if (fd < 0) {
+        say(QStringLiteral("vellora-list: impossibile leggere la cartella %1: %2")
+                .arg(fileinfo::pathText(absolute), errnoCause(errno)));
+        return kExitFolder;
+    }
+    ::close(fd);
 
     QElapsedTimer lastProgress;
     lastProgress.start();
@@ -229,11 +227,12 @@ int ListCommand::scanInto(const ListOptions& options, ResultTable& table, AppSta
         return kExitInterrupted;
     if (!readable) { // it went between the look above and the walk
         say(QStringLiteral("vellora-list: impossibile leggere la cartella %1")
-                .arg(QFileInfo(folderText).absoluteFilePath()));
+                .arg(fileinfo::pathText(absolute)));
         return kExitFolder;
     }
 
-    state.CartellaRicerca = folderText;
+    // Headers show a name that is not UTF-8 with U+FFFD, as the table shows its folders.
+    state.CartellaRicerca = QString::fromUtf8(folder);
     state.PatternFile = options.pattern;
     state.TipoRicerca = options.subfolders ? 1 : 0;
     state.OrdineGriglia = options.order;
@@ -246,6 +245,7 @@ int ListCommand::scanInto(const ListOptions& options, ResultTable& table, AppSta
     state.scanScope = state.TipoRicerca;
     state.listedFolderText = state.folderText();
 
+    table.setFactSource(m_facts);
     FillOptions fill;
     fill.optV = options.optV;
     fill.infoKind = options.infoKind;
@@ -287,11 +287,22 @@ int ListCommand::list(const ListOptions& options)
     for (std::size_t s = 0; s < rows.strings.size(); ++s)
         stringCells[s] = cellBytes(rows.strings[s]);
 
+    // Files whose size, date or version the profile asks for but that could not be read:
+    // counted for the closing note, as the exports do.
+    const auto unreadable = [&](const ResultRows::Row& r) {
+        for (const int c : {int(ColSize), int(ColDate), int(ColVersion)})
+            if (options.optV[c] == 1 && !ResultRows::has(r, c))
+                return true;
+        return false;
+    };
+    qsizetype unreadableRows = 0;
     for (std::size_t pos = 0; pos < rows.order.size(); ++pos) {
-        // A million lines to a terminal take a while: Ctrl+C still stops them, between lines.
-        if (pos % 4096 == 0 && m_scan.interrupt.load(std::memory_order_relaxed))
-            return kExitInterrupted;
+        // A million lines to a terminal take a while: Ctrl+C still stops them, between lines;
+        // a reader gone away too.
+        if (pos % 4096 == 0 && (m_scan.interrupt.load(std::memory_order_relaxed) || w.failed()))
+            break;
         const ResultRows::Row& r = rows.rows[rows.order[pos]];
+        unreadableRows += unreadable(r) ? 1 : 0;
         const std::string_view name = rows.name(r);
         if (table.isNumbered())
             w.put(std::to_string(pos + 1));
@@ -320,6 +331,9 @@ int ListCommand::list(const ListOptions& options)
             errnoCause(w.error()));
         return kExitOutput;
     }
+    if (m_scan.interrupt.load())
+        return kExitInterrupted;
+    sayUnreadable(unreadableRows);
     return kExitOk;
 }
 
@@ -341,10 +355,7 @@ int ListCommand::exportList(const ListOptions& options)
         ExportStats stats;
         bool ok = out.open(m_out, QIODevice::WriteOnly) &&
                   exportTo(out, options.exportKind, request, &stats, &error);
-        const QString cause = closeStdout(out);
-        if (error.isEmpty())
-            error = cause;
-        ok = ok && cause.isEmpty();
+        ok = closeStandardOutput(out, error) && ok;
         if (!ok) {
             say(QStringLiteral("vellora-list: scrittura sull'output standard non riuscita") +
                 (error.isEmpty() ? QString() : QStringLiteral(": ") + error));
@@ -358,6 +369,8 @@ int ListCommand::exportList(const ListOptions& options)
                                       ? exportToFile(options.exportKind, request)
                                       : exportToPath(options.exportKind, request, options.output);
     if (!outcome.ok) {
+        if (m_scan.interrupt.load()) // Ctrl+C while a FIFO waited for its reader
+            return kExitInterrupted;
         say(QStringLiteral("vellora-list: ") + outcome.error);
         return kExitOutput;
     }
@@ -398,10 +411,7 @@ int ListCommand::exportFormat(const ListOptions& options, const ResultTable& tab
         QFile out;
         if (out.open(m_out, QIODevice::WriteOnly))
             outcome = writeFormat(out, request);
-        const QString cause = closeStdout(out);
-        if (outcome.error.isEmpty())
-            outcome.error = cause;
-        outcome.ok = outcome.ok && cause.isEmpty();
+        outcome.ok = closeStandardOutput(out, outcome.error) && outcome.ok;
         endProgress();
         if (outcome.interrupted)
             return kExitInterrupted;
@@ -414,7 +424,7 @@ int ListCommand::exportFormat(const ListOptions& options, const ResultTable& tab
         outcome = options.output.isEmpty() ? writeFormatToFile(request)
                                            : writeFormatToPath(request, options.output);
         endProgress();
-        if (outcome.interrupted)
+        if (outcome.interrupted || (!outcome.ok && m_scan.interrupt.load()))
             return kExitInterrupted;
         if (!outcome.ok) {
             say(QStringLiteral("vellora-list: ") + outcome.error);
@@ -451,11 +461,10 @@ int ListCommand::print(const ListOptions& options)
 
     QtPrinterSurface surface;
     const ReportInput input{table, state, system.systemLine()};
-    QString pdfPath = options.output;
-    if (!pdfPath.isEmpty())
-        pdfPath = QFileInfo(pdfPath).absoluteFilePath();
-    const ReportOutcome outcome = printHeadless(surface, options.printer, pdfPath, input);
+    const ReportOutcome outcome = printHeadless(surface, options.printer, options.output, input);
     if (!outcome.job.ok) {
+        if (m_scan.interrupt.load()) // Ctrl+C while a FIFO waited for its reader
+            return kExitInterrupted;
         say(QStringLiteral("vellora-list: ") +
             (outcome.job.error.isEmpty() ? QStringLiteral("Stampa non riuscita") : outcome.job.error));
         return kExitOutput;
@@ -477,62 +486,6 @@ int ListCommand::listPrinters()
     for (const QString& name : names)
         std::fprintf(m_out, "%s\n", sanitizeLine(name).toUtf8().constData());
     return std::fflush(m_out) == 0 ? kExitOk : kExitOutput;
-}
-
-int ListCommand::previewPages(const ListOptions& options)
-{
-    ResultTable table;
-    AppState state;
-    SystemData system;
-    if (const int rc = scanForReport(options, QStringLiteral("l'anteprima"), table, state, system);
-        rc != kExitOk)
-        return rc;
-
-    // The PDF printer's pages, whatever printer is current here: the pictures then match
-    // what --print PDF writes, page for page.
-    QtPrinterSurface surface;
-    surface.selectPrinter(surface.pdfIndex());
-    const ReportInput input{table, state, system.systemLine()};
-    ReportPages pages(surface, input);
-    pages.layOut(-1, options.previewTo);
-    if (options.previewFrom > pages.pageCount()) {
-        say(QStringLiteral("vellora-list: la stampa finisce a pagina %1: nessuna pagina da %2 in poi")
-                .arg(pages.pageCount())
-                .arg(options.previewFrom));
-        return kExitOutput;
-    }
-    QString folder = QFileInfo(options.output).absoluteFilePath();
-    if (!folder.endsWith(QLatin1Char('/')))
-        folder += QLatin1Char('/');
-    QString error;
-    if (!makeFolder(folder, &error)) {
-        say(QStringLiteral("vellora-list: ") + error);
-        return kExitOutput;
-    }
-    const int last = std::min(options.previewTo, pages.pageCount());
-    for (int page = options.previewFrom; page <= last; ++page) {
-        const QImage image = pageImage(pages, page, 100);
-        OutputFile out(folder + QStringLiteral("page-%1.png").arg(page, 4, 10, QLatin1Char('0')));
-        if (!out.open(&error))
-            break;
-        if (!image.save(&out.device(), "PNG")) {
-            error = cannotWriteMessage(out.path(), QStringLiteral("immagine non scritta"));
-            out.cancel();
-            break;
-        }
-        if (!out.commit(&error))
-            break;
-    }
-    if (!error.isEmpty()) {
-        say(QStringLiteral("vellora-list: ") + error);
-        return kExitOutput;
-    }
-    say(QStringLiteral("Anteprima terminata: pagine %1-%2 di %3, vedi cartella %4")
-            .arg(options.previewFrom)
-            .arg(last)
-            .arg(pages.pageCount())
-            .arg(folder));
-    return kExitOk;
 }
 
 } // namespace vellora

@@ -27,6 +27,7 @@ struct ListOptions
 {
     enum class Action { List, Export, Print, Printers, Preview, Help, Version };
     Action action = Action::List;
+    // The folder to list and the --output path keep the arguments' bytes (fileinfo::pathText).
     QString folder; // the folder to list
     QString pattern = QStringLiteral("*.*");
     bool subfolders = false;
@@ -90,6 +91,8 @@ public:
     void setProgress(bool on) { m_progress = on; }
     // The clock that names export files and dates headers (tests fix it).
     void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
+    // Where file facts come from; null (the default): the file system. Not owned.
+    void setFactSource(const FactSource* facts) { m_facts = facts; }
 
 private:
     // Scans and fills the table as the window's start button does; returns kExitOk or the
@@ -114,6 +117,7 @@ private:
     ScanState m_scan;
     bool m_progress = false;
     std::function<QDateTime()> m_clock = [] { return QDateTime::currentDateTime(); };
+    const FactSource* m_facts = nullptr;
 };
 
 } // namespace vellora

@@ -146,12 +146,21 @@ void MainWindow::openFolder(const QString& path)
         m_prompter->message(target.message, QString(), Prompter::Icon::Warning, Prompter::Buttons::Ok);
         return;
     }
-    if (!setFolderList(target.folder)) {
-        qCWarning(lcApp) << "cannot show the folder" << target.folder;
-        return;
+    // A folder the tree cannot hold (deeper than the path limit, or a name that is not UTF-8)
+    // is still the one read: the tree shows the nearest folder above it that it can.
+    QString shown = target.folder;
+    while (!setFolderList(shown)) {
+        const QString above = QFileInfo(QDir::cleanPath(shown)).path();
+        if (above == QDir::cleanPath(shown)) {
+            qCWarning(lcApp) << "cannot show the folder" << target.folder;
+            return;
+        }
+        shown = withSlash(above);
     }
+    if (shown != target.folder)
+        folderChanged(target.folder);
     // The drive box shows the folder's volume, as at start-up.
-    m_state.DriveSelezionato = mountPointOf(target.folder);
+    m_state.DriveSelezionato = mountPointOf(shown);
     selectDriveItem(m_state.DriveSelezionato);
 }
 

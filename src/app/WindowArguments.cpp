@@ -1,13 +1,13 @@
 #include "WindowArguments.h"
 
+#include "fileinfo/FileFacts.h"
+#include "fileinfo/FolderPaths.h"
 #include "system/ErrorText.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
+#include <QCommandLineParser>
 
 #include <cerrno>
-#include <sys/stat.h>
+#include <unistd.h>
 
 namespace vellora {
 
@@ -30,43 +30,60 @@ QString windowUsage()
 WindowArguments parseWindowArguments(const QStringList& args)
 {
     WindowArguments parsed;
-    bool optionsEnd = false;
-    int folders = 0;
-    for (const QString& a : args) {
-        if (!optionsEnd && (a == u"--help" || a == u"-h")) {
-            parsed.action = WindowArguments::Action::Help;
-            return parsed;
-        }
-        if (!optionsEnd && a == u"--version") {
-            parsed.action = WindowArguments::Action::Version;
-        } else if (!optionsEnd && a == u"--") {
-            optionsEnd = true;
-        } else if (!optionsEnd && a.startsWith(u'-') && a != u"-") {
-            if (parsed.error.isEmpty())
-                parsed.error = QStringLiteral("unknown option %1").arg(a);
-        } else if (++folders == 1) {
-            parsed.path = a;
-        } else if (parsed.error.isEmpty()) {
-            parsed.error = QStringLiteral("only one folder may be given");
-        }
+    QCommandLineParser parser;
+    parser.addOption(QCommandLineOption(QStringList{QStringLiteral("h"), QStringLiteral("help")}));
+    parser.addOption(QCommandLineOption(QStringLiteral("version")));
+    // The first argument is the program's name to the parser; "--" ends the options.
+    const bool ok = parser.parse(QStringList{QStringLiteral("vellora")} + args);
+    if (parser.isSet(QStringLiteral("help"))) {
+        parsed.action = WindowArguments::Action::Help;
+        return parsed;
     }
-    if (parsed.action == WindowArguments::Action::Version)
-        parsed.error.clear();
+    if (parser.isSet(QStringLiteral("version"))) {
+        parsed.action = WindowArguments::Action::Version;
+        return parsed;
+    }
+    const QStringList unknown = parser.unknownOptionNames();
+    const QStringList folders = parser.positionalArguments();
+    if (!unknown.isEmpty())
+        parsed.error = QStringLiteral("opzione sconosciuta %1 (vedi --help)")
+                           .arg((unknown.front().size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) +
+                                unknown.front());
+    else if (!ok)
+        parsed.error = QStringLiteral("argomenti non validi (vedi --help)");
+    else if (folders.size() > 1)
+        parsed.error = QStringLiteral("si può indicare una sola cartella");
+    else
+        parsed.path = folders.value(0);
     return parsed;
 }
 
 FolderToOpen folderToOpen(const QString& path)
 {
     FolderToOpen result;
-    const QString absolute = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
-    struct stat st = {};
-    if (path.isEmpty() || ::stat(QFile::encodeName(absolute).constData(), &st) != 0) {
-        const int err = path.isEmpty() ? ENOENT : errno;
-        result.message =
-            QStringLiteral("Impossibile leggere la cartella %1: %2").arg(absolute, errnoCause(err));
+    const auto fail = [&](const QString& named, const QString& cause) {
+        result.message = QStringLiteral("Impossibile leggere la cartella %1: %2").arg(named, cause);
         return result;
+    };
+    QByteArray absolute;
+    if (path.isEmpty())
+        return fail(path, errnoCause(ENOENT));
+    if (const int err = fileinfo::absolutePath(fileinfo::pathBytes(path), absolute); err != 0)
+        return fail(path, workingFolderCause(err));
+    // The folder itself, or the one that holds the file named.
+    int fd = fileinfo::openFolder(absolute);
+    int err = errno;
+    if (fd < 0 && err == ENOTDIR) {
+        const qsizetype slash = absolute.lastIndexOf('/');
+        const QByteArray parent = slash > 0 ? absolute.left(slash) : QByteArray("/");
+        fd = fileinfo::openFolder(parent);
+        if (fd >= 0)
+            absolute = parent;
     }
-    QString folder = S_ISDIR(st.st_mode) ? absolute : QFileInfo(absolute).path();
+    if (fd < 0)
+        return fail(fileinfo::pathText(absolute), errnoCause(err));
+    ::close(fd);
+    QString folder = fileinfo::pathText(absolute);
     if (!folder.endsWith(u'/'))
         folder += u'/';
     result.folder = folder;

@@ -11,8 +11,8 @@ struct WindowArguments
 {
     enum class Action { Run, Help, Version };
     Action action = Action::Run;
-    QString path;  // the FOLDER argument as given; empty when none
-    QString error; // a command line that makes no sense, in the words of --help
+    QString path;  // the FOLDER argument as given (fileinfo::pathText of its bytes); empty when none
+    QString error; // a command line that makes no sense: one Italian line
 };
 
 // Qt's own options (-platform, -style...) must be gone already: QApplication takes them.
@@ -20,10 +20,13 @@ struct WindowArguments
 [[nodiscard]] WindowArguments parseWindowArguments(const QStringList& args);
 [[nodiscard]] QString windowUsage();
 
-// What a path from outside selects: the folder itself, or the folder that holds a file.
+// What a path from outside selects: the folder itself, or the folder that holds a file. The path
+// may be relative to a working folder deeper than the path limit, be longer than it, or hold
+// bytes that are not UTF-8 (fileinfo::pathText).
 struct FolderToOpen
 {
-    QString folder;  // absolute and clean, ending with "/"; empty when nothing is selected
+    QString
+        folder; // absolute and clean, ending with "/", in fileinfo::pathText; empty when nothing is selected
     QString message; // why not: the Italian message of a folder that cannot be read
 };
 [[nodiscard]] FolderToOpen folderToOpen(const QString& path);

@@ -2,6 +2,7 @@
 
 #include "app/MainWindow.h"
 #include "app/WindowArguments.h"
+#include "fileinfo/FolderPaths.h"
 #include "system/NumberLocale.h"
 #include "system/Pictures.h"
 #include "system/Version.h"
@@ -16,11 +17,15 @@
 
 int main(int argc, char* argv[])
 {
+    // The arguments keep their bytes: a folder whose name is not UTF-8 is still that folder.
+    const auto arguments = [&] {
+        QStringList args;
+        for (int i = 1; i < argc; ++i)
+            args << vellora::fileinfo::pathText(QByteArray(argv[i]));
+        return args;
+    };
     // --help and --version answer on the terminal, also where there is no display.
-    QStringList raw;
-    for (int i = 1; i < argc; ++i)
-        raw << QString::fromLocal8Bit(argv[i]);
-    const vellora::WindowArguments early = vellora::parseWindowArguments(raw);
+    const vellora::WindowArguments early = vellora::parseWindowArguments(arguments());
     if (early.action == vellora::WindowArguments::Action::Help) {
         std::fputs(vellora::windowUsage().toLocal8Bit().constData(), stdout);
         return 0;
@@ -30,11 +35,12 @@ int main(int argc, char* argv[])
         return 0;
     }
 
+    // QApplication takes its own options (-platform, -style...) out of argv.
     QApplication app(argc, argv);
     vellora::useCNumbers();
-    const vellora::WindowArguments args = vellora::parseWindowArguments(app.arguments().mid(1));
+    const vellora::WindowArguments args = vellora::parseWindowArguments(arguments());
     if (!args.error.isEmpty()) {
-        std::fprintf(stderr, "vellora: %s (see --help)\n", args.error.toLocal8Bit().constData());
+        std::fprintf(stderr, "vellora: %s\n", args.error.toLocal8Bit().constData());
         return 2;
     }
     // Our notes on what could not be read stay quiet; QT_LOGGING_RULES turns them on.

@@ -1,5 +1,6 @@
 #include "ScanDriver.h"
 
+#include "fileinfo/FolderPaths.h"
 #include "system/Prompter.h"
 
 #include <QFile>
@@ -85,7 +86,8 @@ void ScanDriver::start()
     joinWorker();
 
     m_job.pattern = m_state.PatternFile;
-    m_job.folder = QFile::encodeName(m_state.CartellaRicerca);
+    // The folder's own bytes, also when it came from a command line that is not UTF-8.
+    m_job.folder = fileinfo::pathBytes(m_state.CartellaRicerca);
     if (!m_job.folder.endsWith('/'))
         m_job.folder.append('/');
     m_job.subfolders = m_state.TipoRicerca == 1;

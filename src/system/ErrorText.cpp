@@ -41,12 +41,23 @@ QString errnoCause(int err, const QString& fallback)
     case EMFILE:
     case ENFILE:
         return QStringLiteral("troppi file aperti");
+    case EPIPE:
+        return QStringLiteral("canale chiuso da chi legge");
+    case EINTR:
+        return QStringLiteral("operazione interrotta");
+    case ELOOP:
+        return QStringLiteral("troppi collegamenti simbolici");
     default:
         break;
     }
     if (!fallback.isEmpty())
         return fallback;
     return err == 0 ? QStringLiteral("errore sconosciuto") : QStringLiteral("errore di sistema %1").arg(err);
+}
+
+QString workingFolderCause(int err)
+{
+    return err == ENOENT ? QStringLiteral("la cartella di lavoro non esiste più") : errnoCause(err);
 }
 
 QString unreadableFilesNote(qsizetype count)

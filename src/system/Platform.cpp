@@ -1,6 +1,7 @@
 #include "Platform.h"
 
 #include "ErrorText.h"
+#include "fileinfo/FolderPaths.h"
 
 #include <QDesktopServices>
 #include <QDir>
@@ -8,8 +9,12 @@
 #include <QLoggingCategory>
 #include <QUrl>
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 #include <vector>
@@ -71,13 +76,29 @@ bool makeFolder(const QString& folder, QString* errorText)
                 QStringLiteral("Impossibile trovare la cartella personale dell'utente per le esportazioni");
         return false;
     }
-    std::error_code ec;
-    std::filesystem::create_directories(QFile::encodeName(QDir::cleanPath(folder)).toStdString(), ec);
-    if (!ec)
+    // One folder at a time from the last one opened: the path may pass the system's limit, and
+    // keeps its own bytes (a name from the command line that is not UTF-8 is that name).
+    const QByteArray path = fileinfo::pathBytes(QDir::cleanPath(folder));
+    int at = ::open(path.startsWith('/') ? "/" : ".", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    for (const QByteArray& name : path.split('/')) {
+        if (at < 0 || name.isEmpty())
+            continue;
+        const int made = ::mkdirat(at, name.constData(), 0777);
+        const int next = made == 0 || errno == EEXIST
+                             ? ::openat(at, name.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC)
+                             : -1;
+        const int err = errno;
+        ::close(at);
+        at = next;
+        errno = err;
+    }
+    if (at >= 0) {
+        ::close(at);
         return true;
+    }
     if (errorText)
         *errorText = QStringLiteral("Impossibile creare la cartella %1: %2")
-                         .arg(QDir::toNativeSeparators(folder), errnoCause(ec.value()));
+                         .arg(QDir::toNativeSeparators(folder), errnoCause(errno));
     return false;
 }
 

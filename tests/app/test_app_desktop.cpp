@@ -4,6 +4,8 @@
 #include "AppTestSupport.h"
 
 #include "app/WindowArguments.h"
+#include "fileinfo/FolderPaths.h"
+#include "ListTestSupport.h"
 
 #include <QClipboard>
 #include <QDesktopServices>
@@ -203,6 +205,63 @@ private Q_SLOTS:
         if (selected.isNull())
             QCOMPARE(box.prompter.messages[0].text, "Impossibile leggere la cartella " + box.tree() + given +
                                                         ": file o cartella inesistente");
+    }
+
+    // vellora FOLDER from a working folder that was removed or lies past the path limit, and a
+    // folder named in Latin-1: the folder itself is selected and read, or the removed one is
+    // told; "/" is never taken for it. The tree shows what it can hold.
+    void folderArguments_data()
+    {
+        QTest::addColumn<QByteArray>("workingFolder"); // "deep", "removed" or empty
+        QTest::addColumn<QByteArray>("given");         // in the tree unless "."
+        QTest::addColumn<QString>("message");
+        QTest::newRow("working folder removed") << QByteArray("removed") << QByteArray(".")
+                                                << "Impossibile leggere la cartella .: la cartella di lavoro "
+                                                   "non esiste più";
+        QTest::newRow("working folder past the path limit")
+            << QByteArray("deep") << QByteArray(".") << QString();
+        QTest::newRow("folder named in Latin-1") << QByteArray() << QByteArray("caff\xe8") << QString();
+    }
+    void folderArguments()
+    {
+        QFETCH(QByteArray, workingFolder);
+        QFETCH(QByteArray, given);
+        QFETCH(QString, message);
+        Sandbox box;
+        const QByteArray tree = QFile::encodeName(box.tree());
+        const QByteArray latin1 = tree + "caff\xe8";
+        QCOMPARE(::mkdir(latin1.constData(), 0755), 0);
+        QCOMPARE(::close(::open((latin1 + "/uno.txt").constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644)), 0);
+        const auto removeLatin1 = qScopeGuard([&] { // QTemporaryDir cannot name them
+            ::unlink((latin1 + "/uno.txt").constData());
+            ::rmdir(latin1.constData());
+        });
+        const DeepTree deep(25, 0);
+        QByteArray folder = given == "." ? deepFolder(deep.path(), 24) : tree + given;
+        auto w = box.window();
+        const QString before = w->state().CartellaRicerca;
+        {
+            WorkingFolder there;
+            if (workingFolder == "removed") {
+                folder = tree + "gone";
+                QVERIFY(QDir().mkdir(QFile::decodeName(folder)) && there.enter(folder) &&
+                        ::rmdir(folder.constData()) == 0);
+            } else if (workingFolder == "deep") {
+                QVERIFY(there.enter(folder));
+            }
+            w->openFolder(parseWindowArguments({fileinfo::pathText(given == "." ? given : folder)}).path);
+        }
+        QStringList told;
+        for (const auto& m : box.prompter.messages)
+            told << m.text;
+        QCOMPARE(told, message.isEmpty() ? QStringList() : QStringList{message});
+        if (!message.isEmpty()) {
+            QCOMPARE(w->state().CartellaRicerca, before);
+            return;
+        }
+        QCOMPARE(fileinfo::pathBytes(w->state().CartellaRicerca), folder + '/');
+        QVERIFY(scan(*w));
+        QCOMPARE(labelText(*w, "lblTotFile"), QStringLiteral("1"));
     }
 };
 

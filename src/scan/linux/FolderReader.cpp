@@ -1,5 +1,7 @@
 #include "scan/FolderReader.h"
 
+#include "fileinfo/FolderPaths.h"
+
 #include <atomic>
 #include <cerrno>
 #include <dirent.h>
@@ -88,7 +90,8 @@ FolderReader& FolderReader::operator=(FolderReader&& o) noexcept
 FolderReader FolderReader::openPath(const QByteArray& path)
 {
     FolderReader r;
-    r.m_fd = retryOpen(AT_FDCWD, path.constData(), kOpenFlags);
+    // A start folder deeper than the path limit is opened a slice at a time.
+    r.m_fd = fileinfo::openFolderToRead(path);
     if (r.m_fd < 0)
         r.m_error = errno;
     return r;
