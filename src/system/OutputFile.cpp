@@ -265,19 +265,33 @@ bool OutputFile::openStream(QString& cause)
     return true;
 }
 
-bool OutputFile::openTemporary(std::optional<unsigned> keepMode, QString& cause)
+namespace {
+
+// The final name and a random ending, as long as names may be.
+QByteArray temporaryName(const QByteArray& name)
 {
     static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    // The final name and a random ending, as long as names may be.
-    const QByteArray stem = m_name.left(NAME_MAX - 7) + '.';
-    int fd = -1;
+    QByteArray temp = name.left(NAME_MAX - 7) + '.';
+    for (int k = 0; k < 6; ++k)
+        temp += kLetters[QRandomGenerator::global()->bounded(int(sizeof kLetters - 1))];
+    return temp;
+}
+
+} // namespace
+
+bool OutputFile::openTemporary(std::optional<unsigned> keepMode, QString& cause)
+{
+    // Readable by nobody else until the permissions of the file it replaces are set.
+    const unsigned mode = keepMode ? 0600 : 0666;
+    // A file without a name first, where the file system can make one: whatever stops the
+    // program (a kill, a second Ctrl+C, a crash) leaves nothing in the target folder.
+    // It is named through /proc when complete.
+    int fd = ::access("/proc/self/fd", X_OK) == 0 ? retryOpenAt(m_folder, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode)
+                                                  : -1;
+    m_unnamed = fd >= 0;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        m_temp = stem;
-        for (int k = 0; k < 6; ++k)
-            m_temp += kLetters[QRandomGenerator::global()->bounded(int(sizeof kLetters - 1))];
-        // Readable by nobody else until the permissions of the file it replaces are set.
-        fd = retryOpenAt(m_folder, m_temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
-                         keepMode ? 0600 : 0666);
+        m_temp = temporaryName(m_name);
+        fd = retryOpenAt(m_folder, m_temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
         if (fd < 0 && errno != EEXIST)
             break;
     }
@@ -294,6 +308,23 @@ bool OutputFile::openTemporary(std::optional<unsigned> keepMode, QString& cause)
     return true;
 }
 
+int OutputFile::nameUnnamed()
+{
+    // linkat cannot replace a file, so the complete file takes a temporary name first and is
+    // renamed over the final one; the name lasts only until that rename.
+    const QByteArray self = "/proc/self/fd/" + QByteArray::number(m_device->fd());
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        m_temp = temporaryName(m_name);
+        if (::linkat(AT_FDCWD, self.constData(), m_folder, m_temp.constData(), AT_SYMLINK_FOLLOW) == 0)
+            return 0;
+        if (errno != EEXIST)
+            break;
+    }
+    const int err = errno;
+    m_temp.clear();
+    return err;
+}
+
 QIODevice& OutputFile::device()
 {
     return *m_device;
@@ -308,8 +339,11 @@ bool OutputFile::commit(QString* error)
         err = m_device->writeError();
     // On the disk before it takes the final name, as QSaveFile did; a device that cannot sync
     // says EINVAL.
-    if (err == 0 && !m_temp.isEmpty() && ::fdatasync(m_device->fd()) != 0 && errno != EINVAL)
+    const bool file = m_unnamed || !m_temp.isEmpty();
+    if (err == 0 && file && ::fdatasync(m_device->fd()) != 0 && errno != EINVAL)
         err = errno;
+    if (err == 0 && m_unnamed)
+        err = nameUnnamed();
     if (err == 0)
         err = m_device->closeFile();
     if (err == 0 && !m_temp.isEmpty() &&

@@ -58,6 +58,8 @@ private:
     [[nodiscard]] bool openStream(QString& cause);
     // keepMode: the permissions of the file replaced; none for a new file (0666 less the umask).
     [[nodiscard]] bool openTemporary(std::optional<unsigned> keepMode, QString& cause);
+    // Gives the complete unnamed file a temporary name in m_folder (m_temp); errno on failure.
+    [[nodiscard]] int nameUnnamed();
     void closeFolder();
 
     QString m_path;
@@ -66,6 +68,7 @@ private:
     int m_folder = -1;   // the folder of the entry written (after links)
     QByteArray m_name;   // the entry's name in m_folder
     QByteArray m_temp;   // the temporary file's name in m_folder; empty for a stream
+    bool m_unnamed = false; // the temporary file has no name until it is complete
     std::unique_ptr<OutputDevice> m_device;
 };
 
