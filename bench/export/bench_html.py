@@ -81,7 +81,7 @@ def page_data(text):
 def write_old_page(new_path, old_path):
     text = open(new_path, encoding="utf-8").read()
     setup, cols, folders = page_data(text)
-    head = text[text.index("<body>"):text.index("<noscript>")]
+    head = text[text.index("<body>"):text.index("</dl>") + 5] + "\n"
     headings = re.search(r"<thead>.*?</thead>", text).group(0)
     group = setup["group"]
 

@@ -1,7 +1,9 @@
 // The list's page. The rows come as data (blocks of columns in JSON script elements)
 // and the table draws only what can be seen, so a million files open at once: a DOM row per
-// file stops a browser long before that. Small lists also come as plain table rows, which
-// this script replaces by the same rows drawn from the data.
+// file stops a browser long before that (a table of 5,000 rows already takes half a second
+// to lay out again). Small lists also come as plain table rows, for readers without script
+// and for paper: this script puts the rows in view in their place, and draws them all
+// again while the page is printed.
 (function () {
   "use strict";
   const table = document.getElementById("lista");
@@ -297,10 +299,16 @@
   const shown = () => (view ? view.length : n);
   const rowAt = (j) => (view ? view[j] : j);
 
-  const body = table.tBodies[0];
-  const virtual = !conf.table;
+  // Many rows leave at once, with their body: one at a time, each would make the browser
+  // look again at the rows after it (seconds for 5,000 rows).
+  let body = null;
+  const newBody = () => {
+    const old = table.tBodies[0];
+    body = document.createElement("tbody");
+    table.replaceChild(body, old);
+  };
+  newBody();
   table.classList.add("js");
-  if (virtual) table.classList.add("virtuale");
 
   const fillRow = (tr, j) => {
     const i = rowAt(j);
@@ -308,7 +316,7 @@
     for (let c = 0; c < nf; c++) {
       const td = tr.cells[c], text = cellText(c, i);
       if (td.textContent !== text) td.textContent = text;
-      if (virtual && td.title !== text && (fields[c] === "name" || fields[c] === "folder")) td.title = text;
+      if (td.title !== text && (fields[c] === "name" || fields[c] === "folder")) td.title = text;
     }
   };
   const newRow = () => {
@@ -317,7 +325,7 @@
     return tr;
   };
 
-  // Small lists: every row, so the page prints whole.
+  // Every row, for paper: small lists print whole.
   const drawAll = () => {
     const frag = document.createDocumentFragment();
     for (let j = 0; j < shown(); j++) {
@@ -444,8 +452,6 @@
 
   const redraw = () => {
     status.textContent = (hit ? count(shown()) + " di " : "") + count(n) + " file";
-    table.dataset.righe = String(shown());
-    if (!virtual) { drawAll(); return; }
     drawVisible();
   };
   const toTop = () => {
@@ -485,15 +491,22 @@
   });
   input.addEventListener("focus", makeHaystack, { once: true });
   if (window.requestIdleCallback) requestIdleCallback(makeHaystack, { timeout: 5000 });
-  if (virtual) {
-    // Browsers send both once a frame at most, just before drawing it.
-    window.addEventListener("scroll", drawVisible, { passive: true });
-    window.addEventListener("resize", drawVisible);
-  }
+  // Browsers send both once a frame at most, just before drawing it.
+  window.addEventListener("scroll", drawVisible, { passive: true });
+  window.addEventListener("resize", drawVisible);
+  // A small list prints whole, in the order and with the search shown; a large one prints
+  // the rows in view (the page says so on paper).
+  window.addEventListener("beforeprint", () => { if (conf.table) { table.classList.remove("virtuale"); drawAll(); } });
+  window.addEventListener("afterprint", () => {
+    if (!table.classList.contains("virtuale")) {
+      table.classList.add("virtuale");
+      newBody();
+      drawVisible();
+    }
+  });
 
+  table.classList.add("virtuale");
   redraw();
-  if (virtual) {
-    fixWidths();
-    drawVisible();
-  }
+  fixWidths();
+  drawVisible();
 })();
