@@ -245,6 +245,12 @@ def measure(path, cap, shot=None):
                 raise NotFinished("first rows")
             time.sleep(0.05)
         got["first rows s"] = browser.js(FRAMES, cap) / 1000
+        try:
+            got["load event s"] = browser.js(
+                "new Promise(r => document.readyState === 'complete' ? r() : addEventListener('load', r))"
+                ".then(() => performance.getEntriesByType('navigation')[0].loadEventStart)", cap) / 1000
+        except NotFinished:
+            raise NotFinished("load event s")
         for what, heading in (("sort by name s", "Nome File"), ("sort by size s", "Dimensione")):
             try:
                 got[what] = click_ms(browser, heading, cap) / 1000
@@ -282,7 +288,8 @@ def main():
         sys.exit("bench_html.py needs chromium and python3-websocket (scripts/setup.sh installs them)")
     vellora = os.path.join(os.path.abspath(args.build), "src/app/vellora-list")
     os.makedirs(args.work, exist_ok=True)
-    order = ["file MB", "first rows s", "sort by name s", "sort by size s", "keystroke ms", "renderer peak MB"]
+    order = ["file MB", "first rows s", "load event s", "sort by name s", "sort by size s", "keystroke ms",
+             "renderer peak MB"]
     for k, rows in enumerate(int(r) for r in args.rows.split(",")):
         tree = os.path.join(args.work, "tree-%d" % rows)
         if not os.path.isdir(tree):
