@@ -18,8 +18,9 @@ namespace vellora {
 
 namespace {
 
-// Up to this many files the page also holds the table rows: about 1.5 MB, open and sorted
-// in a blink. Past it a page of table rows is slow to open and print anyway.
+// Up to this many files the page also holds the table rows, for readers without script and
+// for paper: about a megabyte, and half a second of layout in Chromium before the script
+// takes over. Many more would make the page slow to open again.
 constexpr qsizetype kTableRows = 5000;
 // Rows per data block: blocks are written while the rows come, a few MB each at most.
 constexpr int kBlockRows = 20000;
