@@ -196,10 +196,17 @@
     }
     return r;
   };
-  // Every row's rank in a text column: equal texts, equal ranks.
+  // Every row's rank in a text column: equal texts, equal ranks. Checksums are hex digits,
+  // in the order they are written.
   const textRanks = (c) => {
     const values = cols[c];
-    if (fields[c] === "name" || fields[c] === "sha256") return ranksOf(values);
+    if (fields[c] === "name") return ranksOf(values);
+    if (fields[c] === "sha256") {
+      const idx = Array.from({ length: n }, (_, i) => i), r = new Int32Array(n);
+      idx.sort((a, b) => (values[a] < values[b] ? -1 : values[a] > values[b] ? 1 : a - b));
+      for (let j = 1, k = 0; j < n; j++) r[idx[j]] = values[idx[j]] === values[idx[j - 1]] ? k : ++k;
+      return r;
+    }
     let ids = values, texts = folders; // folders are written once and named by number
     if (fields[c] !== "folder") {
       const seen = new Map();

@@ -289,8 +289,9 @@ const expected = () => {
     value(at("folder"), i).toLowerCase().includes(q));
   if (c < 0) return all.map(key);
   const known = all.filter((i) => !num || value(c, i) !== null), unknown = all.filter((i) => !known.includes(i));
-  known.sort((a, b) => (up ? 1 : -1) * (num ? Number(value(c, a)) - Number(value(c, b)) :
-    coll.compare(value(c, a), value(c, b))) || a - b);
+  const text = (a, b) => F[c] === "sha256" ? (value(c, a) < value(c, b) ? -1 : value(c, a) > value(c, b) ? 1 : 0) :
+    coll.compare(value(c, a), value(c, b));
+  known.sort((a, b) => (up ? 1 : -1) * (num ? Number(value(c, a)) - Number(value(c, b)) : text(a, b)) || a - b);
   return known.concat(unknown).map(key);
 };
 const compare = (what, end) => {
@@ -398,8 +399,10 @@ def make_pages_tree(root, hostile, count):
         stamp = 1084365000 + rng.choice([0, 0, 3600, 86400 * 200])
         os.utime(path, (stamp, stamp))
     if hostile:
-        with open(os.fsencode(root) + b"/caff\xe8.bin", "wb") as f:
-            f.write(b"x")
+        # Checksums 9f14... and 1958...: in the order they are written, not by the value of their digits.
+        for name, content in ((b"caff\xe8.bin", b"x"), (b"sha-a", b"35"), (b"sha-b", b"9")):
+            with open(os.fsencode(root) + b"/" + name, "wb") as f:
+                f.write(content)
 
 
 def on_disk(root):
@@ -421,8 +424,9 @@ def prove_pages(vellora, work):
         for loc in locales:
             target = os.path.join(work, "%s-%s.html" % (kind, loc))
             env = dict(os.environ, LC_ALL=loc)
-            done = subprocess.run([vellora, "--export", "html", "--subfolders", "--columns", "size,date,version",
-                                   "--output", target, root], capture_output=True, text=True, env=env)
+            sums = ["--checksum", "sha256"] if kind == "hostile" else []
+            done = subprocess.run([vellora, "--export", "html", "--subfolders", "--columns", "size,date,version"] +
+                                  sums + ["--output", target, root], capture_output=True, text=True, env=env)
             check("page of %s files (%s)" % (kind, loc), done.returncode == 0, done.stderr)
             page = open(target, encoding="utf-8").read()
             setup, cols = page_blocks(page)
