@@ -381,7 +381,7 @@ HOSTILE = ["<!--x", "-->", "<img src=x onerror=alert(1)>.png", 'quo"te & amp;.tx
 def make_pages_tree(root, hostile, count):
     """Names a page could take for markup, ties of name, size and date, or many ordinary files."""
     rng = random.Random(23)
-    words = ["report", "Data", "file", "Zeta", "àncora", "élan", "IMG", "readme", "Readme", "x"]
+    words = ["report", "Data", "file", "Zeta", "àncora", "élan", "IMG", "readme", "Readme", "x", "straße", "日本", "Ωmega"]
     for i in range(count):
         # Folders whose paths hold "</script>" and "</script/", both of which end a script element.
         sub = os.path.join(root, "<", ["script>", "script", "d%d" % (i % 7)][i % 3])
