@@ -11,6 +11,7 @@ packages=(
   libxlsxwriter-dev libssl-dev libglib2.0-dev
   libfuse3-dev fuse3
   python3-openpyxl libreoffice-calc-nogui chromium unzip
+  python3-websocket
   locales
 )
 missing=()

@@ -130,17 +130,25 @@ void appendIsoTime(QString& out, std::int64_t secs, const LocalTime& local)
     appendDigits(out, minutes % 60, 2);
 }
 
+QChar lineChar(QStringView text, qsizetype i)
+{
+    const QChar c = text[i];
+    const char16_t u = c.unicode();
+    if (u < 0x20 || u == 0x7f || (u >= 0x80 && u < 0xa0) || u == 0x2028 || u == 0x2029 || u == 0xFFFE ||
+        u == 0xFFFF)
+        return QLatin1Char('?');
+    if (c.isHighSurrogate()) // a pair: a character beyond the first 65,536, allowed
+        return i + 1 < text.size() && text[i + 1].isLowSurrogate() ? c : QLatin1Char('?');
+    if (c.isLowSurrogate())
+        return i > 0 && text[i - 1].isHighSurrogate() ? c : QLatin1Char('?');
+    return c;
+}
+
 QString xmlLine(const QString& text)
 {
-    QString out = sanitizeLine(text);
-    const qsizetype n = out.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t u = out[i].unicode();
-        if (QChar::isHighSurrogate(u) && i + 1 < n && QChar::isLowSurrogate(out[i + 1].unicode()))
-            ++i; // a pair: a character beyond the first 65,536, allowed
-        else if (QChar::isSurrogate(u) || u == 0xFFFE || u == 0xFFFF)
-            out[i] = QLatin1Char('?');
-    }
+    QString out = text;
+    for (qsizetype i = 0; i < out.size(); ++i)
+        out[i] = lineChar(text, i);
     return out;
 }
 

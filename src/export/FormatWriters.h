@@ -95,6 +95,8 @@ void appendIsoTime(QString& out, std::int64_t secs, const LocalTime& local);
 // every character XML 1.0 does not allow (U+FFFE, U+FFFF, a surrogate without its pair), as
 // "?". One such character in a name would make the whole sheet unreadable.
 [[nodiscard]] QString xmlLine(const QString& text);
+// The character xmlLine puts at position i of text (the page escapes text by characters).
+[[nodiscard]] QChar lineChar(QStringView text, qsizetype i);
 
 // Encodes text as UTF-8 and hands it to a device in large chunks; remembers the first
 // failure with its Italian cause.

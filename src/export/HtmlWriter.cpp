@@ -1,22 +1,34 @@
-// The list as one web page: the header facts, a table of the chosen columns, a style for
-// paper, and a few lines of script that sort the table by a click on a heading. The page
-// loads nothing from anywhere and is complete without its script; every text is escaped.
+// The list as one web page: the header facts, the table's headings, and the rows as data —
+// blocks of columns in <script type="application/json"> elements — that the page's script
+// draws, only the rows in view, so a million files open at once. A small list also comes as
+// plain table rows, so that it is complete without script, prints whole and any HTML
+// reader gets it. The page loads nothing from anywhere; every text is escaped.
 
 #include "FormatWriters.h"
+#include "HtmlPageAssets.h"
 
 #include "results/Formats.h"
 
+#include <ctime>
+#include <QHash>
 #include <QIODevice>
+#include <QLocale>
 
 namespace vellora {
 
 namespace {
 
-// Every text of the page comes through here: one line each, characters XML and HTML do not
-// allow as "?", markup escaped.
-void appendEscaped(QString& out, const QString& text)
+// Up to this many files the page also holds the table rows, for readers without script and
+// for paper: about a megabyte, and half a second of layout in Chromium before the script
+// takes over. Many more would make the page slow to open again.
+constexpr qsizetype kTableRows = 5000;
+// Rows per data block: blocks are written while the rows come, a few MB each at most.
+constexpr int kBlockRows = 20000;
+
+void appendEscaped(QString& out, QStringView text)
 {
-    for (const QChar c : xmlLine(text)) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = lineChar(text, i);
         switch (c.unicode()) {
         case u'&':
             out += QLatin1String("&amp;");
@@ -36,37 +48,76 @@ void appendEscaped(QString& out, const QString& text)
     }
 }
 
-const char kStyle[] =
-    R"(body{font:13px/1.35 "DejaVu Sans",Verdana,sans-serif;margin:1.2em;color:#222;background:#fff}
-h1{font-size:1.25em;margin:0 0 .5em}
-dl{display:grid;grid-template-columns:max-content auto;gap:.1em 1.2em;margin:0 0 1em}
-dt{font-weight:bold}dd{margin:0}
-table{border-collapse:collapse}
-th,td{border:1px solid #c8c8c8;padding:.15em .5em;text-align:left;vertical-align:top;white-space:nowrap}
-th{background:#e8ecf2;position:sticky;top:0;cursor:pointer}
-tbody tr:nth-child(even){background:#f6f7f9}
-th[aria-sort=ascending]::after{content:" \25B2"}th[aria-sort=descending]::after{content:" \25BC"}
-@media print{body{margin:0;font-size:8pt}th{position:static;background:none;cursor:auto}
-thead{display:table-header-group}tr{break-inside:avoid}tbody tr:nth-child(even){background:none}
-th,td{border-color:#888}}
-)";
+// A JSON string that can sit inside a <script> element: "<", ">" and "&" are escaped, so no
+// text can end the element ("</script") or change how it is read ("<!--"), and the line
+// separators are escaped for readers that take JSON for JavaScript.
+void appendJsonString(QString& out, QStringView text)
+{
+    static const char hex[] = "0123456789abcdef";
+    out += QLatin1Char('"');
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = lineChar(text, i);
+        const char16_t u = c.unicode();
+        if (u == u'"' || u == u'\\') {
+            out += QLatin1Char('\\');
+            out += c;
+        } else if (u < 0x20 || u == u'<' || u == u'>' || u == u'&' || u == 0x2028 || u == 0x2029) {
+            out += QLatin1String("\\u");
+            for (int shift = 12; shift >= 0; shift -= 4)
+                out += QLatin1Char(hex[(u >> shift) & 0xf]);
+        } else {
+            out += c;
+        }
+    }
+    out += QLatin1Char('"');
+}
 
-// Sorts the rows by the clicked column: numbers by their data-v value (sizes, dates), text
-// in the Italian order. Rows are moved, not rebuilt, so a large page stays responsive.
-const char kScript[] = R"((function(){var t=document.getElementById("lista");if(!t||!t.tHead)return;
-var b=t.tBodies[0],hs=t.tHead.rows[0].cells,co=new Intl.Collator("it",{numeric:true});
-Array.prototype.forEach.call(hs,function(h,i){h.tabIndex=0;h.onkeydown=function(e){if(e.key==="Enter")h.onclick()};
-h.onclick=function(){var up=h.getAttribute("aria-sort")!=="ascending",n=h.hasAttribute("data-n");
-Array.prototype.forEach.call(hs,function(x){x.removeAttribute("aria-sort")});h.setAttribute("aria-sort",up?"ascending":"descending");
-var rs=Array.prototype.map.call(b.rows,function(r){var c=r.cells[i],v=n?c.getAttribute("data-v"):c.textContent;return[n?(v===null?-Infinity:Number(v)):v,r]});
-rs.sort(function(x,y){var o=n?(x[0]<y[0]?-1:x[0]>y[0]?1:0):co.compare(x[0],y[0]);return up?o:-o});
-var f=document.createDocumentFragment();rs.forEach(function(x){f.appendChild(x[1])});b.appendChild(f)}})})();
-)";
+const char* fieldKey(Field f)
+{
+    switch (f) {
+    case Field::Name:
+        return "name";
+    case Field::Extension:
+        return "ext";
+    case Field::Size:
+        return "size";
+    case Field::Date:
+        return "date";
+    case Field::Version:
+        return "version";
+    case Field::Info:
+        return "info";
+    case Field::Folder:
+        return "folder";
+    case Field::Checksum:
+        return "sha256";
+    }
+    return "";
+}
+
+// The date as the page shows it: the local time of the export, written as seconds since
+// 1970 as if it were UTC, so the page shows what the other formats show wherever it is
+// opened. Null where the local time is unknown or past what a browser's dates hold.
+void appendWallTime(QString& out, std::int64_t secs)
+{
+    const auto t = static_cast<std::time_t>(secs);
+    std::tm tm{};
+    constexpr std::int64_t kBrowserLimit = 8640000000000; // seconds either side of 1970
+    if (!::localtime_r(&t, &tm) || secs > kBrowserLimit || secs < -kBrowserLimit) {
+        out += QLatin1String("null");
+        return;
+    }
+    out += QString::number(secs + std::int64_t(tm.tm_gmtoff));
+}
 
 class HtmlWriter : public TextRecordWriter
 {
 public:
-    using TextRecordWriter::TextRecordWriter;
+    HtmlWriter(QIODevice& out, const WriterSetup& setup)
+        : TextRecordWriter(out, setup), m_tableRows(setup.listing.files <= kTableRows),
+          m_columns(setup.fields.size())
+    {
+    }
 
     bool begin() override
     {
@@ -77,14 +128,69 @@ public:
                              "<title>Lista - ");
         appendEscaped(out, l.folder + l.pattern);
         out += QLatin1String("</title>\n<style>\n");
-        out += QLatin1String(kStyle);
+        out += QLatin1String(page::kStyle);
         for (qsizetype i = 0; i < m_setup.fields.size(); ++i) {
             if (m_setup.fields[i] == Field::Size)
                 out += QStringLiteral("td:nth-child(%1){text-align:right}\n").arg(i + 1);
             else if (m_setup.fields[i] == Field::Checksum)
                 out += QStringLiteral("td:nth-child(%1){font:11px monospace}\n").arg(i + 1);
         }
-        out += QLatin1String("</style>\n</head>\n<body>\n<h1>Lista dei file</h1>\n<dl>\n");
+        out += QLatin1String("</style>\n</head>\n<body>\n<h1>Lista dei file</h1>\n");
+        appendFacts(out);
+        if (!m_tableRows) {
+            out += QStringLiteral("<noscript><p>Per mostrare i suoi %1 file questa pagina ha bisogno di "
+                                  "JavaScript, che qui è disattivato. La stessa lista senza script è "
+                                  "l'esportazione CSV (menu File, \"Esporta in altro formato...\", o "
+                                  "vellora-list --export csv).</p></noscript>\n"
+                                  "<p class=\"stampa\">Sono stampate le sole righe mostrate nella "
+                                  "pagina: la lista intera si stampa da Vellora File.</p>\n")
+                       .arg(l.files);
+        }
+        out += QLatin1String("<table id=\"lista\">\n<thead><tr>");
+        for (qsizetype i = 0; i < m_setup.fields.size(); ++i) {
+            const Field f = m_setup.fields[i];
+            out +=
+                f == Field::Size || f == Field::Date ? QLatin1String("<th data-n>") : QLatin1String("<th>");
+            appendEscaped(out, sanitizeLine(m_setup.headings.value(i)));
+            out += QLatin1String("</th>");
+        }
+        out += QLatin1String("</tr></thead>\n<tbody>\n");
+        if (!m_tableRows) {
+            out += QLatin1String("</tbody>\n</table>\n");
+            appendSetup(out);
+        }
+        return m_sink.flushIfFull() || failed();
+    }
+
+    bool write(const ExportRecord& r) override
+    {
+        if (m_tableRows)
+            appendTableRow(m_sink.text(), r);
+        appendToBlock(r);
+        if (!m_tableRows && m_blockRows == kBlockRows)
+            appendBlock(m_sink.text());
+        return m_sink.flushIfFull() || failed();
+    }
+
+    bool finish() override
+    {
+        QString& out = m_sink.text();
+        if (m_tableRows) {
+            out += QLatin1String("</tbody>\n</table>\n");
+            appendSetup(out);
+        }
+        appendBlock(out);
+        out += QLatin1String("<script>\n");
+        out += QLatin1String(page::kScript);
+        out += QLatin1String("</script>\n</body>\n</html>\n");
+        return m_sink.flush() || failed();
+    }
+
+private:
+    void appendFacts(QString& out) const
+    {
+        const ListingFacts& l = m_setup.listing;
+        out += QLatin1String("<dl>\n");
         const auto fact = [&](const char* label, const QString& value) {
             out += QLatin1String("<dt>");
             out += QLatin1String(label);
@@ -102,21 +208,32 @@ public:
         fact("Data", formatDateTable(l.when.toSecsSinceEpoch()));
         if (m_setup.checksum)
             fact("Checksum", QStringLiteral("SHA-256"));
-        out += QLatin1String("</dl>\n<table id=\"lista\">\n<thead><tr>");
-        for (qsizetype i = 0; i < m_setup.fields.size(); ++i) {
-            const Field f = m_setup.fields[i];
-            out +=
-                f == Field::Size || f == Field::Date ? QLatin1String("<th data-n>") : QLatin1String("<th>");
-            appendEscaped(out, m_setup.headings.value(i));
-            out += QLatin1String("</th>");
-        }
-        out += QLatin1String("</tr></thead>\n<tbody>\n");
-        return m_sink.flushIfFull() || failed();
+        out += QLatin1String("</dl>\n");
     }
 
-    bool write(const ExportRecord& r) override
+    // What the script needs besides the rows: the columns and how numbers and dates are
+    // written in the exporter's locale, as the table rows write them.
+    void appendSetup(QString& out) const
     {
-        QString& out = m_sink.text();
+        out += QLatin1String("<script type=\"application/json\" id=\"vellora-pagina\">{\"fields\":[");
+        for (qsizetype i = 0; i < m_setup.fields.size(); ++i) {
+            if (i > 0)
+                out += QLatin1Char(',');
+            appendJsonString(out, QString::fromLatin1(fieldKey(m_setup.fields[i])));
+        }
+        out += QLatin1String("],\"group\":");
+        appendJsonString(out, QLocale().groupSeparator());
+        out += QLatin1String(",\"dateSep\":");
+        appendJsonString(out, dateSeparator());
+        out += QLatin1String(",\"timeSep\":");
+        appendJsonString(out, timeSeparator());
+        out += QLatin1String(",\"table\":");
+        out += m_tableRows ? QLatin1String("true") : QLatin1String("false");
+        out += QLatin1String("}</script>\n");
+    }
+
+    void appendTableRow(QString& out, const ExportRecord& r) const
+    {
         out += QLatin1String("<tr>");
         for (const Field f : m_setup.fields) {
             if (f == Field::Size || f == Field::Date) {
@@ -135,17 +252,76 @@ public:
             out += QLatin1String("</td>");
         }
         out += QLatin1String("</tr>\n");
-        return m_sink.flushIfFull() || failed();
     }
 
-    bool finish() override
+    // The row's values, one to each column of the block; a folder is written once, where it
+    // first comes, and then named by its number.
+    void appendToBlock(const ExportRecord& r)
     {
-        QString& out = m_sink.text();
-        out += QLatin1String("</tbody>\n</table>\n<script>\n");
-        out += QLatin1String(kScript);
-        out += QLatin1String("</script>\n</body>\n</html>\n");
-        return m_sink.flush() || failed();
+        const QLatin1String comma(m_blockRows > 0 ? "," : "");
+        for (qsizetype i = 0; i < m_setup.fields.size(); ++i) {
+            QString& col = m_columns[i];
+            col += comma;
+            switch (m_setup.fields[i]) {
+            case Field::Size:
+                if (!r.statted)
+                    col += QLatin1String("null");
+                else if (r.size > kExactInBrowser || r.size < -kExactInBrowser)
+                    col += QLatin1Char('"') + QString::number(r.size) + QLatin1Char('"');
+                else
+                    col += QString::number(r.size);
+                break;
+            case Field::Date:
+                if (r.statted)
+                    appendWallTime(col, r.mtime);
+                else
+                    col += QLatin1String("null");
+                break;
+            case Field::Folder: {
+                const QString folder = textCell(r, Field::Folder, m_setup.infoKind);
+                auto it = m_folderIds.constFind(folder);
+                if (it == m_folderIds.constEnd()) {
+                    it = m_folderIds.insert(folder, int(m_folderIds.size()));
+                    if (!m_newFolders.isEmpty())
+                        m_newFolders += QLatin1Char(',');
+                    appendJsonString(m_newFolders, folder);
+                }
+                col += QString::number(*it);
+                break;
+            }
+            default:
+                appendJsonString(col, textCell(r, m_setup.fields[i], m_setup.infoKind));
+            }
+        }
+        ++m_blockRows;
     }
+
+    void appendBlock(QString& out)
+    {
+        if (m_blockRows == 0)
+            return;
+        out += QLatin1String("<script type=\"application/json\" class=\"vellora-righe\">{\"folders\":[");
+        out += m_newFolders;
+        out += QLatin1String("],\"cols\":[");
+        for (qsizetype i = 0; i < m_columns.size(); ++i) {
+            out += i > 0 ? QLatin1String(",[") : QLatin1String("[");
+            out += m_columns[i];
+            out += QLatin1Char(']');
+            m_columns[i].resize(0);
+        }
+        out += QLatin1String("]}</script>\n");
+        m_newFolders.resize(0);
+        m_blockRows = 0;
+    }
+
+    // Sizes past 2^53 lose digits as a browser's numbers: they are written as text.
+    static constexpr std::int64_t kExactInBrowser = std::int64_t(1) << 53;
+
+    const bool m_tableRows;
+    QList<QString> m_columns; // the block's values, column by column
+    QString m_newFolders;     // the folders first named in this block
+    QHash<QString, int> m_folderIds;
+    int m_blockRows = 0;
 };
 
 } // namespace

@@ -97,6 +97,16 @@ QString formatWith(std::int64_t secs, const char* fmt, bool shortYear)
 
 } // namespace
 
+QString dateSeparator()
+{
+    return separators().date;
+}
+
+QString timeSeparator()
+{
+    return separators().time;
+}
+
 QString formatDay(const QDate& day)
 {
     return withSeparators(day.toString(QStringLiteral("dd/MM/yyyy")));

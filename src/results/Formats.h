@@ -16,6 +16,9 @@ namespace vellora {
 [[nodiscard]] QString formatDateShort(std::int64_t mtimeSecs);   // "dd/mm/yy-hh:mm"
 [[nodiscard]] QString formatDateSortKey(std::int64_t mtimeSecs); // "yyyy/mm/dd hh:mm"
 [[nodiscard]] QString formatDay(const QDate& day);               // "dd/mm/yyyy"
+// What the formats above put between day, month and year, and between hours and minutes.
+[[nodiscard]] QString dateSeparator();
+[[nodiscard]] QString timeSeparator();
 
 // Replaces control characters (tab, line breaks...) by "?" so one file stays one line.
 [[nodiscard]] QString sanitizeLine(const QString& text);

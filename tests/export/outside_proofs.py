@@ -16,9 +16,11 @@ import base64
 import csv
 import datetime
 import hashlib
+import html
 import html.parser
 import json
 import os
+import random
 import re
 import shutil
 import subprocess
@@ -212,10 +214,11 @@ def prove_xlsx(path, rows, work):
 class Cells(html.parser.HTMLParser):
     def __init__(self):
         super().__init__()
-        self.rows, self.cell, self.body, self.outside = [], None, False, []
+        self.rows, self.cell, self.body, self.outside, self.tags = [], None, False, [], set()
 
     def handle_starttag(self, tag, attrs):
         attrs = dict(attrs)
+        self.tags.add(tag)
         if tag == "tbody":
             self.body = True
         elif tag == "tr" and self.body:
@@ -237,6 +240,34 @@ class Cells(html.parser.HTMLParser):
             self.cell += data
 
 
+CHROMIUM_FLAGS = ["--headless", "--no-sandbox", "--disable-gpu", "--disable-background-networking",
+                  "--disable-component-update", "--disable-sync", "--no-first-run", "--window-size=1200,900"]
+
+
+def chromium(work, args):
+    exe = shutil.which("chromium") or shutil.which("chromium-browser")
+    if not exe:
+        return None
+    profile = tempfile.mkdtemp(prefix="chromium-", dir=work)
+    return subprocess.run([exe] + CHROMIUM_FLAGS + ["--user-data-dir=" + profile] + args, capture_output=True,
+                          text=True, timeout=120)
+
+
+def page_blocks(page):
+    """The page's setup and its columns of rows (folders by their text), as any JSON reader gets them."""
+    setup = json.loads(re.search(r'<script type="application/json" id="vellora-pagina">(.*?)</script>',
+                                 page, re.S).group(1))
+    cols, folders = [[] for _ in setup["fields"]], []
+    for block in re.findall(r'<script type="application/json" class="vellora-righe">(.*?)</script>', page, re.S):
+        data = json.loads(block)
+        folders += data["folders"]
+        for c, values in enumerate(data["cols"]):
+            cols[c] += values
+    folder = setup["fields"].index("folder")
+    cols[folder] = [folders[i] for i in cols[folder]]
+    return setup, cols
+
+
 def prove_html(path, rows, work):
     ran.append("html.parser")
     page = open(path, encoding="utf-8").read()
@@ -247,29 +278,230 @@ def prove_html(path, rows, work):
     for cells in parser.rows:
         key = cells[6] + cells[0] + ("." + cells[1] if cells[1] else "")
         check("page knows %r" % key, key in rows)
-    chromium = shutil.which("chromium") or shutil.which("chromium-browser")
-    if not chromium:
+    setup, cols = page_blocks(page)
+    check("page: its data are the table's rows",
+          [[cols[0][i], cols[1][i]] for i in range(len(cols[0]))] == [r[:2] for r in parser.rows])
+    shot = os.path.join(work, "page.png")
+    done = chromium(work, ["--screenshot=" + shot, "file://" + path])
+    if done is None:
         print("skip  Chromium rendering the page (not installed)")
         return
     ran.append("chromium")
-    shot = os.path.join(work, "page.png")
-    base = [chromium, "--headless", "--no-sandbox", "--disable-gpu", "--disable-background-networking",
-            "--disable-component-update", "--disable-sync", "--no-first-run",
-            "--user-data-dir=" + os.path.join(work, "chromium")]
-    done = subprocess.run(base + ["--window-size=1200,900", "--screenshot=" + shot, "file://" + path],
-                          capture_output=True, timeout=120)
     check("Chromium renders the page", done.returncode == 0 and os.path.getsize(shot) > 10000)
-    dom = subprocess.run(base + ["--dump-dom", "file://" + path], capture_output=True, text=True, timeout=120)
-    check("Chromium builds one row per file", dom.stdout.count("<tr>") == len(rows) + 1)
-    # A click on "Dimensione" twice: the biggest file first.
-    clicked = os.path.join(work, "clicked.html")
-    with open(clicked, "w", encoding="utf-8") as f:
-        f.write(page.replace("</body>", "<script>var h=document.querySelectorAll('th')[2];h.click();h.click()"
-                                         "</script></body>"))
-    dom = subprocess.run(base + ["--dump-dom", "file://" + clicked], capture_output=True, text=True, timeout=120)
-    sizes = [int(v) for v in re.findall(r'<tr><td>[^<]*</td><td>[^<]*</td><td data-v="(\d+)"', dom.stdout)]
-    check("a click on a heading sorts the page", sizes == sorted((r["size"] for r in rows.values()), reverse=True),
-          str(sizes))
+
+
+# Run in the page after its own script, with the data it was given kept aside beforehand:
+# sorts by every heading both ways, filters, scrolls to the end, and compares the rows drawn
+# (named by folder, name and extension) with an order worked out here without the page's
+# shortcuts: the collator on every pair, ties in the list's order, unknown sizes last.
+KEEP_DATA = r"""<script>window.__errors = [];
+addEventListener("error", (e) => __errors.push(String(e.message)));
+window.__data = { cols: null, folders: [] };
+for (const b of document.querySelectorAll("script.vellora-righe")) {
+  const j = JSON.parse(b.textContent);
+  j.folders.forEach((f) => __data.folders.push(f));
+  __data.cols = __data.cols || j.cols.map(() => []);
+  j.cols.forEach((c, k) => c.forEach((v) => __data.cols[k].push(v)));
+}</script>
+"""
+PROOF = r"""<script>(() => {
+const F = JSON.parse(document.getElementById("vellora-pagina").textContent).fields, d = window.__data;
+const n = d.cols ? d.cols[0].length : 0, at = (f) => F.indexOf(f), coll = new Intl.Collator("it", { numeric: true });
+const value = (c, i) => (F[c] === "folder" ? d.folders[d.cols[c][i]] : d.cols[c][i]);
+const key = (i) => [value(at("folder"), i), value(at("name"), i), value(at("ext"), i)].join("|");
+const cells = () => Array.from(document.querySelectorAll("#lista tbody tr:not(.spazio)"), (tr) =>
+  Array.from(tr.cells, (td) => td.textContent));
+const shown = () => cells().map((t) => [t[at("folder")], t[at("name")], t[at("ext")]].join("|"));
+const out = { initial: cells(), checks: [], tags: [] };
+let sorted = [-1, true], query = "";
+const expected = () => {
+  const [c, up] = sorted, num = F[c] === "size" || F[c] === "date", q = query.toLowerCase();
+  const all = Array.from({ length: n }, (_, i) => i).filter((i) => !q || (value(at("name"), i) +
+    (value(at("ext"), i) ? "." + value(at("ext"), i) : "")).toLowerCase().includes(q) ||
+    value(at("folder"), i).toLowerCase().includes(q));
+  if (c < 0) return all.map(key);
+  const known = all.filter((i) => !num || value(c, i) !== null), unknown = all.filter((i) => !known.includes(i));
+  const text = (a, b) => F[c] === "sha256" ? (value(c, a) < value(c, b) ? -1 : value(c, a) > value(c, b) ? 1 : 0) :
+    coll.compare(value(c, a), value(c, b));
+  known.sort((a, b) => (up ? 1 : -1) * (num ? Number(value(c, a)) - Number(value(c, b)) : text(a, b)) || a - b);
+  return known.concat(unknown).map(key);
+};
+const compare = (what, end) => {
+  const got = shown(), want = expected();
+  const part = end ? want.slice(want.length - got.length) : want.slice(0, got.length);
+  const virtual = document.getElementById("lista").classList.contains("virtuale");
+  const drawn = document.querySelectorAll("#lista tbody tr:not(.spazio)"), last = drawn[drawn.length - 1];
+  const seen = !end || !last || (last.getBoundingClientRect().top >= 0 && last.getBoundingClientRect().bottom <= innerHeight + 1);
+  const ok = got.join("\n") === part.join("\n") && seen &&
+    (virtual ? got.length >= Math.min(want.length, 20) : got.length === want.length);
+  out.checks.push({ what, ok, got: got.slice(0, 4), want: part.slice(0, 4), count: document.getElementById("conta").textContent });
+};
+const steps = [];
+F.forEach((f, c) => [true, false].forEach((up) => steps.push(() => {
+  document.querySelectorAll("#lista th")[c].click();
+  sorted = [c, up];
+  compare("sort by " + f + (up ? " up" : " down"));
+})));
+const type = (q) => () => {
+  const input = document.querySelector("#cerca input");
+  input.value = query = q;
+  input.dispatchEvent(new Event("input"));
+};
+steps.push(type(window.__query || "a"), () => compare("filter " + query), () => {
+  document.querySelectorAll("#lista th")[at("name")].click();
+  sorted = [at("name"), sorted[0] === at("name") ? !sorted[1] : true];
+  compare("filter, then sort by name");
+}, type(""), () => compare("filter removed"), () => {
+  dispatchEvent(new Event("beforeprint"));
+  out.printed = shown().length;
+  dispatchEvent(new Event("afterprint"));
+}, () => {
+  scrollTo(0, document.documentElement.scrollHeight);
+  dispatchEvent(new Event("scroll"));
+}, () => compare("at the end", true), () => {
+  document.querySelectorAll("#lista th")[at("size")].click();
+  scrollTo(0, document.documentElement.scrollHeight);
+  dispatchEvent(new Event("scroll"));
+  out.last = cells().pop();
+});
+const next = () => {
+  if (steps.length) { steps.shift()(); setTimeout(next, 50); return; }
+  out.errors = window.__errors;
+  out.tags = Array.from(new Set(Array.from(document.querySelectorAll("*"), (e) => e.tagName.toLowerCase())));
+  const pre = document.createElement("pre");
+  pre.id = "vellora-proof";
+  pre.textContent = JSON.stringify(out);
+  document.body.appendChild(pre);
+};
+next();
+})();</script>
+"""
+PAGE_TAGS = {"html", "head", "meta", "title", "style", "body", "h1", "dl", "dt", "dd", "noscript", "p", "div",
+             "input", "span", "table", "colgroup", "col", "thead", "tbody", "tr", "th", "td", "script", "pre"}
+
+
+def run_page(page, work, name, query="a", max_height=None):
+    """The page in Chromium with the proof above: what it found, or None without Chromium."""
+    code = page.rindex("<script>\n")
+    hooks = "<script>window.__query = %s; window.velloraMaxHeight = %s</script>\n" % (
+        json.dumps(query), json.dumps(max_height))
+    proof = page[:code] + KEEP_DATA + hooks + \
+        page[code:].replace("</body>", PROOF + "</body>")
+    path = os.path.join(work, name)
+    with open(path, "w", encoding="utf-8") as f:
+        f.write(proof)
+    done = chromium(work, ["--virtual-time-budget=30000", "--dump-dom", "file://" + path])
+    if done is None:
+        return None
+    found = re.search(r'<pre id="vellora-proof">(.*?)</pre>', done.stdout, re.S)
+    check("Chromium runs the proof of %s" % name, found is not None, done.stderr[-500:])
+    return json.loads(html.unescape(found.group(1))) if found else {}
+
+
+def check_run(what, got):
+    check("%s: no script error" % what, not got["errors"], str(got["errors"]))
+    check("%s: no element made by a name" % what, set(got["tags"]) <= PAGE_TAGS, str(got["tags"]))
+    for c in got["checks"]:
+        check("%s: %s" % (what, c["what"]), c["ok"], "got %s, want %s" % (c["got"], c["want"]))
+
+
+HOSTILE = ["<!--x", "-->", "<img src=x onerror=alert(1)>.png", 'quo"te & amp;.txt', "a\u2028b.txt",
+           "日本語.pdf", "emoji 😀.png", "<b>grassetto", "uguale.txt", "Uguale.txt", "file9", "file10",
+           "\ufffe.txt"]
+
+
+def make_pages_tree(root, hostile, count):
+    """Names a page could take for markup, ties of name, size and date, or many ordinary files."""
+    rng = random.Random(23)
+    words = ["report", "Data", "file", "Zeta", "àncora", "élan", "IMG", "readme", "Readme", "x", "straße", "日本", "Ωmega"]
+    for i in range(count):
+        # Folders whose paths hold "</script>" and "</script/", both of which end a script element.
+        sub = os.path.join(root, "<", ["script>", "script", "d%d" % (i % 7)][i % 3])
+        os.makedirs(sub, exist_ok=True)
+        if hostile:
+            name = HOSTILE[i] if i < len(HOSTILE) else "uguale.txt"
+        else:
+            name = "%s%s%d%s" % (rng.choice(words), rng.choice(["", " ", "_", "-"]), rng.randrange(200),
+                                 rng.choice([".txt", ".TXT", ".c", ".pdf", ""]))
+        path = os.path.join(sub, name)
+        if os.path.exists(path):
+            continue
+        with open(path, "wb") as f:
+            f.truncate(rng.choice([0, 100, 100, 4096, 10 ** 6]))
+        stamp = 1084365000 + rng.choice([0, 0, 3600, 86400 * 200])
+        os.utime(path, (stamp, stamp))
+    if hostile:
+        # Checksums 9f14... and 1958...: in the order they are written, not by the value of their digits.
+        for name, content in ((b"caff\xe8.bin", b"x"), (b"sha-a", b"35"), (b"sha-b", b"9")):
+            with open(os.fsencode(root) + b"/" + name, "wb") as f:
+                f.write(content)
+
+
+def on_disk(root):
+    names = set()
+    for folder, _, files in os.walk(os.fsencode(root)):
+        for f in files:
+            names.add((folder + b"/").decode("utf-8", "replace") + f.decode("utf-8", "replace"))
+    return names
+
+
+def prove_pages(vellora, work):
+    """Pages of hostile names and of many files, with the page's script run in Chromium."""
+    for kind, count, locales in (("hostile", 30, ["C.UTF-8", "it_IT.UTF-8", "de_DE.UTF-8"]),
+                                 ("medium", 400, ["C.UTF-8"]), ("large", 6000, ["C.UTF-8"]), ("empty", 0, ["C.UTF-8"]),
+                                 ("one", 1, ["C.UTF-8"])):
+        root = os.path.join(work, "pagina-" + kind)
+        os.makedirs(root)
+        make_pages_tree(root, kind == "hostile", count)
+        for loc in locales:
+            target = os.path.join(work, "%s-%s.html" % (kind, loc))
+            env = dict(os.environ, LC_ALL=loc)
+            sums = ["--checksum", "sha256"] if kind == "hostile" else []
+            done = subprocess.run([vellora, "--export", "html", "--subfolders", "--columns", "size,date,version"] +
+                                  sums + ["--output", target, root], capture_output=True, text=True, env=env)
+            check("page of %s files (%s)" % (kind, loc), done.returncode == 0, done.stderr)
+            page = open(target, encoding="utf-8").read()
+            setup, cols = page_blocks(page)
+            parser = Cells()
+            parser.feed(page)
+            folder = setup["fields"].index("folder")
+            names = [cols[folder][i] + cols[0][i] + ("." + cols[1][i] if cols[1][i] else "") for i in range(len(cols[0]))]
+            check("%s page: one data entry per file, its name" % kind,
+                  sorted(names) == sorted(n.replace("\u2028", "?").replace("\ufffe", "?") for n in on_disk(root)),
+                  str(set(names) ^ on_disk(root))[:300])
+            check("%s page: table rows up to 5,000 files" % kind,
+                  len(parser.rows) == (len(names) if len(names) <= 5000 else 0) and
+                  ("<noscript>" in page) == (len(names) > 5000), str(len(parser.rows)))
+            check("%s page: no element made by a name" % kind, set(parser.tags) <= PAGE_TAGS, str(parser.tags))
+            if kind == "large":
+                # Some files could not be read: their sizes and dates are unknown.
+                blocks = re.findall(r'(<script type="application/json" class="vellora-righe">)(.*?)(</script>)', page)
+                data = json.loads(blocks[0][1])
+                for i in range(0, 600, 37):
+                    data["cols"][2][i] = data["cols"][3][i] = None
+                fixed = json.dumps(data, ensure_ascii=False).replace("<", "\\u003c")
+                page = page.replace("".join(blocks[0]), blocks[0][0] + fixed + blocks[0][2], 1)
+            # The large page also with a scroll bar that maps onto the rows, as a million rows get.
+            for cap in [None, 40000] if kind == "large" else [None]:
+                what = "%s page (%s%s)" % (kind, loc, ", mapped scroll bar" if cap else "")
+                got = run_page(page, work, "%s-%s-proof.html" % (kind, loc), "uguale" if kind == "hostile" else "1.tx",
+                               cap)
+                if got is None:
+                    print("skip  Chromium running the page's script (not installed)")
+                    return
+                if not got:
+                    continue
+                ran.append("page script %s %s" % (kind, loc))
+                check_run(what, got)
+                check("%s: the script draws the rows the table held" % what,
+                      len(parser.rows) == 0 or (got["initial"] == parser.rows[:len(got["initial"])] and
+                                                len(got["initial"]) >= min(20, len(parser.rows))),
+                      str(got["initial"][:2]) + " / " + str(parser.rows[:2]))
+                check("%s: printed whole up to 5,000 files" % what,
+                      got["printed"] == len(names) if len(names) <= 5000 else got["printed"] < 100, str(got["printed"]))
+                if kind == "large":
+                    check("%s: unknown sizes and dates are blank, last" % what, got["last"][2:4] == ["", ""],
+                          str(got["last"]))
 
 
 def prove_json(path, rows):
@@ -325,6 +557,7 @@ def main():
     with tempfile.TemporaryDirectory(prefix="vellora-proofs-") as work:
         root = os.path.join(work, "albero")
         rows = expected_rows(make_tree(root))
+        saved = os.environ.get("LC_ALL")
         for loc in (None, "it_IT.UTF-8"):
             if loc and loc.lower().replace("utf-8", "utf8") not in installed:
                 print("skip  the proofs in %s (locale not generated)" % loc)
@@ -335,6 +568,12 @@ def main():
             out = os.path.join(work, loc or "default")
             os.makedirs(out)
             export_and_prove(vellora, out, rows, root)
+        if saved is None:
+            os.environ.pop("LC_ALL", None)
+        else:
+            os.environ["LC_ALL"] = saved
+        where[0] = ""
+        prove_pages(vellora, work)
     print("proofs run: " + ", ".join(ran))
     print("%d passed, %d failed" % (0 if failures else len(ran), len(failures)))
     return 1 if failures else 0

@@ -14,6 +14,10 @@
 #include <optional>
 #include <QBuffer>
 #include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLocale>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScopeGuard>
@@ -217,6 +221,82 @@ private Q_SLOTS:
         const QString end =
             FormatKind(kind) == FormatKind::Csv ? QStringLiteral("\r\n") : QStringLiteral("\n");
         QCOMPARE(text.split(end), lines.replaceInStrings(QStringLiteral("%1"), m_data) << QString());
+    }
+
+    void page_data()
+    {
+        QTest::addColumn<int>("files"); // 0: the names below
+        QTest::newRow("names that are markup, unpaired surrogates, U+FFFE") << 0;
+        QTest::newRow("5,000 files: table rows too") << 5000;
+        QTest::newRow("5,001 files: data only") << 5001;
+        QTest::newRow("20,001 files: two blocks, the folder named once") << 20001;
+    }
+    // The page's rows as data: every block is JSON that no text can end early (no "<" at all
+    // inside), one entry per file whose text is the name, sizes and dates as numbers (null
+    // when unknown), and plain table rows as well only up to 5,000 files.
+    void page()
+    {
+        QFETCH(int, files);
+        const QString folder = files ? QStringLiteral("/srv/a/") : QStringLiteral("/srv/</script><!--/");
+        MemoryRows rows = MemoryRows::numbered(files, folder);
+        MemoryFacts facts(false);
+        rows.factSource = &facts;
+        const QStringList hostile{QStringLiteral("</script><b>x"), QStringLiteral("<!--"), QStringLiteral("a\u2028b"),
+                                  QString(QChar(0xfffe)) + QChar(0xd800) + QStringLiteral("x\"y & z"), QStringLiteral("日本 😀")};
+        if (!files) {
+            for (const QString& name : hostile)
+                rows.add(name, QStringLiteral("txt"), folder);
+            facts.fakeStat(rows.rowPath(1), std::int64_t(1) << 60, kMay12);
+            facts.fakeStat(rows.rowPath(2), 3000, kMay12);
+        }
+        QBuffer out;
+        out.open(QIODevice::WriteOnly);
+        const AppState s = state({1, 1, 1, 1, 1, 0, 0, 0});
+        const FormatRequest r{rows, s, m_system, m_now, QString(), {FormatKind::Html, false, {}}, nullptr, {}};
+        QVERIFY(writeFormat(out, r).ok);
+        const QString page = QString::fromUtf8(out.data());
+
+        QStringList blocks;
+        static const QRegularExpression script(QStringLiteral("<script type=\"application/json\"[^>]*>(.*?)</script>"),
+                                               QRegularExpression::DotMatchesEverythingOption);
+        for (auto it = script.globalMatch(page); it.hasNext();)
+            blocks << it.next().captured(1);
+        QCOMPARE(blocks.size(), files > 20000 ? 3 : files || hostile.size() ? 2 : 1);
+        QJsonArray names, sizes, dates, at, folders;
+        for (const QString& b : blocks) {
+            QVERIFY2(!b.contains(u'<') && !b.contains(u'\u2028'), qPrintable(b.left(200)));
+            QJsonParseError error{};
+            const QJsonObject o = QJsonDocument::fromJson(b.toUtf8(), &error).object();
+            QCOMPARE(error.error, QJsonParseError::NoError);
+            if (o.contains(u"fields")) {
+                QCOMPARE(o[u"group"].toString(), QLocale().groupSeparator());
+                QCOMPARE(o[u"table"].toBool(), rows.rowCount() <= 5000);
+                continue;
+            }
+            const QJsonArray c = o[u"cols"].toArray();
+            for (const auto& [to, from] : {std::pair{&names, 0}, {&sizes, 2}, {&dates, 3}, {&at, 4}})
+                for (const QJsonValue& v : c[from].toArray())
+                    to->append(v);
+            for (const QJsonValue& v : o[u"folders"].toArray())
+                folders.append(v);
+        }
+        QCOMPARE(names.size(), rows.rowCount());
+        QCOMPARE(folders, QJsonArray{folder});
+        for (qsizetype i = 0; i < names.size(); ++i) {
+            const QString want = files ? rows.text(i + 1, ColName)
+                                       : QStringList{hostile[0], hostile[1], QStringLiteral("a?b"),
+                                                     QStringLiteral("??x\"y & z"), hostile[4]}[i];
+            QCOMPARE(names[i].toString(), want);
+            QCOMPARE(at[i].toInt(-1), 0);
+        }
+        if (!files) {
+            QCOMPARE(sizes[0].toString(), QStringLiteral("1152921504606846976")); // past 2^53: text
+            QCOMPARE(sizes[1].toInteger(), 3000);
+            QCOMPARE(dates[1].toInteger(), kMay12 + 7200); // 14:30 in Rome, written as UTC
+            QVERIFY(sizes[2].isNull() && dates[2].isNull());
+        }
+        QCOMPARE(page.count(QStringLiteral("<tr><td")), rows.rowCount() <= 5000 ? rows.rowCount() : 0);
+        QCOMPARE(page.contains(QStringLiteral("<noscript>")), rows.rowCount() > 5000);
     }
 
     void files_data()
