@@ -1,4 +1,5 @@
 #include "scan/Attributes.h"
+#include "scan/ListingFilters.h"
 #include "scan/PatternMatcher.h"
 
 #include <QFile>
@@ -98,8 +99,22 @@ void TestPatternMatcher::matches()
     QFETCH(QByteArray, name);
     QFETCH(bool, expected);
     const PatternMatcher m(pattern);
-    QCOMPARE(m.matches(std::string_view(name.constData(), std::size_t(name.size()))), expected);
+    const std::string_view bytes(name.constData(), std::size_t(name.size()));
+    QCOMPARE(m.matches(bytes), expected);
     QCOMPARE(m.matches(QFile::decodeName(name)), expected);
+
+    // The same rule as one of several masks, first or last, beside masks that take the byte
+    // path and one that does not; parsed from a text with blanks and empty masks around it.
+    const QString ascii = QStringLiteral("no such name"), other = QStringLiteral("nessün nome");
+    QCOMPARE(MaskSet({pattern, ascii}).matches(bytes), expected);
+    QCOMPARE(MaskSet({ascii, other, pattern}).matches(bytes), expected);
+    QCOMPARE(MaskSet({pattern}).matches(bytes), expected);
+    if (isUsablePattern(pattern) && !pattern.contains(u';')) {
+        const auto masks = parseMasks(QStringLiteral(" ;%1;; %2 ;").arg(ascii, pattern));
+        QVERIFY(masks);
+        QCOMPARE(MaskSet(*masks).matches(bytes), expected);
+        QCOMPARE(*parseMasks(pattern), QStringList{pattern.trimmed()});
+    }
 }
 
 // Any bit outside the expected few makes a value neither listed nor entered.
