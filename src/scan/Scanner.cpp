@@ -252,28 +252,31 @@ bool Walker::listEntries(std::size_t index, const std::vector<RawEntry>& entries
         const std::string_view name = raw.name;
         if (name == "." || name == "..")
             continue;
+        // An excluded name is left alone whatever it is: a file is not listed, a folder not
+        // entered, and neither needs looking at.
+        if (excluding && m_excluded.matches(name))
+            continue;
         EntryKind kind = raw.kind;
         EntryInfo info;
         info.size = kPending;
         if (kind == EntryKind::Unknown) {
             // The file system does not tell the kind with the name: ask only when the
             // answer matters, for a folder to enter or a name that matches.
-            if (!m_subfolders &&
-                ((testNames && !m_masks.matches(name)) || (excluding && m_excluded.matches(name))))
+            if (!m_subfolders && testNames && !m_masks.matches(name))
                 continue;
             if (!reader.stat(name.data(), info, true))
                 continue; // gone since the folder was read
             kind = info.kind;
         }
         if (kind == EntryKind::Directory) {
-            if (m_subfolders && !(excluding && m_excluded.matches(name)))
+            if (m_subfolders)
                 level.subfolders.emplace_back(name);
             continue;
         }
         // Write permission only moves a value within its range, so it is never asked for.
         if (!isListedFile(attributesOf(kind, name, false, false)))
             continue;
-        if ((testNames && !m_masks.matches(name)) || (excluding && m_excluded.matches(name)))
+        if (testNames && !m_masks.matches(name))
             continue;
         if (info.size != kPending) {
             flushSizes(); // a batch covers consecutive results only
