@@ -168,4 +168,15 @@ std::optional<ListingFilters> parseFilters(const FilterTexts& texts, QString* er
     return f;
 }
 
+QString unlistedUnreadableNote(std::uint64_t count)
+{
+    if (count == 0)
+        return {};
+    return count == 1 ? QStringLiteral("1 file non si è potuto leggere: non è elencato, la sua dimensione o "
+                                       "la sua data è ignota.")
+                      : QStringLiteral("%1 file non si sono potuti leggere: non sono elencati, la loro "
+                                       "dimensione o la loro data è ignota.")
+                            .arg(count);
+}
+
 } // namespace vellora

@@ -72,4 +72,9 @@ struct FilterTexts
 };
 [[nodiscard]] std::optional<ListingFilters> parseFilters(const FilterTexts& texts, QString* error = nullptr);
 
+// The closing note on files a range left out because their size or date could not be read
+// (ScanState::unreadable): unlike the files counted by unreadableFilesNote, they have no row.
+// Empty for 0.
+[[nodiscard]] QString unlistedUnreadableNote(std::uint64_t count);
+
 } // namespace vellora
