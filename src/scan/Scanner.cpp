@@ -165,6 +165,7 @@ private:
     bool m_onShare = false;         // the walk's file system (it never leaves it) is a network share
     bool m_givingUp = false;        // sizes left unknown by an interrupt are not unreadable files
     std::uint64_t m_listed = 0;     // recorded files no range leaves out
+    std::uint64_t m_leftOut = 0;    // recorded files a range left out once sized
     std::uint32_t m_recentSlow = 0; // one bit per folder the walk read itself, latest lowest
 };
 
@@ -345,10 +346,12 @@ void Walker::apply(std::vector<SizeBatch>&& done)
             if (!m_ranges.on())
                 continue;
             const std::int64_t mtime = i < b.times.size() ? b.times[i] : EntryInfo::kNoTime;
-            if (inRanges(size, mtime))
+            if (inRanges(size, mtime)) {
                 ++m_listed;
-            else
+            } else {
                 size = kLeftOut;
+                ++m_leftOut;
+            }
         }
     }
     if (m_ranges.on())
@@ -374,7 +377,7 @@ void Walker::finish()
     }
     flushSizes();
     apply(m_sizer.finish(giveUp ? kSizesAfterInterrupt : std::chrono::milliseconds::max()));
-    if (m_ranges.on()) {
+    if (m_leftOut > 0) {
         removeLeftOut();
         m_state.totFile.store(m_results.entries.size(), std::memory_order_relaxed);
     }
