@@ -82,6 +82,7 @@ void TestPatternMatcher::matches_data()
     row("utf8 name, ascii suffix", "*.TXT", "café.txt", true);
     row("utf8 prefix, other case", "CAFÉ*", "café au lait", true);
     row("utf8 contains", "*é*", "RÉSUMÉ", true);
+    row("utf8 contains, ascii name", "*é*", "resume", false);
     row("utf8 exact, different", "café", "cafe", false);
     row("kelvin sign folds to k", "k*", "\u212Aelvin", true);
 
@@ -104,7 +105,8 @@ void TestPatternMatcher::matches()
     QCOMPARE(m.matches(QFile::decodeName(name)), expected);
 
     // The same rule as one of several masks, first or last, beside masks that take the byte
-    // path and one that does not; parsed from a text with blanks and empty masks around it.
+    // path and one that does not; parsed from a text with blanks and empty masks around it,
+    // and as an exclusion.
     const QString ascii = QStringLiteral("no such name"), other = QStringLiteral("nessün nome");
     QCOMPARE(MaskSet({pattern, ascii}).matches(bytes), expected);
     QCOMPARE(MaskSet({ascii, other, pattern}).matches(bytes), expected);
@@ -114,6 +116,10 @@ void TestPatternMatcher::matches()
         QVERIFY(masks);
         QCOMPARE(MaskSet(*masks).matches(bytes), expected);
         QCOMPARE(*parseMasks(pattern), QStringList{pattern.trimmed()});
+        // As an exclusion, given in two texts: the name is excluded exactly when it would match.
+        const auto excluded = parseExclusions({ascii + u';', pattern});
+        QVERIFY(excluded);
+        QCOMPARE(MaskSet(*excluded).matches(bytes), expected);
     }
 }
 
