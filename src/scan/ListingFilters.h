@@ -12,12 +12,16 @@
 //   exclusions  the same form, from any number of texts (--exclude may be repeated); nothing
 //               left means nothing excluded. A mask holding "/" or NUL is refused: names never
 //               hold them, so such a mask would silently exclude nothing.
-//   sizes       "N", "NK", "NM", "NG" (a "B" may follow the unit, case is ignored): whole
-//               bytes, 1 K = 1,024 bytes. Both ends are included.
+//   sizes       "N", "NK", "NM", "NG": whole bytes, 1 K = 1,024 bytes; case is ignored, blanks
+//               around the number and the unit too, and a "B" may close it ("7B", "10 MB").
+//               Both ends are included.
 //   days        "YYYY-MM-DD", local days; both ends are included, the last one up to its
 //               last second.
 // Errors are one short Italian text naming the value and the cause, with no leading capital
 // where it begins with a word, so that vellora-list can put it after its own name.
+//
+// Titles tell the filters with describeFilters() (results/FilterSummary.h, where the
+// program's other number and date texts are made), whose header gives every form.
 
 #include <cstdint>
 #include <optional>
