@@ -29,8 +29,11 @@ struct FolderId
 
 struct EntryInfo
 {
+    static constexpr std::int64_t kNoTime = INT64_MIN;
+
     EntryKind kind = EntryKind::Unknown;
     std::int64_t size = 0;
+    std::int64_t mtime = kNoTime; // seconds since the epoch, asked for with the size
     FolderId id;
 };
 
@@ -68,8 +71,8 @@ public:
     // ".." included); false at the end of the folder or on a read error.
     [[nodiscard]] bool read(EntryBatch& batch);
 
-    // lstat semantics on an entry of this folder; size only when wantSize. Never triggers an
-    // automount.
+    // lstat semantics on an entry of this folder; size and modification time only when
+    // wantSize. Never triggers an automount.
     [[nodiscard]] bool stat(const char* name, EntryInfo& out, bool wantSize) const;
     // The folder itself.
     [[nodiscard]] bool identify(FolderId& out) const;

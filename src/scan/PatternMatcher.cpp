@@ -126,7 +126,11 @@ bool PatternMatcher::matches(std::string_view nameBytes) const
     // byte path is exact only when both sides are ASCII.
     if (!m_ascii || !isAscii(nameBytes))
         return matches(QFile::decodeName(QByteArray(nameBytes.data(), qsizetype(nameBytes.size()))));
+    return matchesAscii(nameBytes);
+}
 
+bool PatternMatcher::matchesAscii(std::string_view nameBytes) const
+{
     const std::string_view prefix = m_prefixA;
     const std::string_view suffix = m_suffixA;
     switch (m_rule) {
@@ -169,6 +173,45 @@ bool PatternMatcher::matches(const QString& name) const
     case Rule::PrefixSuffix:
         return name.size() >= m_prefix.size() + m_suffix.size() && name.startsWith(m_prefix, cs) &&
                name.endsWith(m_suffix, cs);
+    }
+    return false;
+}
+
+MaskSet::MaskSet(const QStringList& masks)
+{
+    m_masks.reserve(std::size_t(masks.size()));
+    for (const QString& mask : masks) {
+        m_masks.emplace_back(mask);
+        m_all = m_all || m_masks.back().matchesEverything();
+        m_allAscii = m_allAscii && m_masks.back().isAsciiPattern();
+    }
+}
+
+bool MaskSet::matches(std::string_view nameBytes) const
+{
+    if (m_all)
+        return true;
+    // The name is looked at once for all masks: as bytes when it and the masks are ASCII,
+    // else decoded once.
+    const bool asciiName = isAscii(nameBytes);
+    if (asciiName && m_allAscii) {
+        return std::any_of(m_masks.begin(), m_masks.end(),
+                           [&](const PatternMatcher& m) { return m.matchesAscii(nameBytes); });
+    }
+    QString decoded;
+    bool isDecoded = false;
+    for (const PatternMatcher& m : m_masks) {
+        if (asciiName && m.isAsciiPattern()) {
+            if (m.matchesAscii(nameBytes))
+                return true;
+            continue;
+        }
+        if (!isDecoded) {
+            decoded = QFile::decodeName(QByteArray(nameBytes.data(), qsizetype(nameBytes.size())));
+            isDecoded = true;
+        }
+        if (m.matches(decoded))
+            return true;
     }
     return false;
 }

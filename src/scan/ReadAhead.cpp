@@ -1,5 +1,6 @@
 #include "ReadAhead.h"
 
+#include "scan/PatternMatcher.h"
 #include "scan/ScanLog.h"
 
 #include <algorithm>
@@ -40,8 +41,9 @@ std::vector<RawEntry> FolderAhead::entries() const
     return out;
 }
 
-ReadAhead::ReadAhead(int maxHelpers, std::size_t maxFolders)
-    : m_maxHelpers(std::max(0, maxHelpers)), m_maxFolders(maxFolders)
+ReadAhead::ReadAhead(int maxHelpers, std::size_t maxFolders, const MaskSet* excluded)
+    : m_maxHelpers(std::max(0, maxHelpers)), m_maxFolders(maxFolders),
+      m_excluded(excluded && !excluded->isEmpty() ? excluded : nullptr)
 {
 }
 
@@ -189,7 +191,8 @@ void ReadAhead::read(Ticket& t)
                 folder->names.push_back('\0');
                 folder->kinds.push_back(e.kind);
                 // Its subfolders are next in the walk: asked for at once, deeper than it.
-                if (e.kind == EntryKind::Directory && e.name != "." && e.name != "..")
+                if (e.kind == EntryKind::Directory && e.name != "." && e.name != ".." &&
+                    !(m_excluded && m_excluded->matches(e.name)))
                     folder->children.emplace_back(
                         std::string(e.name),
                         request(folder->reader, folder->info.id, std::string(e.name), t.depth + 1));

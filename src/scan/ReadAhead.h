@@ -18,6 +18,10 @@
 #include <thread>
 #include <vector>
 
+namespace vellora {
+class MaskSet;
+}
+
 namespace vellora::scan {
 
 struct ReadAheadTicket;
@@ -43,8 +47,10 @@ class ReadAhead
 {
 public:
     using Ticket = ReadAheadTicket;
-    // Up to maxHelpers threads and maxFolders folders asked for and not yet taken.
-    ReadAhead(int maxHelpers, std::size_t maxFolders);
+    // Up to maxHelpers threads and maxFolders folders asked for and not yet taken. Folders
+    // whose names excluded matches are never asked for: the walk does not enter them, and
+    // opening them is the very cost their exclusion saves. excluded outlives this.
+    ReadAhead(int maxHelpers, std::size_t maxFolders, const MaskSet* excluded = nullptr);
     ~ReadAhead(); // drops what has not started and waits for what has
     ReadAhead(const ReadAhead&) = delete;
     ReadAhead& operator=(const ReadAhead&) = delete;
@@ -72,6 +78,7 @@ private:
 
     const int m_maxHelpers;
     const std::size_t m_maxFolders;
+    const MaskSet* const m_excluded; // null or empty: every folder is read
     mutable std::mutex m_mutex;
     std::condition_variable m_wake; // work queued, or stopping
     std::condition_variable m_done; // a folder was read

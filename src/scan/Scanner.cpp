@@ -12,6 +12,7 @@
 #include <bit>
 #include <chrono>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -30,6 +31,9 @@ constexpr std::size_t kMaxOpenFolders = 32;
 constexpr std::size_t kReopenKeep = 16;
 // Size of a recorded file whose size is still being read.
 constexpr std::int64_t kPending = -2;
+// Size of a recorded file that the ranges left out once its size was read: taken out of the
+// results when the walk ends.
+constexpr std::int64_t kLeftOut = -3;
 
 QByteArray trimBlanks(const QByteArray& s)
 {
@@ -65,18 +69,45 @@ constexpr std::chrono::microseconds kSlowFolder{300};
 constexpr std::chrono::milliseconds kSizesAfterInterrupt{40};
 constexpr int kMaxReadAheadHelpers = 32;
 
+// The size and date ranges, in the terms of the walk: bytes and seconds since the epoch.
+struct Ranges
+{
+    enum class Verdict { Keep, LeaveOut, Unreadable };
+
+    explicit Ranges(const ListingFilters& f)
+        : sizes(f.hasSizeRange()), times(f.hasDateRange()), minSize(f.minSize.value_or(0)),
+          maxSize(f.maxSize.value_or(std::numeric_limits<std::int64_t>::max())), from(f.modifiedFromSecs()),
+          until(f.modifiedUntilSecs())
+    {
+    }
+    [[nodiscard]] bool on() const { return sizes || times; }
+    [[nodiscard]] Verdict test(std::int64_t size, std::int64_t mtime) const
+    {
+        if ((sizes && size < 0) || (times && mtime == EntryInfo::kNoTime))
+            return Verdict::Unreadable;
+        if ((sizes && (size < minSize || size > maxSize)) || (times && (mtime < from || mtime >= until)))
+            return Verdict::LeaveOut;
+        return Verdict::Keep;
+    }
+
+    const bool sizes;
+    const bool times;
+    const std::int64_t minSize, maxSize;
+    const std::int64_t from, until; // until: the first second after the range
+};
+
 // One folder is read once: its files are recorded while its entries stream in, and the
 // names of its subfolders are kept for the descent, which reproduces the order of reading
 // files first and subfolders after, without a second enumeration.
 class Walker
 {
 public:
-    Walker(const QString& pattern, bool subfolders, ScanState& state, ScanResults& results,
+    Walker(const ListingFilters& filters, bool subfolders, ScanState& state, ScanResults& results,
            const FolderEnteredFn& onFolder)
-        : m_matcher(pattern), m_subfolders(subfolders), m_state(state), m_results(results),
-          m_onFolder(onFolder), m_sizer(ioDepth() - 1),
+        : m_masks(filters.masks), m_excluded(filters.exclusions), m_ranges(filters), m_subfolders(subfolders),
+          m_state(state), m_results(results), m_onFolder(onFolder), m_sizer(ioDepth() - 1),
           m_ahead(subfolders ? std::min(ioDepth() - 1, kMaxReadAheadHelpers) : 0,
-                  std::size_t(std::clamp((openFilesLimit() - 256) / 4, 0L, kFoldersAhead)))
+                  std::size_t(std::clamp((openFilesLimit() - 256) / 4, 0L, kFoldersAhead)), &m_excluded)
     {
     }
 
@@ -107,13 +138,17 @@ private:
     }
     [[nodiscard]] bool ensureOpen(std::size_t index);
     void keepBudget();
-    void record(Level& level, std::string_view name, std::int64_t size);
+    void record(Level& level, std::string_view name, std::int64_t size, bool counted = true);
+    [[nodiscard]] bool inRanges(std::int64_t size, std::int64_t mtime);
+    void removeLeftOut();
     void flushSizes();
     void apply(std::vector<SizeBatch>&& done);
     void finish();
     [[nodiscard]] static bool isOpen(const Level& l) { return l.reader && l.reader->isOpen(); }
 
-    const PatternMatcher m_matcher;
+    const MaskSet m_masks;
+    const MaskSet m_excluded; // outlives m_ahead, which reads it
+    const Ranges m_ranges;
     const bool m_subfolders;
     ScanState& m_state;
     ScanResults& m_results;
@@ -128,6 +163,9 @@ private:
     ReadAhead m_ahead; // destroyed first: its helpers use the levels' folders
     bool m_readAhead = ioDepthGiven();
     bool m_onShare = false;         // the walk's file system (it never leaves it) is a network share
+    bool m_givingUp = false;        // sizes left unknown by an interrupt are not unreadable files
+    std::uint64_t m_listed = 0;     // recorded files no range leaves out
+    std::uint64_t m_leftOut = 0;    // recorded files a range left out once sized
     std::uint32_t m_recentSlow = 0; // one bit per folder the walk read itself, latest lowest
 };
 
@@ -142,7 +180,7 @@ void Walker::enterFolder()
         m_onFolder(m_path);
 }
 
-void Walker::record(Level& level, std::string_view name, std::int64_t size)
+void Walker::record(Level& level, std::string_view name, std::int64_t size, bool counted)
 {
     if (level.folderIndex < 0) {
         level.folderIndex = std::int64_t(m_results.folders.size());
@@ -155,7 +193,42 @@ void Walker::record(Level& level, std::string_view name, std::int64_t size)
     e.size = size;
     m_results.names.append(name);
     m_results.entries.push_back(e);
-    m_state.totFile.store(m_results.entries.size(), std::memory_order_relaxed);
+    if (counted)
+        m_state.totFile.store(++m_listed, std::memory_order_relaxed);
+}
+
+// Whether a file whose size and time are read lies in the ranges; one whose size or time
+// could not be read cannot be said to, and is counted.
+bool Walker::inRanges(std::int64_t size, std::int64_t mtime)
+{
+    const Ranges::Verdict v = m_ranges.test(size, mtime);
+    if (v == Ranges::Verdict::Unreadable && !m_givingUp)
+        m_state.unreadable.fetch_add(1, std::memory_order_relaxed);
+    return v == Ranges::Verdict::Keep;
+}
+
+// The results without the files the ranges left out, in the same order; folders that keep
+// no file go too.
+void Walker::removeLeftOut()
+{
+    ScanResults kept;
+    kept.entries.reserve(m_listed);
+    std::vector<std::uint32_t> folderOf(m_results.folders.size(), UINT32_MAX);
+    for (std::size_t i = 0; i < m_results.entries.size(); ++i) {
+        ScanResults::Entry e = m_results.entries[i];
+        if (e.size == kLeftOut)
+            continue;
+        std::uint32_t& folder = folderOf[e.folder];
+        if (folder == UINT32_MAX) {
+            folder = std::uint32_t(kept.folders.size());
+            kept.folders.push_back(m_results.folders[e.folder]);
+        }
+        e.folder = folder;
+        e.nameOffset = kept.names.size();
+        kept.names.append(m_results.name(i));
+        kept.entries.push_back(e);
+    }
+    m_results = std::move(kept);
 }
 
 bool Walker::listFolder(std::size_t index)
@@ -171,7 +244,8 @@ bool Walker::listEntries(std::size_t index, const std::vector<RawEntry>& entries
 {
     Level& level = m_levels[index];
     FolderReader& reader = *level.reader;
-    const bool testNames = !m_matcher.matchesEverything();
+    const bool testNames = !m_masks.matchesEverything();
+    const bool excluding = !m_excluded.isEmpty();
     for (const RawEntry& raw : entries) {
         if (interrupted())
             return false;
@@ -179,13 +253,17 @@ bool Walker::listEntries(std::size_t index, const std::vector<RawEntry>& entries
         const std::string_view name = raw.name;
         if (name == "." || name == "..")
             continue;
+        // An excluded name is left alone whatever it is: a file is not listed, a folder not
+        // entered, and neither needs looking at.
+        if (excluding && m_excluded.matches(name))
+            continue;
         EntryKind kind = raw.kind;
         EntryInfo info;
         info.size = kPending;
         if (kind == EntryKind::Unknown) {
             // The file system does not tell the kind with the name: ask only when the
             // answer matters, for a folder to enter or a name that matches.
-            if (!m_subfolders && testNames && !m_matcher.matches(name))
+            if (!m_subfolders && testNames && !m_masks.matches(name))
                 continue;
             if (!reader.stat(name.data(), info, true))
                 continue; // gone since the folder was read
@@ -199,17 +277,21 @@ bool Walker::listEntries(std::size_t index, const std::vector<RawEntry>& entries
         // Write permission only moves a value within its range, so it is never asked for.
         if (!isListedFile(attributesOf(kind, name, false, false)))
             continue;
-        if (testNames && !m_matcher.matches(name))
+        if (testNames && !m_masks.matches(name))
             continue;
         if (info.size != kPending) {
             flushSizes(); // a batch covers consecutive results only
-            record(level, name, info.size);
+            if (!m_ranges.on() || inRanges(info.size, info.mtime))
+                record(level, name, info.size);
             continue;
         }
-        if (m_sizes.count == 0)
+        if (m_sizes.count == 0) {
             m_sizes.first = m_results.entries.size();
+            m_sizes.withTimes = m_ranges.times;
+        }
         m_sizes.add(level.reader, name);
-        record(level, name, kPending);
+        // Under a range a file counts once its size and date say it stays.
+        record(level, name, kPending, !m_ranges.on());
         if (m_sizer.full(m_sizes))
             flushSizes();
     }
@@ -259,9 +341,21 @@ void Walker::apply(std::vector<SizeBatch>&& done)
 {
     for (const SizeBatch& b : done) {
         for (std::size_t i = 0; i < b.count; ++i) {
-            m_results.entries[b.first + i].size = b.sizes[i];
+            std::int64_t& size = m_results.entries[b.first + i].size;
+            size = b.sizes[i];
+            if (!m_ranges.on())
+                continue;
+            const std::int64_t mtime = i < b.times.size() ? b.times[i] : EntryInfo::kNoTime;
+            if (inRanges(size, mtime)) {
+                ++m_listed;
+            } else {
+                size = kLeftOut;
+                ++m_leftOut;
+            }
         }
     }
+    if (m_ranges.on())
+        m_state.totFile.store(m_listed, std::memory_order_relaxed);
 }
 
 // Every recorded file gets its size, also after an interrupt and however busy the machine
@@ -271,6 +365,7 @@ void Walker::apply(std::vector<SizeBatch>&& done)
 void Walker::finish()
 {
     const bool giveUp = interrupted() && m_onShare;
+    m_givingUp = giveUp;
     if (giveUp && m_sizes.count > 0) {
         m_sizes.sizes.assign(m_sizes.count, ScanResults::kUnknownSize);
         if (!m_sizer.slow())
@@ -282,6 +377,10 @@ void Walker::finish()
     }
     flushSizes();
     apply(m_sizer.finish(giveUp ? kSizesAfterInterrupt : std::chrono::milliseconds::max()));
+    if (m_leftOut > 0) {
+        removeLeftOut();
+        m_state.totFile.store(m_results.entries.size(), std::memory_order_relaxed);
+    }
 }
 
 bool Walker::descend(std::size_t parentIndex, const std::string& name,
@@ -452,11 +551,19 @@ bool Walker::walk(const QByteArray& start)
 
 } // namespace
 
+bool ScandisciCartella(const ListingFilters& filters, const QByteArray& folder, bool subfolders,
+                       ScanState& state, ScanResults& results, const FolderEnteredFn& onFolder)
+{
+    Walker walker(filters, subfolders, state, results, onFolder);
+    return walker.run(folder);
+}
+
 bool ScandisciCartella(const QString& pattern, const QByteArray& folder, bool subfolders, ScanState& state,
                        ScanResults& results, const FolderEnteredFn& onFolder)
 {
-    Walker walker(pattern, subfolders, state, results, onFolder);
-    return walker.run(folder);
+    ListingFilters filters;
+    filters.masks = QStringList{pattern};
+    return ScandisciCartella(filters, folder, subfolders, state, results, onFolder);
 }
 
 } // namespace vellora

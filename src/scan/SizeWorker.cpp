@@ -44,6 +44,8 @@ void SizeBatch::add(const std::shared_ptr<const FolderReader>& folder, std::stri
 void SizeBatch::run(const std::atomic_bool* giveUp)
 {
     sizes.assign(count, ScanResults::kUnknownSize);
+    if (withTimes)
+        times.assign(count, EntryInfo::kNoTime);
     const char* name = names.data();
     std::size_t i = 0;
     for (const Group& g : groups) {
@@ -53,6 +55,8 @@ void SizeBatch::run(const std::atomic_bool* giveUp)
             EntryInfo info;
             if (g.folder->stat(name, info, true) && info.kind == EntryKind::Regular) {
                 sizes[i] = info.size;
+                if (withTimes)
+                    times[i] = info.mtime;
                 continue;
             }
             // Removed or replaced since the folder was read, or in a folder readable but not

@@ -36,6 +36,8 @@ struct SizeBatch
     std::size_t first = 0; // result index of the first name
     std::size_t count = 0;
     std::vector<std::int64_t> sizes; // filled by run(): a size, or ScanResults::kUnknownSize
+    bool withTimes = false;          // run() fills times too (a date range is on)
+    std::vector<std::int64_t> times; // modification times, or EntryInfo::kNoTime
 
     void add(const std::shared_ptr<const FolderReader>& folder, std::string_view name);
     // Sizes every name; once give_up is set the rest stay unknown.

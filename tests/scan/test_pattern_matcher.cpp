@@ -1,4 +1,5 @@
 #include "scan/Attributes.h"
+#include "scan/ListingFilters.h"
 #include "scan/PatternMatcher.h"
 
 #include <QFile>
@@ -81,6 +82,7 @@ void TestPatternMatcher::matches_data()
     row("utf8 name, ascii suffix", "*.TXT", "café.txt", true);
     row("utf8 prefix, other case", "CAFÉ*", "café au lait", true);
     row("utf8 contains", "*é*", "RÉSUMÉ", true);
+    row("utf8 contains, ascii name", "*é*", "resume", false);
     row("utf8 exact, different", "café", "cafe", false);
     row("kelvin sign folds to k", "k*", "\u212Aelvin", true);
 
@@ -98,8 +100,27 @@ void TestPatternMatcher::matches()
     QFETCH(QByteArray, name);
     QFETCH(bool, expected);
     const PatternMatcher m(pattern);
-    QCOMPARE(m.matches(std::string_view(name.constData(), std::size_t(name.size()))), expected);
+    const std::string_view bytes(name.constData(), std::size_t(name.size()));
+    QCOMPARE(m.matches(bytes), expected);
     QCOMPARE(m.matches(QFile::decodeName(name)), expected);
+
+    // The same rule as one of several masks, first or last, beside masks that take the byte
+    // path and one that does not; parsed from a text with blanks and empty masks around it,
+    // and as an exclusion.
+    const QString ascii = QStringLiteral("no such name"), other = QStringLiteral("nessün nome");
+    QCOMPARE(MaskSet({pattern, ascii}).matches(bytes), expected);
+    QCOMPARE(MaskSet({ascii, other, pattern}).matches(bytes), expected);
+    QCOMPARE(MaskSet({pattern}).matches(bytes), expected);
+    if (isUsablePattern(pattern) && !pattern.contains(u';')) {
+        const auto masks = parseMasks(QStringLiteral(" ;%1;; %2 ;").arg(ascii, pattern));
+        QVERIFY(masks);
+        QCOMPARE(MaskSet(*masks).matches(bytes), expected);
+        QCOMPARE(*parseMasks(pattern), QStringList{pattern.trimmed()});
+        // As an exclusion, given in two texts: the name is excluded exactly when it would match.
+        const auto excluded = parseExclusions({ascii + u';', pattern});
+        QVERIFY(excluded);
+        QCOMPARE(MaskSet(*excluded).matches(bytes), expected);
+    }
 }
 
 // Any bit outside the expected few makes a value neither listed nor entered.

@@ -3,10 +3,12 @@
 // lstat'ed by full path, no folder of another file system entered.
 
 #include "scan/FolderReader.h"
+#include "scan/ListingFilters.h"
 #include "scan/PatternMatcher.h"
 #include "scan/Scanner.h"
 #include "scan/SizeWorker.h"
 
+#include <QDateTime>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
@@ -16,6 +18,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
+#include <sys/inotify.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -180,6 +183,75 @@ void buildTree(const QString& tree, const QByteArray& root, bool subfolders, std
     }
 }
 
+// The tree of filtersOnTree: path, size, modification time (local). The starting folder is
+// named like a folder the exclusions leave out deeper down.
+struct FilterFile
+{
+    const char* path;
+    qint64 size;
+    const char* when = "2026-06-01 12:00:00";
+};
+const FilterFile kFilterTree[] = {
+    {"a.exe", 0, "2026-10-31 23:59:59"},
+    {"b.dll", 1024, "2026-11-01 00:00:00"},
+    {"c.ocx", 1025, "2026-11-15 12:00:00"},
+    {"readme.txt", 1023, "2026-11-30 23:59:00"},
+    {"notes.TMP", 2048, "2026-12-01 00:00:00"},
+    {".git/HEAD.exe", 10, "2026-11-10 10:00:00"},
+    {".git/config", 10},
+    {"src/main.exe", 1 << 20, "2026-11-20 08:00:00"},
+    {"src/x.tmp", 5},
+    {"src/deep/y.dll", 2047},
+    {"src/deep/.git/obj.exe", 100},
+    {"src/deep/cache.exe/inner.dll", 1024},
+    {"src/deep/node_modules/lib.dll", 4096},
+};
+constexpr int kFilterTreeFolders = 7;
+
+bool makeFilterTree(const QByteArray& root)
+{
+    if (!makeDir(root.chopped(1)))
+        return false;
+    for (const FilterFile& f : kFilterTree) {
+        const QByteArray path = root + f.path;
+        for (qsizetype slash = path.indexOf('/', root.size()); slash > 0;
+             slash = path.indexOf('/', slash + 1))
+            ::mkdir(path.left(slash).constData(), 0755);
+        const qint64 secs =
+            QDateTime::fromString(QString::fromLatin1(f.when), QStringLiteral("yyyy-MM-dd hh:mm:ss"))
+                .toSecsSinceEpoch();
+        const timespec times[2] = {{time_t(secs), 0}, {time_t(secs), 0}};
+        if (!makeFile(path, f.size) || !ok(::utimensat(AT_FDCWD, path.constData(), times, 0), path))
+            return false;
+    }
+    return true;
+}
+
+// The folders of the tree opened since watching began, by anyone (the walk, its helpers).
+struct OpenWatch
+{
+    int fd = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    QHash<int, QByteArray> folders;
+    ~OpenWatch() { ::close(fd); }
+    void watch(const QByteArray& folder)
+    {
+        folders[::inotify_add_watch(fd, folder.constData(), IN_OPEN)] = folder;
+    }
+    QSet<QByteArray> opened() const
+    {
+        QSet<QByteArray> out;
+        alignas(inotify_event) char buf[4096];
+        for (ssize_t n; (n = ::read(fd, buf, sizeof buf)) > 0;) {
+            for (const char* p = buf; p < buf + n;) {
+                const auto* e = reinterpret_cast<const inotify_event*>(p);
+                out.insert(folders.value(e->wd));
+                p += sizeof(inotify_event) + e->len;
+            }
+        }
+        return out;
+    }
+};
+
 } // namespace
 
 class TestScanner : public QObject
@@ -304,6 +376,100 @@ private Q_SLOTS:
         }
     }
 
+    // Several masks, exclusions and ranges on one tree: the files listed, the folders
+    // counted, and not one excluded folder opened, by the walk or by its helpers.
+    void filtersOnTree_data()
+    {
+        QTest::addColumn<QString>("pattern");
+        QTest::addColumn<QString>("exclude");
+        QTest::addColumn<QStringList>("bounds"); // min size, max size, first day, last day
+        QTest::addColumn<bool>("subfolders");
+        QTest::addColumn<QStringList>("expected");
+        QTest::addColumn<int>("folders");
+        const auto row = [](const char* tag, const char* pattern, const char* exclude,
+                            const QStringList& bounds, const QStringList& expected, int folders,
+                            bool subfolders = true) {
+            QTest::newRow(tag) << QString::fromLatin1(pattern) << QString::fromLatin1(exclude) << bounds
+                               << subfolders << expected << folders;
+        };
+        const int all = kFilterTreeFolders;
+        row("several masks", "*.exe;*.dll", "", {},
+            {".git/HEAD.exe", "a.exe", "b.dll", "src/deep/.git/obj.exe", "src/deep/cache.exe/inner.dll",
+             "src/deep/node_modules/lib.dll", "src/deep/y.dll", "src/main.exe"},
+            all);
+        row("folders excluded deep down, the start's own name too", "*.exe;*.dll", " .git ; node_modules", {},
+            {"a.exe", "b.dll", "src/deep/cache.exe/inner.dll", "src/deep/y.dll", "src/main.exe"}, all - 3);
+        row("a mask excluded again, and the folder named like it", "*.exe;*.dll", "*.EXE", {},
+            {"b.dll", "src/deep/node_modules/lib.dll", "src/deep/y.dll"}, all - 1);
+        row("a folder named like a file mask", "*.exe", "cache.exe", {},
+            {".git/HEAD.exe", "a.exe", "src/deep/.git/obj.exe", "src/main.exe"}, all - 1);
+        row("everything excluded", "*.*", "*", {}, {}, 1);
+        row("one folder, files excluded", "*.*", "*.tmp;b*", {}, {"a.exe", "c.ocx", "readme.txt"}, 1, false);
+        row("sizes: both limits included", "*.*", "", {"1K", "2K"},
+            {"b.dll", "c.ocx", "notes.TMP", "src/deep/cache.exe/inner.dll", "src/deep/y.dll"}, all);
+        row("sizes: empty files", "*.*", "", {"0", "0"}, {"a.exe"}, all);
+        row("sizes: up to a limit", "*", "", {"", "1023"},
+            {".git/HEAD.exe", ".git/config", "a.exe", "readme.txt", "src/deep/.git/obj.exe", "src/x.tmp"},
+            all);
+        row("days: first second in, last minute in", "*.*", "", {"", "", "2026-11-01", "2026-11-30"},
+            {".git/HEAD.exe", "b.dll", "c.ocx", "readme.txt", "src/main.exe"}, all);
+        row("days: from", "*.*", "", {"", "", "2026-12-01", ""}, {"notes.TMP"}, all);
+        row("days: up to", "*.*", "", {"", "", "", "2026-10-31"},
+            {".git/config", "a.exe", "src/deep/.git/obj.exe", "src/deep/cache.exe/inner.dll",
+             "src/deep/node_modules/lib.dll", "src/deep/y.dll", "src/x.tmp"},
+            all);
+        row("all together", "*.exe;*.dll", ".git", {"1K", "", "2026-11-01", ""}, {"b.dll", "src/main.exe"},
+            all - 2);
+    }
+    void filtersOnTree()
+    {
+        QFETCH(QString, pattern);
+        QFETCH(QString, exclude);
+        QFETCH(QStringList, bounds);
+        QFETCH(bool, subfolders);
+        QFETCH(QStringList, expected);
+        QFETCH(int, folders);
+        bounds.resize(4);
+        QString error;
+        const auto filters =
+            parseFilters({pattern, {exclude}, bounds[0], bounds[1], bounds[2], bounds[3]}, &error);
+        QVERIFY2(filters, qPrintable(error));
+        QTemporaryDir tmp;
+        const QByteArray root = rootOf(tmp) + "node_modules/";
+        QVERIFY(makeFilterTree(root));
+        QHash<QByteArray, qint64> sizes;
+        for (const FilterFile& f : kFilterTree)
+            sizes[f.path] = f.size;
+        // One request at a time, and folders read ahead by helpers from the start.
+        for (const char* depth : {"1", "32"}) {
+            for (const bool kindsUnknown : {false, true}) {
+                qputenv("VELLORA_IO_DEPTH", depth);
+                const auto restoreDepth = qScopeGuard([] { qunsetenv("VELLORA_IO_DEPTH"); });
+                OpenWatch watch;
+                for (const char* dir : {"", ".git/", "src/", "src/deep/", "src/deep/.git/",
+                                        "src/deep/cache.exe/", "src/deep/node_modules/"})
+                    watch.watch(root + dir);
+                Scan s;
+                scan::FolderReader::setKindsUnknown(kindsUnknown);
+                s.ok = ScandisciCartella(*filters, root, subfolders, s.state, s.results);
+                scan::FolderReader::setKindsUnknown(false);
+                QVERIFY(s.ok);
+                QStringList listed;
+                for (std::size_t i = 0; i < s.results.size(); ++i) {
+                    const QByteArray path = s.results.path(i).mid(root.size());
+                    QCOMPARE(s.results.entries[i].size, sizes.value(path, -5));
+                    listed << QString::fromLatin1(path);
+                }
+                listed.sort();
+                QCOMPARE(listed, expected);
+                QCOMPARE(s.state.totFile.load(), s.results.size());
+                QCOMPARE(s.state.totCartelle.load(), std::uint64_t(folders));
+                QCOMPARE(s.state.unreadable.load(), 0u);
+                QCOMPARE(watch.opened().size(), folders);
+            }
+        }
+    }
+
     // Folders that cannot be read are skipped; a start folder that cannot be read (closed,
     // missing, not a folder) gives nothing, and the walk says so.
     void unreadableFolders()
@@ -317,12 +483,15 @@ private Q_SLOTS:
         QVERIFY(::chmod(root + "listonly", 0444) == 0); // names readable, files not reachable
 
         // Root reads everything: the scans run as an ordinary user then.
-        Scan s, starts[3];
+        Scan s, starts[3], ranged;
+        ListingFilters anySize;
+        anySize.minSize = 0;
         {
             const bool wasRoot = ::geteuid() == 0;
             if (wasRoot && ::seteuid(65534) != 0)
                 QSKIP("cannot act as an ordinary user");
             run(s, root, true);
+            ranged.ok = ScandisciCartella(anySize, root, true, ranged.state, ranged.results);
             run(starts[0], root + "closed/", true);
             run(starts[1], root + "nothing-here/", true);
             run(starts[2], root + "plain/", true);
@@ -343,6 +512,13 @@ private Q_SLOTS:
         for (std::size_t i = 0; i < s.results.size(); ++i)
             QCOMPARE(s.results.entries[i].size == ScanResults::kUnknownSize,
                      s.results.path(i).endsWith("listonly/seen.txt"));
+        // With a size range on, such a file cannot be said to lie in it: left out, counted.
+        QCOMPARE(s.state.unreadable.load(), 0u);
+        QCOMPARE(ranged.results.size(), 3u);
+        QCOMPARE(ranged.state.totFile.load(), 3u);
+        QCOMPARE(ranged.state.unreadable.load(), 1u);
+        for (std::size_t i = 0; i < ranged.results.size(); ++i)
+            QVERIFY(!ranged.results.path(i).contains("listonly"));
         for (const Scan& start : starts) {
             QVERIFY(!start.ok);
             QCOMPARE(start.results.size(), 0u);

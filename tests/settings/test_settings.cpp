@@ -1,6 +1,7 @@
 // The settings file: defaults on a first run, every value surviving a round trip, values a
 // user or another version may have left in the file, and files that cannot be read or written.
 
+#include "settings/FilterSettings.h"
 #include "settings/StoredSettings.h"
 #include "system/Platform.h"
 
@@ -187,6 +188,84 @@ private Q_SLOTS:
         QVERIFY(readAll(path) == expected);
         QVERIFY(ScriviREGEDIT(SettingsStore(path), sample()));
         QVERIFY(readAll(path) == sample());
+    }
+
+    // The filters: their own names beside the other values, kept by the window's own save,
+    // read back as written; a shorter history leaves no older entry behind.
+    void filtersRoundTrip()
+    {
+        QStringList history;
+        for (int i = 0; i < 11; ++i)
+            history = withHistoryEntry(history, QStringLiteral("*.t%1").arg(i));
+        QCOMPARE(history.size(), StoredFilters::kExcludeHistory);
+        QCOMPARE(history.first(), QStringLiteral("*.t10"));
+        QCOMPARE(history.last(), QStringLiteral("*.t1"));
+        history = withHistoryEntry(withHistoryEntry(history, QStringLiteral("*.t5")), QStringLiteral("  "));
+        QCOMPARE(history.mid(0, 3), (QStringList{"*.t5", "*.t10", "*.t9"}));
+        QCOMPARE(history.size(), StoredFilters::kExcludeHistory);
+
+        const StoredFilters values{.exclude = QStringLiteral(" .git ; *.tmp, x=y #z"),
+                                   .excludeHistory = history,
+                                   .minSize = 0,
+                                   .maxSize = std::int64_t(5) << 40,
+                                   .modifiedFrom = QDate(2026, 11, 1),
+                                   .modifiedTo = QDate(2026, 11, 1)};
+        const QString path = freshPath();
+        QVERIFY(ScriviFiltri(SettingsStore(path), values));
+        QVERIFY(ScriviREGEDIT(SettingsStore(path), sample()));
+        QVERIFY(LeggiFiltri(SettingsStore(path)) == values);
+        QVERIFY(readAll(path) == sample());
+        const QString text = QString::fromUtf8(readFile(path));
+        for (const char* line : {"\nEscludiStoria9=*.t1\n", "\nDimMin=0\n", "\nDimMax=5497558138880\n",
+                                 "\nDataDa=2026-11-01\n", "\nDataA=2026-11-01\n"})
+            QVERIFY2(text.contains(QLatin1String(line)), line);
+
+        StoredFilters fewer;
+        fewer.excludeHistory = {QStringLiteral("node_modules")};
+        QVERIFY(ScriviFiltri(SettingsStore(path), fewer));
+        QVERIFY(LeggiFiltri(SettingsStore(path)) == fewer);
+    }
+
+    // A filter value that does not fit reads as no filter, with no message.
+    void filtersReadWhatFits_data()
+    {
+        QTest::addColumn<QByteArray>("lines");
+        QTest::addColumn<QString>("expected"); // exclude|history|min|max|from|to
+        QTest::newRow("nothing stored") << QByteArray() << "|||||";
+        QTest::newRow("as written, a gap in the history")
+            << QByteArray("Escludi=.git\nEscludiStoria0=.git\nEscludiStoria2=*.tmp\nDimMin=1024\nDimMax=\n"
+                          "DataDa=2026-11-01\nDataA=2026-11-30")
+            << ".git|.git,*.tmp|1024||2026-11-01|2026-11-30";
+        QTest::newRow("history: blanks and repeats") << QByteArray("EscludiStoria0=a\nEscludiStoria1=\" \"\n"
+                                                                   "EscludiStoria2=a\nEscludiStoria3=b")
+                                                     << "|a,b||||";
+        QTest::newRow("sizes not in bytes") << QByteArray("DimMin=1K\nDimMax=-5") << "|||||";
+        QTest::newRow("size beyond 64 bits")
+            << QByteArray("DimMin=99999999999999999999\nDimMax=9") << "|||9||";
+        QTest::newRow("sizes reversed") << QByteArray("DimMin=10\nDimMax=5") << "|||||";
+        QTest::newRow("days that are not") << QByteArray("DataDa=2026-02-30\nDataA=01/11/2026") << "|||||";
+        QTest::newRow("days reversed") << QByteArray("DataDa=2026-11-02\nDataA=2026-11-01") << "|||||";
+        QTest::newRow("one day") << QByteArray("DataA=2026-11-02") << "|||||2026-11-02";
+    }
+
+    void filtersReadWhatFits()
+    {
+        QFETCH(QByteArray, lines);
+        QFETCH(QString, expected);
+        const QString path = freshPath();
+        if (!lines.isNull())
+            writeFile(path, "[SOFTWARE%5CVellora]\n" + lines + '\n');
+        const StoredFilters f = LeggiFiltri(SettingsStore(path));
+        const auto number = [](const std::optional<std::int64_t>& v) {
+            return v ? QString::number(*v) : QString();
+        };
+        const auto day = [](const std::optional<QDate>& v) {
+            return v ? v->toString(Qt::ISODate) : QString();
+        };
+        QCOMPARE(QStringList({f.exclude, f.excludeHistory.join(u','), number(f.minSize), number(f.maxSize),
+                              day(f.modifiedFrom), day(f.modifiedTo)})
+                     .join(u'|'),
+                 expected);
     }
 
     void unwritableFile_data()

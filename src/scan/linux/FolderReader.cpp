@@ -139,11 +139,13 @@ bool FolderReader::read(EntryBatch& batch)
 bool FolderReader::stat(const char* name, EntryInfo& out, bool wantSize) const
 {
     struct statx st;
-    const unsigned mask = STATX_TYPE | STATX_INO | STATX_MNT_ID | (wantSize ? STATX_SIZE : 0u);
+    const unsigned mask = STATX_TYPE | STATX_INO | STATX_MNT_ID | (wantSize ? STATX_SIZE | STATX_MTIME : 0u);
     if (::statx(m_fd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT | AT_STATX_DONT_SYNC, mask, &st) != 0)
         return false;
     out.kind = kindOfMode(st.stx_mode);
     out.size = (wantSize && (st.stx_mask & STATX_SIZE)) ? std::int64_t(st.stx_size) : 0;
+    out.mtime =
+        (wantSize && (st.stx_mask & STATX_MTIME)) ? std::int64_t(st.stx_mtime.tv_sec) : EntryInfo::kNoTime;
     out.id = idOf(st);
     return true;
 }
