@@ -2,7 +2,6 @@
 
 #include "FormatWriters.h"
 
-#include "fileinfo/FolderPaths.h"
 #include "results/Formats.h"
 
 #include <algorithm>
@@ -140,17 +139,12 @@ void appendMember(QString& out, QLatin1String key, QStringView value)
 class JsonLinesWriter : public TextRecordWriter
 {
 public:
-    using TextRecordWriter::TextRecordWriter;
-
-    bool begin() override
+    JsonLinesWriter(QIODevice& out, const WriterSetup& setup)
+        : TextRecordWriter(out, setup), m_relative(setup.listing.folder)
     {
-        const QString& listed = m_setup.listing.folder;
-        if (listed.endsWith(QLatin1Char('/'))) {
-            m_listedBytes = fileinfo::pathBytes(listed);
-            m_listedSlashes = listed.count(QLatin1Char('/'));
-        }
-        return true;
     }
+
+    bool begin() override { return true; }
 
     // Names are written exactly (JSON escapes what needs it); bytes that are not UTF-8
     // read as U+FFFD, and then the path's bytes go along in base64 so a script can still
@@ -169,7 +163,7 @@ public:
             appendMember(out, QLatin1String("path_bytes"), QString::fromLatin1(path.toBase64()));
         // Where the file lies inside the listed folder: a listing of a copy elsewhere, or of
         // the same folder later, is compared by it.
-        if (const std::optional<QByteArray> relative = relativePath(r))
+        if (const std::optional<QByteArray> relative = m_relative.of(r))
             appendMember(out, QLatin1String("relative"), QString::fromUtf8(*relative));
         out += QLatin1String(",\"size\":");
         out += r.statted ? QString::number(r.size) : QStringLiteral("null");
@@ -193,26 +187,7 @@ public:
     }
 
 private:
-    // The path below the listed folder, "/"-separated; nothing for a row outside it. The
-    // listed folder comes as text: the window keeps a name's bytes in it, vellora-list shows
-    // bytes that are not UTF-8 as U+FFFD. Either way its slashes are the folder's own (no
-    // byte of a UTF-8 sequence is a '/'), so the row's folder is cut after as many.
-    std::optional<QByteArray> relativePath(const ExportRecord& r) const
-    {
-        if (m_listedSlashes == 0)
-            return std::nullopt;
-        if (r.folderBytes.startsWith(m_listedBytes))
-            return r.folderBytes.mid(m_listedBytes.size()) + r.nameBytes;
-        if (!QString::fromUtf8(r.folderBytes).startsWith(QString::fromUtf8(m_listedBytes)))
-            return std::nullopt;
-        qsizetype cut = 0;
-        for (qsizetype slashes = 0; slashes < m_listedSlashes; ++cut)
-            slashes += r.folderBytes[cut] == '/';
-        return r.folderBytes.mid(cut) + r.nameBytes;
-    }
-
-    QByteArray m_listedBytes;
-    qsizetype m_listedSlashes = 0;
+    RelativePath m_relative;
 };
 
 } // namespace
