@@ -1,5 +1,6 @@
 #include "LiveFiles.h"
 
+#include "export/FormatWriters.h"
 #include "fileinfo/FolderPaths.h"
 
 namespace vellora {
@@ -48,9 +49,11 @@ bool readLiveFiles(const RowSource& rows, const QByteArray& root, ListedFiles& f
         if (path.startsWith(root))
             relative.remove_prefix(std::size_t(root.size()));
         const VersionData& v = r.version;
+        // A time a listing cannot write (outside the years 1 to 9999) is unknown here too, so
+        // that such a file does not read as changed at every comparison.
+        const bool dated = r.statted && localTime(r.mtime);
         const qsizetype i =
-            files.add(relative, r.statted ? r.size : ListedFiles::kUnknown,
-                      r.statted ? r.mtime : ListedFiles::kUnknown,
+            files.add(relative, r.statted ? r.size : ListedFiles::kUnknown, dated ? r.mtime : ListedFiles::kUnknown,
                       VersionStrings{v.fileVersion, v.companyName, v.fileDescription, v.productName});
         Sha256 digest;
         if (parseSha256(bytesView(r.sha256), digest))

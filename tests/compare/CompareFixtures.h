@@ -79,10 +79,10 @@ inline vellora::test::MemoryRows rowsOf(const QByteArray& root)
     return rows;
 }
 
-// The tree at root saved as the export's JSON lines file at listing.
-inline bool saveListing(const QByteArray& root, const QString& listing, bool checksum)
+// Rows of files below root saved as the export's JSON lines file at listing.
+inline bool saveListing(const vellora::RowSource& rows, const QByteArray& root, const QString& listing,
+                        bool checksum)
 {
-    const vellora::test::MemoryRows rows = rowsOf(root);
     vellora::AppState state;
     state.listedFolderText = vellora::fileinfo::pathText(root) + QStringLiteral("*.*");
     const vellora::SystemData system{QStringLiteral("2"), QStringLiteral("Debian"), QString(), QStringLiteral("6.1")};
@@ -93,6 +93,12 @@ inline bool saveListing(const QByteArray& root, const QString& listing, bool che
         rows, state, system, QDateTime::currentDateTime(), QString(), {vellora::FormatKind::JsonLines, checksum, {}},
         nullptr, {}};
     return vellora::writeFormat(out, request).ok;
+}
+
+// The tree at root, saved so.
+inline bool saveListing(const QByteArray& root, const QString& listing, bool checksum)
+{
+    return saveListing(rowsOf(root), root, listing, checksum);
 }
 
 } // namespace fixtures

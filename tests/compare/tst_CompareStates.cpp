@@ -163,6 +163,22 @@ private Q_SLOTS:
         QTEST(hasher.asked, "hashed");
     }
 
+    // A time the listing cannot write (past the year 9999) is unknown on both sides, and the
+    // file is not changed.
+    void timesBeyondListing()
+    {
+        test::MemoryFacts facts(false);
+        test::MemoryRows rows;
+        rows.factSource = &facts;
+        rows.add(QStringLiteral("lontano"), QStringLiteral("txt"), QStringLiteral("/srv/"));
+        facts.fake(rows.rowPath(1), 7, qint64(1) << 40, VersionData{});
+        ListedFiles saved, now;
+        QVERIFY(saveListing(rows, "/srv/", listing("lontano.jsonl"), false));
+        QVERIFY(readSavedListing(QFile::encodeName(listing("lontano.jsonl")), saved).ok);
+        QVERIFY(readLiveFiles(rows, "/srv/", now, LiveRead{}));
+        QCOMPARE(compareListings(saved, now).count(FileState::Unchanged), 1);
+    }
+
     // A listing compared with itself, or with one of a copy elsewhere: nothing differs.
     void copies()
     {
