@@ -75,14 +75,15 @@ int qtBaseline(const char* path)
     qint64 lines = 0, check = 0;
     while (!file.atEnd()) {
         const QJsonObject o = QJsonDocument::fromJson(file.readLine()).object();
-        check += o.value(QLatin1String("relative")).toString().size() + o.value(QLatin1String("size")).toInteger() +
+        check += o.value(QLatin1String("relative")).toString().size() +
+                 o.value(QLatin1String("size")).toInteger() +
                  o.value(QLatin1String("modified")).toString().size() +
                  o.value(QLatin1String("sha256")).toString().size() +
                  o.value(QLatin1String("version")).toString().size();
         ++lines;
     }
-    std::printf("Qt read  %-36s %9lld lines %7.3f s (%lld)\n", path, static_cast<long long>(lines), seconds(start),
-                static_cast<long long>(check));
+    std::printf("Qt read  %-36s %9lld lines %7.3f s (%lld)\n", path, static_cast<long long>(lines),
+                seconds(start), static_cast<long long>(check));
     return 0;
 }
 

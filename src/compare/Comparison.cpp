@@ -1,8 +1,8 @@
 #include "Comparison.h"
 
 #include "CompareLog.h"
-#include "PathSort.h"
 #include "fileinfo/FolderPaths.h"
+#include "PathSort.h"
 
 #include <algorithm>
 #include <cstring>
@@ -118,9 +118,10 @@ public:
 private:
     bool duplicate(std::uint32_t file, const ListedFiles& side)
     {
-        m_outcome.error = QStringLiteral("Impossibile confrontare %1: il file %2 vi compare due volte.")
-                              .arg(side.source, fileinfo::pathText(QByteArray(side.relative(file).data(),
-                                                                              qsizetype(side.relative(file).size()))));
+        m_outcome.error =
+            QStringLiteral("Impossibile confrontare %1: il file %2 vi compare due volte.")
+                .arg(side.source, fileinfo::pathText(QByteArray(side.relative(file).data(),
+                                                                qsizetype(side.relative(file).size()))));
         return false;
     }
 
@@ -181,7 +182,8 @@ private:
                 const std::uint32_t a = m_toAfter[b];
                 if (a == kNone && m_before.hasSha256(b))
                     removedSizes.insert(m_before.size(b));
-                else if (a != kNone && m_before.hasSha256(b) && lacks(a) && m_before.size(b) == m_after.size(a))
+                else if (a != kNone && m_before.hasSha256(b) && lacks(a) &&
+                         m_before.size(b) == m_after.size(a))
                     needed.push_back(a);
             }
             for (std::uint32_t a = 0; a < std::uint32_t(m_after.count()); ++a)
@@ -223,7 +225,8 @@ private:
         if (byContent && m_before.sha256(b) != m_after.sha256(a))
             changed |= Sha256Changed;
         const std::uint8_t telling = byContent ? changed & ~DateChanged : changed;
-        return telling ? ComparedFile{b, a, FileState::Changed, changed} : ComparedFile{b, a, FileState::Unchanged, 0};
+        return telling ? ComparedFile{b, a, FileState::Changed, changed}
+                       : ComparedFile{b, a, FileState::Unchanged, 0};
     }
 
     // A removed and an added file that are one file moved: the same content where both
@@ -261,7 +264,8 @@ private:
             }
             if (candidates.empty() && m_after.size(a) != ListedFiles::kUnknown &&
                 m_after.mtime(a) != ListedFiles::kUnknown) {
-                const auto [from, to] = byFacts.equal_range(factsKey(name, m_after.size(a), m_after.mtime(a)));
+                const auto [from, to] =
+                    byFacts.equal_range(factsKey(name, m_after.size(a), m_after.mtime(a)));
                 for (auto it = from; it != to; ++it) {
                     const std::uint32_t b = it->second;
                     // Both contents known and different: not one file, whatever the name.
@@ -277,7 +281,7 @@ private:
 
     static std::size_t factsKey(const QString& name, std::int64_t size, std::int64_t mtime)
     {
-        return qHash(name) ^ std::hash<std::int64_t>{}(size) * 31 ^ std::hash<std::int64_t>{}(mtime) * 131;
+        return qHash(name) ^ std::hash<std::int64_t>{}(size)*31 ^ std::hash<std::int64_t>{}(mtime)*131;
     }
 
     void pair(std::uint32_t a, const std::vector<std::uint32_t>& candidates)

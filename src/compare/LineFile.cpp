@@ -62,7 +62,8 @@ bool LineFile::open(const QByteArray& path, QString* cause)
         return false;
     }
     if (!S_ISREG(st.st_mode)) {
-        *cause = S_ISDIR(st.st_mode) ? QStringLiteral("è una cartella") : QStringLiteral("non è un file normale");
+        *cause =
+            S_ISDIR(st.st_mode) ? QStringLiteral("è una cartella") : QStringLiteral("non è un file normale");
         return false;
     }
     const int flags = ::fcntl(m_fd, F_GETFL);

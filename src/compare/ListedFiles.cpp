@@ -97,7 +97,8 @@ qsizetype ListedFiles::add(std::string_view relative, std::int64_t size, std::in
         versionAt = store(m_joined);
         versionLength = std::uint32_t(m_joined.size());
     }
-    m_files.push_back(File{store(relative), versionAt, std::uint32_t(relative.size()), versionLength, size, mtime});
+    m_files.push_back(
+        File{store(relative), versionAt, std::uint32_t(relative.size()), versionLength, size, mtime});
     if (!m_sha.empty()) {
         m_sha.emplace_back();
         m_shaKnown.push_back(false);
@@ -110,7 +111,9 @@ qsizetype ListedFiles::add(std::string_view relative, std::int64_t size, std::in
 {
     const QByteArray v = s.version.toUtf8(), c = s.company.toUtf8(), d = s.description.toUtf8(),
                      p = s.product.toUtf8();
-    const auto view = [](const QByteArray& b) { return std::string_view(b.constData(), std::size_t(b.size())); };
+    const auto view = [](const QByteArray& b) {
+        return std::string_view(b.constData(), std::size_t(b.size()));
+    };
     return add(relative, size, mtime, {view(v), view(c), view(d), view(p)});
 }
 

@@ -71,7 +71,8 @@ public:
     // product) are copied. Returns its index.
     qsizetype add(std::string_view relative, std::int64_t size, std::int64_t mtime,
                   const std::array<std::string_view, 4>& version = {});
-    qsizetype add(std::string_view relative, std::int64_t size, std::int64_t mtime, const VersionStrings& version);
+    qsizetype add(std::string_view relative, std::int64_t size, std::int64_t mtime,
+                  const VersionStrings& version);
     void setSha256(qsizetype i, const Sha256& digest);
     // Cuts `bytes` from the front of file i's path (a common folder found after reading).
     void dropPrefix(qsizetype i, std::size_t bytes);
@@ -90,7 +91,7 @@ public:
 private:
     struct File
     {
-        const char* path; // in m_blocks
+        const char* path;    // in m_blocks
         const char* version; // the four strings, each ended by '\0'; in m_blocks
         std::uint32_t length;
         std::uint32_t versionLength; // 0: none
@@ -104,9 +105,9 @@ private:
     std::vector<std::unique_ptr<char[]>> m_blocks;
     std::size_t m_blockLeft = 0;
     char* m_blockNext = nullptr;
-    std::vector<Sha256> m_sha;     // empty until the first checksum, then one per file
-    std::vector<bool> m_shaKnown;  // same
-    std::string m_joined; // reused while adding: one allocation for all files
+    std::vector<Sha256> m_sha;    // empty until the first checksum, then one per file
+    std::vector<bool> m_shaKnown; // same
+    std::string m_joined;         // reused while adding: one allocation for all files
 };
 
 } // namespace vellora

@@ -52,9 +52,9 @@ bool readLiveFiles(const RowSource& rows, const QByteArray& root, ListedFiles& f
         // A time a listing cannot write (outside the years 1 to 9999) is unknown here too, so
         // that such a file does not read as changed at every comparison.
         const bool dated = r.statted && localTime(r.mtime);
-        const qsizetype i =
-            files.add(relative, r.statted ? r.size : ListedFiles::kUnknown, dated ? r.mtime : ListedFiles::kUnknown,
-                      VersionStrings{v.fileVersion, v.companyName, v.fileDescription, v.productName});
+        const qsizetype i = files.add(
+            relative, r.statted ? r.size : ListedFiles::kUnknown, dated ? r.mtime : ListedFiles::kUnknown,
+            VersionStrings{v.fileVersion, v.companyName, v.fileDescription, v.productName});
         Sha256 digest;
         if (parseSha256(bytesView(r.sha256), digest))
             files.setSha256(i, digest);

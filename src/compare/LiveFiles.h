@@ -5,9 +5,9 @@
 // progress, each file relative to its folder at any depth.
 
 #include "Comparison.h"
-#include "ListedFiles.h"
 #include "export/ExportRecords.h"
 #include "fileinfo/FileFacts.h"
+#include "ListedFiles.h"
 #include "results/RowSource.h"
 
 #include <atomic>
@@ -19,7 +19,7 @@ namespace vellora {
 struct LiveRead
 {
     unsigned facts = FactReader::Stat | FactReader::Version; // what is read of each file
-    bool checksum = false;                                    // and its SHA-256
+    bool checksum = false;                                   // and its SHA-256
     const std::atomic_bool* interrupt = nullptr;
     ProgressFn progress;
 };

@@ -1,7 +1,7 @@
 #include "Manifest.h"
 
-#include "SavedListing.h"
 #include "fileinfo/FolderPaths.h"
+#include "SavedListing.h"
 
 namespace vellora {
 
@@ -207,7 +207,8 @@ ReadOutcome readChecksumList(const QByteArray& path, ChecksumList& list, const s
         interrupt, progress);
     if (outcome.ok && list.entries.empty()) {
         outcome.ok = false;
-        outcome.error = QStringLiteral("La lista %1 non ha nessuna riga di checksum SHA-256.").arg(list.source);
+        outcome.error =
+            QStringLiteral("La lista %1 non ha nessuna riga di checksum SHA-256.").arg(list.source);
     }
     return outcome;
 }

@@ -32,7 +32,8 @@ std::uint64_t eightBytes(const Keyed& k, std::size_t depth)
 
 } // namespace
 
-void sortByPath(std::vector<std::uint32_t>& items, const std::function<std::string_view(std::uint32_t)>& pathOf)
+void sortByPath(std::vector<std::uint32_t>& items,
+                const std::function<std::string_view(std::uint32_t)>& pathOf)
 {
     constexpr std::size_t kAhead = 16;
     std::vector<Keyed> keyed(items.size());

@@ -13,6 +13,7 @@ namespace vellora {
 
 // Sorts items (indexes of the caller's) by pathOf(item), bytes compared as unsigned, a path
 // before every longer one it begins. Equal paths keep no particular order.
-void sortByPath(std::vector<std::uint32_t>& items, const std::function<std::string_view(std::uint32_t)>& pathOf);
+void sortByPath(std::vector<std::uint32_t>& items,
+                const std::function<std::string_view(std::uint32_t)>& pathOf);
 
 } // namespace vellora

@@ -124,7 +124,8 @@ private:
     {
         const auto text = [&](std::string_view& into, bool* seen) {
             if (value.get_string().get(into))
-                return QStringLiteral("il campo %1 non è un testo").arg(QLatin1String(key.data(), qsizetype(key.size())));
+                return QStringLiteral("il campo %1 non è un testo")
+                    .arg(QLatin1String(key.data(), qsizetype(key.size())));
             if (seen)
                 *seen = true;
             return QString();
@@ -203,7 +204,8 @@ private:
         Sha256 digest;
         if (r.hasSha256 && !r.sha256.empty() && !parseSha256(r.sha256, digest))
             return QStringLiteral("checksum non valido");
-        const qsizetype i = m_files.add(relative, r.size, r.mtime, {r.version, r.company, r.description, r.product});
+        const qsizetype i =
+            m_files.add(relative, r.size, r.mtime, {r.version, r.company, r.description, r.product});
         if (r.hasSha256 && !r.sha256.empty())
             m_files.setSha256(i, digest);
         m_files.checksums = m_files.checksums || r.hasSha256;
@@ -216,7 +218,8 @@ private:
     void shareFolder(qsizetype i, std::string_view full)
     {
         const std::size_t slash = full.rfind('/');
-        const std::string_view folder = slash == std::string_view::npos ? std::string_view() : full.substr(0, slash + 1);
+        const std::string_view folder =
+            slash == std::string_view::npos ? std::string_view() : full.substr(0, slash + 1);
         if (m_withoutRelative.empty()) {
             m_common.assign(folder);
         } else {

@@ -1,9 +1,9 @@
 #include "Verification.h"
 
 #include "CompareLog.h"
+#include "fileinfo/FileFacts.h"
 #include "LiveFiles.h"
 #include "PathSort.h"
-#include "fileinfo/FileFacts.h"
 
 #include <cerrno>
 #include <QSet>

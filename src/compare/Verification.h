@@ -3,9 +3,9 @@
 // different, missing or unreadable; and, given the folder as it is now, the files in it that
 // the list does not name.
 
+#include "export/ExportRecords.h"
 #include "ListedFiles.h"
 #include "Manifest.h"
-#include "export/ExportRecords.h"
 
 #include <array>
 #include <atomic>

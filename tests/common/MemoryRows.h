@@ -2,8 +2,8 @@
 // A result table in memory for the report and export tests: name, extension and folder per
 // row, as the real table hands them over, and the reader of their files.
 
-#include "MemoryFacts.h"
 #include "fileinfo/FolderPaths.h"
+#include "MemoryFacts.h"
 #include "results/AppState.h"
 #include "results/RowSource.h"
 

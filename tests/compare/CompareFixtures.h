@@ -85,13 +85,15 @@ inline bool saveListing(const vellora::RowSource& rows, const QByteArray& root, 
 {
     vellora::AppState state;
     state.listedFolderText = vellora::fileinfo::pathText(root) + QStringLiteral("*.*");
-    const vellora::SystemData system{QStringLiteral("2"), QStringLiteral("Debian"), QString(), QStringLiteral("6.1")};
+    const vellora::SystemData system{QStringLiteral("2"), QStringLiteral("Debian"), QString(),
+                                     QStringLiteral("6.1")};
     QFile out(listing);
     if (!out.open(QIODevice::WriteOnly))
         return false;
-    const vellora::FormatRequest request{
-        rows, state, system, QDateTime::currentDateTime(), QString(), {vellora::FormatKind::JsonLines, checksum, {}},
-        nullptr, {}};
+    const vellora::FormatRequest request{rows,      state,
+                                         system,    QDateTime::currentDateTime(),
+                                         QString(), {vellora::FormatKind::JsonLines, checksum, {}},
+                                         nullptr,   {}};
     return vellora::writeFormat(out, request).ok;
 }
 

@@ -3,11 +3,11 @@
 // on names with blanks, backslashes, line breaks and bytes that are not UTF-8; and saved
 // listings old and new, with the errors of lines that are no records.
 
-#include "CompareFixtures.h"
 #include "compare/LiveFiles.h"
 #include "compare/Manifest.h"
 #include "compare/SavedListing.h"
 #include "compare/Verification.h"
+#include "CompareFixtures.h"
 
 #include <QCryptographicHash>
 #include <QProcess>
@@ -21,8 +21,8 @@ namespace {
 const QByteArray kHex = "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad";
 
 // Files, then a symbolic link to the first, which sha256sum reads as that file.
-const QByteArrayList kNames{"con spazi.txt", "back\\slash", "riga\nnuova", "cr\rx",        " inizio",
-                            "*stella",       "caf\xE9",      "a capo\r",    "sub/dir/f.txt", "collegamento"};
+const QByteArrayList kNames{"con spazi.txt", "back\\slash", "riga\nnuova", "cr\rx",         " inizio",
+                            "*stella",       "caf\xE9",     "a capo\r",    "sub/dir/f.txt", "collegamento"};
 
 // The tree of kNames at root; "path digest" of each, the digests by Qt.
 QByteArrayList makeTree(const QByteArray& root)
@@ -30,7 +30,8 @@ QByteArrayList makeTree(const QByteArray& root)
     QByteArrayList expected;
     for (const QByteArray& name : kNames) {
         const QByteArray content = "contenuto di " + (name == kNames.back() ? kNames.front() : name);
-        if (name == kNames.back() ? ::symlink(kNames.front().constData(), root + name) != 0 : !put(root, name, content))
+        if (name == kNames.back() ? ::symlink(kNames.front().constData(), root + name) != 0
+                                  : !put(root, name, content))
             return {};
         expected << name + ' ' + QCryptographicHash::hash(content, QCryptographicHash::Sha256).toHex();
     }
@@ -53,7 +54,8 @@ QByteArray sha256sum(const QString& folder, const QStringList& args, const QByte
     QProcess p;
     p.setWorkingDirectory(folder);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8")); // its words in English, whatever the test's locale
+    env.insert(QStringLiteral("LC_ALL"),
+               QStringLiteral("C.UTF-8")); // its words in English, whatever the test's locale
     p.setProcessEnvironment(env);
     p.start(QStringLiteral("xargs"), QStringList{"-0", "sha256sum"} + args);
     p.write(names.join('\0'));
@@ -89,20 +91,23 @@ private Q_SLOTS:
         QTest::addColumn<QByteArrayList>("lines");
         QTest::addColumn<QByteArrayList>("paths"); // "-": passed over, "!": no checksum line
         const QByteArray h = kHex;
-        QTest::newRow("text and binary mode") << QByteArrayList{h + "  a b", h + " *c"} << QByteArrayList{"a b", "c"};
-        QTest::newRow("blanks before, CR LF after") << QByteArrayList{"  " + h + "  a\r"} << QByteArrayList{"a"};
+        QTest::newRow("text and binary mode")
+            << QByteArrayList{h + "  a b", h + " *c"} << QByteArrayList{"a b", "c"};
+        QTest::newRow("blanks before, CR LF after")
+            << QByteArrayList{"  " + h + "  a\r"} << QByteArrayList{"a"};
         QTest::newRow("escaped") << QByteArrayList{"\\" + h + "  a\\\\b\\nc\\rd", "\\" + h + "  a\\qb"}
                                  << QByteArrayList{"a\\b\nc\rd", "!"};
         QTest::newRow("tagged") << QByteArrayList{"SHA256 (a (1)) = " + h, "SHA256(b)=" + h,
                                                   "\\SHA256 (c\\\\d) = " + h, "SHA256 (e) = " + h + " "}
                                 << QByteArrayList{"a (1)", "b", "c\\d", "!"};
-        QTest::newRow("comments and blank lines") << QByteArrayList{"#" + h + "  a", "", "   ", "  #x"}
-                                                  << QByteArrayList{"-", "-", "!", "!"};
-        QTest::newRow("reversed order (BSD)") << QByteArrayList{h + " a", h + "\tb", h + "  c"}
-                                              << QByteArrayList{"a", "b", "!"};
-        QTest::newRow("standard, then reversed") << QByteArrayList{h + "  a", h + " b"} << QByteArrayList{"a", "!"};
-        QTest::newRow("names of blanks and stars") << QByteArrayList{h + "  ", h + " *", h + "  a "}
-                                                   << QByteArrayList{" ", "*", "!"};
+        QTest::newRow("comments and blank lines")
+            << QByteArrayList{"#" + h + "  a", "", "   ", "  #x"} << QByteArrayList{"-", "-", "!", "!"};
+        QTest::newRow("reversed order (BSD)")
+            << QByteArrayList{h + " a", h + "\tb", h + "  c"} << QByteArrayList{"a", "b", "!"};
+        QTest::newRow("standard, then reversed")
+            << QByteArrayList{h + "  a", h + " b"} << QByteArrayList{"a", "!"};
+        QTest::newRow("names of blanks and stars")
+            << QByteArrayList{h + "  ", h + " *", h + "  a "} << QByteArrayList{" ", "*", "!"};
         QTest::newRow("digests") << QByteArrayList{h.toUpper() + "  a", h.left(63) + "  b", h + "0  c"}
                                  << QByteArrayList{"a", "!", "!"};
     }
@@ -196,8 +201,8 @@ private Q_SLOTS:
                                                             : "FAILED open or read");
         }
         QCOMPARE(ours, theirs);
-        QCOMPARE(states, (QStringList{"ok", "diverso", "mancante", "ok", "illeggibile", "ok", "ok", "ok", "ok", "ok",
-                                      "nuovo", "nuovo"}));
+        QCOMPARE(states, (QStringList{"ok", "diverso", "mancante", "ok", "illeggibile", "ok", "ok", "ok",
+                                      "ok", "ok", "nuovo", "nuovo"}));
         QCOMPARE(outcome.files.back().path, QByteArray("sub/nuovo.txt"));
     }
 
@@ -215,8 +220,8 @@ private Q_SLOTS:
         QTest::newRow("older listing: the folder the files share")
             << QByteArray("{\"path\":\"/s/a/b/x\"}\n\r\n{\"path\":\"/s/a/bc/y\"}\r\n{\"path\":\"/s/a/z\"}")
             << QByteArrayList{"/s/a/", "b/x", "bc/y", "z"};
-        QTest::newRow("older listing of one file") << QByteArray("{\"path\":\"/s/a/x\",\"size\":null}\n")
-                                                   << QByteArrayList{"/s/a/", "x"};
+        QTest::newRow("older listing of one file")
+            << QByteArray("{\"path\":\"/s/a/x\",\"size\":null}\n") << QByteArrayList{"/s/a/", "x"};
         const QByteArray ok = "{\"path\":\"/s/x\",\"relative\":\"x\"}\n";
         const auto error = [](const char* cause) {
             return QByteArrayList{QByteArray("Impossibile leggere l'elenco %1: riga 2, ") + cause + '.'};
@@ -224,12 +229,15 @@ private Q_SLOTS:
         QTest::newRow("a bad time") << ok + "{\"path\":\"/s/y\",\"modified\":\"2004-13-01T00:00:00Z\"}"
                                     << error("data non valida");
         QTest::newRow("no JSON") << ok + "{\"path\":" << error("non è un oggetto JSON di un elenco");
-        QTest::newRow("two objects") << ok + ok.chopped(1) + ok << error("non è un oggetto JSON di un elenco");
+        QTest::newRow("two objects") << ok + ok.chopped(1) + ok
+                                     << error("non è un oggetto JSON di un elenco");
         QTest::newRow("no path") << ok + "{\"size\":1}" << error("manca il percorso del file");
-        QTest::newRow("a size as text") << ok + "{\"path\":\"/s/y\",\"size\":\"1\"}" << error("dimensione non valida");
-        QTest::newRow("a bad checksum") << ok + "{\"path\":\"/s/y\",\"sha256\":\"abc\"}" << error("checksum non valido");
-        QTest::newRow("a path outside") << ok + "{\"path\":\"/s/y\",\"relative\":\"/y\"}"
-                                        << error("percorso relativo non valido");
+        QTest::newRow("a size as text")
+            << ok + "{\"path\":\"/s/y\",\"size\":\"1\"}" << error("dimensione non valida");
+        QTest::newRow("a bad checksum")
+            << ok + "{\"path\":\"/s/y\",\"sha256\":\"abc\"}" << error("checksum non valido");
+        QTest::newRow("a path outside")
+            << ok + "{\"path\":\"/s/y\",\"relative\":\"/y\"}" << error("percorso relativo non valido");
     }
     void listings()
     {
@@ -251,8 +259,10 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("cause");
-        QTest::newRow("gone") << "manca.jsonl" << "file o cartella inesistente";
-        QTest::newRow("a folder") << "" << "è una cartella";
+        QTest::newRow("gone") << "manca.jsonl"
+                              << "file o cartella inesistente";
+        QTest::newRow("a folder") << ""
+                                  << "è una cartella";
     }
     void unreadable()
     {
@@ -261,7 +271,8 @@ private Q_SLOTS:
         ListedFiles files;
         ChecksumList list;
         QFETCH(QString, cause);
-        const QString expected = QStringLiteral("Impossibile leggere %1 ") + file + QStringLiteral(": ") + cause + u'.';
+        const QString expected =
+            QStringLiteral("Impossibile leggere %1 ") + file + QStringLiteral(": ") + cause + u'.';
         QCOMPARE(readSavedListing(QFile::encodeName(file), files).error, expected.arg("l'elenco"));
         QCOMPARE(readChecksumList(QFile::encodeName(file), list).error, expected.arg("la lista"));
     }

@@ -3,11 +3,11 @@
 // time), touched, renamed in case only; compared with a second saved listing and with the
 // folder as it is now, with checksums and without.
 
-#include "CompareFixtures.h"
-#include "PeBuilder.h"
 #include "compare/Comparison.h"
 #include "compare/LiveFiles.h"
 #include "compare/SavedListing.h"
+#include "CompareFixtures.h"
+#include "PeBuilder.h"
 
 #include <QMap>
 #include <QProcess>
@@ -22,8 +22,8 @@ constexpr qint64 kThen = 1600000000;
 
 QByteArray program(quint16 build, const char* company)
 {
-    vtest::VersionContent v = vtest::simpleContent(QLatin1String(company), QStringLiteral("Setup"),
-                                                   QStringLiteral("Suite"));
+    vtest::VersionContent v =
+        vtest::simpleContent(QLatin1String(company), QStringLiteral("Setup"), QStringLiteral("Suite"));
     v.fixedVersion = std::array<quint16, 4>{1, 2, 3, build};
     return vtest::peWithVersion(vtest::versionBlock(v));
 }
@@ -60,10 +60,12 @@ private Q_SLOTS:
         {
             const char* path;
             QByteArray content;
-        } before[] = {{"invariato.txt", "same"},     {"caf\xE9.txt", "bytes"},     {"sub/rimosso.txt", "gone"},
-                      {"sub/spostato.dat", "moving"}, {"modificato-ora.txt", "abcd"}, {"stessa-ora.txt", "wxyz"},
-                      {"toccato.txt", "touch"},     {"Maiuscole.txt", "case"},    {"cresciuto.log", "12"},
-                      {"vuoto/a.txt", ""},          {"setup.exe", program(4, "Acme")}};
+        } before[] = {{"invariato.txt", "same"},        {"caf\xE9.txt", "bytes"},
+                      {"sub/rimosso.txt", "gone"},      {"sub/spostato.dat", "moving"},
+                      {"modificato-ora.txt", "abcd"},   {"stessa-ora.txt", "wxyz"},
+                      {"toccato.txt", "touch"},         {"Maiuscole.txt", "case"},
+                      {"cresciuto.log", "12"},          {"vuoto/a.txt", ""},
+                      {"setup.exe", program(4, "Acme")}};
         for (const auto& f : before)
             QVERIFY(put(m_root, f.path, f.content, kThen));
         QVERIFY(saveListing(m_root, listing("prima-sha.jsonl"), true));
@@ -95,26 +97,32 @@ private Q_SLOTS:
         QTest::addColumn<bool>("hashAll");
         QTest::addColumn<QStringList>("differ"); // rows unlike those of two listings with checksums
         QTest::addColumn<QStringList>("hashed"); // files the comparison had hashed
-        const QStringList bySizeAndTime{"modificato-ora.txt modificato data", "stessa-ora.txt invariato",
-                                        "toccato.txt modificato data", "cresciuto.log modificato dimensione,data",
-                                        "setup.exe modificato versione,produttore"};
-        QTest::newRow("listings with checksums") << "prima-sha" << "dopo-sha" << false << QStringList()
-                                                 << QStringList();
-        QTest::newRow("listings without") << "prima" << "dopo" << false << bySizeAndTime << QStringList();
-        QTest::newRow("listing without, listing with") << "prima" << "dopo-sha" << false << bySizeAndTime
-                                                       << QStringList();
+        const QStringList bySizeAndTime{
+            "modificato-ora.txt modificato data", "stessa-ora.txt invariato", "toccato.txt modificato data",
+            "cresciuto.log modificato dimensione,data", "setup.exe modificato versione,produttore"};
+        QTest::newRow("listings with checksums") << "prima-sha"
+                                                 << "dopo-sha" << false << QStringList() << QStringList();
+        QTest::newRow("listings without") << "prima"
+                                          << "dopo" << false << bySizeAndTime << QStringList();
+        QTest::newRow("listing without, listing with")
+            << "prima"
+            << "dopo-sha" << false << bySizeAndTime << QStringList();
         // Same size: hashed; another size: changed as it is. An added file is hashed only
         // when it has the size of a removed one.
         QTest::newRow("folder, hashed where size and time cannot tell")
-            << "prima-sha" << "" << false << QStringList{"cresciuto.log modificato dimensione,data"}
-            << QStringList{"altro/spostato.dat", "caf\uFFFD.txt", "invariato.txt", "maiuscole.txt",
-                           "modificato-ora.txt", "setup.exe", "stessa-ora.txt", "toccato.txt", "vuoto/b.txt"};
+            << "prima-sha"
+            << "" << false << QStringList{"cresciuto.log modificato dimensione,data"}
+            << QStringList{"altro/spostato.dat", "caf\uFFFD.txt",      "invariato.txt",
+                           "maiuscole.txt",      "modificato-ora.txt", "setup.exe",
+                           "stessa-ora.txt",     "toccato.txt",        "vuoto/b.txt"};
         QTest::newRow("folder, every file hashed")
-            << "prima-sha" << "" << true << QStringList()
-            << QStringList{"altro/spostato.dat", "caf\uFFFD.txt", "cresciuto.log", "invariato.txt", "maiuscole.txt",
-                           "modificato-ora.txt", "nuovo.txt", "setup.exe", "stessa-ora.txt", "toccato.txt",
-                           "vuoto/b.txt"};
-        QTest::newRow("folder, without checksums") << "prima" << "" << false << bySizeAndTime << QStringList();
+            << "prima-sha"
+            << "" << true << QStringList()
+            << QStringList{"altro/spostato.dat", "caf\uFFFD.txt",      "cresciuto.log", "invariato.txt",
+                           "maiuscole.txt",      "modificato-ora.txt", "nuovo.txt",     "setup.exe",
+                           "stessa-ora.txt",     "toccato.txt",        "vuoto/b.txt"};
+        QTest::newRow("folder, without checksums") << "prima"
+                                                   << "" << false << bySizeAndTime << QStringList();
     }
 
     void states()
@@ -139,11 +147,12 @@ private Q_SLOTS:
         QVERIFY(outcome.ok);
 
         QMap<QString, QString> expected;
-        for (const char* row :
-             {"altro/spostato.dat spostato", "caf\xEF\xBF\xBD.txt invariato", "cresciuto.log modificato dimensione,data,sha256",
-              "invariato.txt invariato", "maiuscole.txt spostato", "modificato-ora.txt modificato data,sha256",
-              "nuovo.txt aggiunto", "setup.exe modificato sha256,versione,produttore", "stessa-ora.txt modificato sha256",
-              "sub/rimosso.txt rimosso", "toccato.txt invariato", "vuoto/a.txt rimosso", "vuoto/b.txt aggiunto"})
+        for (const char* row : {"altro/spostato.dat spostato", "caf\xEF\xBF\xBD.txt invariato",
+                                "cresciuto.log modificato dimensione,data,sha256", "invariato.txt invariato",
+                                "maiuscole.txt spostato", "modificato-ora.txt modificato data,sha256",
+                                "nuovo.txt aggiunto", "setup.exe modificato sha256,versione,produttore",
+                                "stessa-ora.txt modificato sha256", "sub/rimosso.txt rimosso",
+                                "toccato.txt invariato", "vuoto/a.txt rimosso", "vuoto/b.txt aggiunto"})
             expected[QString::fromUtf8(row).section(u' ', 0, 0)] = QString::fromUtf8(row);
         for (const QString& row : differ)
             expected[row.section(u' ', 0, 0)] = row;
@@ -202,7 +211,6 @@ private Q_SLOTS:
             QVERIFY(outcome.files.empty());
         }
     }
-
 };
 
 QTEST_GUILESS_MAIN(TestCompareStates)

@@ -230,11 +230,12 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("folder");
         QTest::addColumn<QByteArray>("name");
         QTest::addColumn<QString>("relative"); // "-": no member
-        QTest::newRow("below it") << "/srv/a/" << QByteArray("/srv/a/b/c/") << QByteArray("x.txt") << "b/c/x.txt";
+        QTest::newRow("below it") << "/srv/a/" << QByteArray("/srv/a/b/c/") << QByteArray("x.txt")
+                                  << "b/c/x.txt";
         QTest::newRow("in it") << "/srv/a/" << QByteArray("/srv/a/") << QByteArray("x") << "x";
         QTest::newRow("not UTF-8, bytes kept (window)")
-            << fileinfo::pathText("/srv/caf\xE9/") << QByteArray("/srv/caf\xE9/d\xFF/") << QByteArray("n\xFE.txt")
-            << "d\uFFFD/n\uFFFD.txt";
+            << fileinfo::pathText("/srv/caf\xE9/") << QByteArray("/srv/caf\xE9/d\xFF/")
+            << QByteArray("n\xFE.txt") << "d\uFFFD/n\uFFFD.txt";
         QTest::newRow("not UTF-8, shown as U+FFFD (vellora-list)")
             << QString::fromUtf8("/srv/caf\xE9\xE8/") << QByteArray("/srv/caf\xE9\xE8/d/") << QByteArray("x")
             << "d/x";
@@ -258,7 +259,7 @@ private Q_SLOTS:
         QVERIFY(writeFormat(out, r).ok);
         const QJsonObject line = QJsonDocument::fromJson(out.data()).object();
         QTEST(line.contains(QLatin1String("relative")) ? line.value(QLatin1String("relative")).toString()
-                                                        : QStringLiteral("-"),
+                                                       : QStringLiteral("-"),
               "relative");
     }
 
