@@ -2,11 +2,11 @@
 
 #include "CompareLog.h"
 #include "fileinfo/FolderPaths.h"
+#include "Moves.h"
 #include "PathSort.h"
 
 #include <algorithm>
 #include <cstring>
-#include <unordered_map>
 #include <unordered_set>
 
 namespace vellora {
@@ -81,21 +81,6 @@ private:
     std::size_t m_mask = 0;
 };
 
-struct ShaHash
-{
-    std::size_t operator()(const Sha256& s) const
-    {
-        std::size_t h;
-        std::memcpy(&h, s.data(), sizeof h);
-        return h;
-    }
-};
-
-QString folded(std::string_view name)
-{
-    return QString::fromUtf8(name.data(), qsizetype(name.size())).toCaseFolded();
-}
-
 class Comparer
 {
 public:
@@ -109,7 +94,14 @@ public:
     {
         if (!match() || !hashWhatIsNeeded())
             return std::move(m_outcome);
-        pairMoves();
+        std::vector<std::uint32_t> removed, added;
+        for (std::uint32_t b = 0; b < std::uint32_t(m_before.count()); ++b)
+            if (m_toAfter[b] == kNone)
+                removed.push_back(b);
+        for (std::uint32_t a = 0; a < std::uint32_t(m_after.count()); ++a)
+            if (m_toBefore[a] == kNone)
+                added.push_back(a);
+        m_moved = pairMoves(m_before, m_after, removed, added);
         collectRows();
         m_outcome.ok = true;
         return std::move(m_outcome);
@@ -229,80 +221,6 @@ private:
                        : ComparedFile{b, a, FileState::Unchanged, 0};
     }
 
-    // A removed and an added file that are one file moved: the same content where both
-    // sides know it (an empty file only under the same name: all empty files are alike),
-    // else the same name, size and time. A name differing in case alone is the same name (a
-    // rename that only changes case is a move). Among several, the same name wins.
-    void pairMoves()
-    {
-        std::unordered_map<Sha256, std::vector<std::uint32_t>, ShaHash> byContent;
-        std::unordered_multimap<std::size_t, std::uint32_t> byFacts;
-        std::unordered_map<std::uint32_t, QString> names; // folded, of removed files
-        for (std::uint32_t b = 0; b < std::uint32_t(m_before.count()); ++b) {
-            if (m_toAfter[b] != kNone)
-                continue;
-            names.emplace(b, folded(m_before.name(b)));
-            if (m_before.hasSha256(b))
-                byContent[m_before.sha256(b)].push_back(b);
-            if (m_before.size(b) != ListedFiles::kUnknown && m_before.mtime(b) != ListedFiles::kUnknown)
-                byFacts.emplace(factsKey(names[b], m_before.size(b), m_before.mtime(b)), b);
-        }
-        if (names.empty())
-            return;
-        m_movedTo.assign(std::size_t(m_before.count()), kNone);
-        m_movedFrom.assign(std::size_t(m_after.count()), kNone);
-        for (std::uint32_t a = 0; a < std::uint32_t(m_after.count()); ++a) {
-            if (m_toBefore[a] != kNone)
-                continue;
-            const QString name = folded(m_after.name(a));
-            std::vector<std::uint32_t> candidates;
-            if (m_after.hasSha256(a)) {
-                if (const auto it = byContent.find(m_after.sha256(a)); it != byContent.end())
-                    for (const std::uint32_t b : it->second)
-                        if (m_after.size(a) != 0 || names[b] == name)
-                            candidates.push_back(b);
-            }
-            if (candidates.empty() && m_after.size(a) != ListedFiles::kUnknown &&
-                m_after.mtime(a) != ListedFiles::kUnknown) {
-                const auto [from, to] =
-                    byFacts.equal_range(factsKey(name, m_after.size(a), m_after.mtime(a)));
-                for (auto it = from; it != to; ++it) {
-                    const std::uint32_t b = it->second;
-                    // Both contents known and different: not one file, whatever the name.
-                    if (!(m_before.hasSha256(b) && m_after.hasSha256(a)) && names[b] == name &&
-                        m_before.size(b) == m_after.size(a) && m_before.mtime(b) == m_after.mtime(a))
-                        candidates.push_back(b);
-                }
-                std::sort(candidates.begin(), candidates.end());
-            }
-            pair(a, candidates);
-        }
-    }
-
-    static std::size_t factsKey(const QString& name, std::int64_t size, std::int64_t mtime)
-    {
-        return qHash(name) ^ std::hash<std::int64_t>{}(size)*31 ^ std::hash<std::int64_t>{}(mtime)*131;
-    }
-
-    void pair(std::uint32_t a, const std::vector<std::uint32_t>& candidates)
-    {
-        std::uint32_t chosen = kNone;
-        for (const std::uint32_t b : candidates) {
-            if (m_movedTo[b] != kNone)
-                continue;
-            if (chosen == kNone)
-                chosen = b;
-            if (m_before.name(b) == m_after.name(a)) {
-                chosen = b;
-                break;
-            }
-        }
-        if (chosen != kNone) {
-            m_movedTo[chosen] = a;
-            m_movedFrom[a] = chosen;
-        }
-    }
-
     void collectRows()
     {
         auto& counts = m_outcome.counts;
@@ -314,8 +232,8 @@ private:
             ComparedFile row;
             if (m_toAfter[b] != kNone)
                 row = judge(b, m_toAfter[b]);
-            else if (!m_movedTo.empty() && m_movedTo[b] != kNone)
-                row = ComparedFile{b, m_movedTo[b], FileState::Moved, 0};
+            else if (m_moved.to[b] != kNone)
+                row = ComparedFile{b, m_moved.to[b], FileState::Moved, 0};
             else
                 row = ComparedFile{b, kNone, FileState::Removed, 0};
             ++counts[std::size_t(row.state)];
@@ -323,7 +241,7 @@ private:
                 rows.push_back(row);
         }
         for (std::uint32_t a = 0; a < std::uint32_t(m_after.count()); ++a) {
-            if (m_toBefore[a] == kNone && (m_movedFrom.empty() || m_movedFrom[a] == kNone)) {
+            if (m_toBefore[a] == kNone && m_moved.from[a] == kNone) {
                 rows.push_back(ComparedFile{kNone, a, FileState::Added, 0});
                 ++counts[std::size_t(FileState::Added)];
             }
@@ -344,8 +262,7 @@ private:
     const CompareOptions& m_options;
     std::vector<std::uint32_t> m_toAfter;  // by before's index: the file at the same path
     std::vector<std::uint32_t> m_toBefore; // by after's index
-    std::vector<std::uint32_t> m_movedTo;  // empty until a removed file is looked for
-    std::vector<std::uint32_t> m_movedFrom;
+    MovedFiles m_moved;
     CompareOutcome m_outcome;
 };
 
