@@ -13,6 +13,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <future>
 #include <QByteArray>
 #include <QFile>
 #include <QJsonDocument>
@@ -46,7 +47,10 @@ int compare(const char* before, const char* after, bool all)
 {
     const auto start = Clock::now();
     ListedFiles older, newer;
-    if (!read(before, older) || !read(after, newer))
+    // The two listings are read side by side, as a front end should: each reader is one thread.
+    std::future<bool> second = std::async(std::launch::async, [&] { return read(after, newer); });
+    const bool first = read(before, older);
+    if (!second.get() || !first)
         return 2;
     const auto compared = Clock::now();
     CompareOptions options;

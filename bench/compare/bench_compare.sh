@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Two saved listings of a million files compared (5% changed, 1% moved; with checksums, and
-# again without, which pairs moves by name, size and time): the time of each step, and the
-# whole run's time and peak memory by /usr/bin/time -v, best of three. The baseline is Qt's own
+# again without, which pairs moves by name, size and time), read side by side on two threads:
+# the time of each step, and the whole run's time, processor time and peak memory by
+# /usr/bin/time, best of three. The baseline is Qt's own
 # JSON reader over the same listing. Listings are generated once into DIR (no files are made).
 #
 #   bench/compare/bench_compare.sh BUILD_DIR [DIR] [FILES]   (defaults: /tmp/vcmp, 1000000)
@@ -23,13 +24,15 @@ cat "$dir"/*.jsonl > /dev/null # warm the page cache for every run
 
 for kind in sha plain; do
   for mode in "" --all; do
-    for i in 1 2 3; do # "seconds kilobytes" of each run, its own report beside
-      /usr/bin/time -o "$dir/time-$i.txt" -f "%e %M" \
+    for i in 1 2 3; do # "seconds kilobytes cpu-seconds" of each run, its own report beside
+      /usr/bin/time -o "$dir/time-$i.txt" -f "%e %M %U %S" \
         "$bench" "$dir/before-$kind.jsonl" "$dir/after-$kind.jsonl" $mode > "$dir/report-$i.txt"
     done
     best=$(for i in 1 2 3; do echo "$(tail -1 "$dir/time-$i.txt") $i"; done | sort -n | head -1)
-    read -r secs kb i <<< "$best"
-    echo "== $files files, $kind, ${mode:-changes only}: $secs s, $((kb / 1024)) MB peak (best of 3; target 3 s, 500 MB)"
+    read -r secs kb user sys i <<< "$best"
+    cpu=$(echo "$user $sys" | awk '{printf "%.2f", $1 + $2}')
+    echo "== $files files, $kind, ${mode:-changes only}: $secs s ($cpu s of processor), $((kb / 1024)) MB peak" \
+      "(best of 3; target 3 s, 500 MB)"
     sed 's/^/   /' "$dir/report-$i.txt"
   done
 done
