@@ -24,10 +24,10 @@ constexpr qsizetype kChunkRows = 16;
 
 struct Worker
 {
-    Worker(const FactSource& facts, bool checksum) : reader(facts.reader())
+    Worker(const FactSource& facts, const RecordPlan& plan) : reader(facts.reader())
     {
-        if (checksum)
-            hasher = std::make_unique<ChecksumReader>();
+        if (plan.checksum)
+            hasher = std::make_unique<ChecksumReader>(plan.followLinks);
     }
     std::unique_ptr<FactReader> reader;
     std::unique_ptr<ChecksumReader> hasher;
@@ -42,7 +42,7 @@ public:
         : m_rows(rows), m_plan(plan), m_stop(stop)
     {
         for (int t = 0; t < threads; ++t)
-            m_workers.emplace_back(rows.facts(), plan.checksum);
+            m_workers.emplace_back(rows.facts(), plan);
     }
 
     void fill(std::vector<ExportRecord>& block, qsizetype first, qsizetype count)

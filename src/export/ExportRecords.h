@@ -35,6 +35,7 @@ struct RecordPlan
 {
     unsigned facts = 0; // FactReader::Want bits
     bool checksum = false;
+    bool followLinks = false; // checksums of the files symbolic links name (ChecksumReader)
     // Threads that read files; 0: as many as the machine has cores (at most 8).
     int threads = 0;
 };

@@ -49,7 +49,11 @@ bool pseudoFileSystem(int fd)
 
 } // namespace
 
-ChecksumReader::ChecksumReader() : m_block(kBlockBytes), m_hash(EVP_MD_CTX_new()) {}
+ChecksumReader::ChecksumReader(bool followLinks)
+    : m_block(kBlockBytes), m_hash(EVP_MD_CTX_new()),
+      m_openFlags(O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY | (followLinks ? 0 : O_NOFOLLOW))
+{
+}
 
 ChecksumReader::~ChecksumReader()
 {
@@ -79,7 +83,7 @@ QByteArray ChecksumReader::sha256(const QByteArray& folder, const QByteArray& na
     // refused just below as not a regular file.
     int fd;
     do {
-        fd = ::openat(dir, name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+        fd = ::openat(dir, name.constData(), m_openFlags);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0)
         return {};

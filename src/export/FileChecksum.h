@@ -15,7 +15,9 @@ namespace vellora {
 class ChecksumReader
 {
 public:
-    ChecksumReader();
+    // followLinks: a symbolic link is read as the file it names (as sha256sum does, for
+    // checking a list of its); otherwise it has no checksum (a listing never holds links).
+    explicit ChecksumReader(bool followLinks = false);
     ~ChecksumReader();
     ChecksumReader(const ChecksumReader&) = delete;
     ChecksumReader& operator=(const ChecksumReader&) = delete;
@@ -33,6 +35,7 @@ private:
     int m_folderFd = -1;
     std::vector<char> m_block;
     EVP_MD_CTX* m_hash = nullptr; // OpenSSL's digest, made once per reader
+    int m_openFlags;
 };
 
 } // namespace vellora

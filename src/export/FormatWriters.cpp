@@ -1,5 +1,6 @@
 #include "FormatWriters.h"
 
+#include "fileinfo/FolderPaths.h"
 #include "results/Formats.h"
 #include "system/ErrorText.h"
 
@@ -142,6 +143,31 @@ QChar lineChar(QStringView text, qsizetype i)
     if (c.isLowSurrogate())
         return i > 0 && text[i - 1].isHighSurrogate() ? c : QLatin1Char('?');
     return c;
+}
+
+RelativePath::RelativePath(const QString& listed)
+{
+    if (listed.endsWith(QLatin1Char('/'))) {
+        m_listedBytes = fileinfo::pathBytes(listed);
+        m_listedSlashes = listed.count(QLatin1Char('/'));
+    }
+}
+
+// The listed folder comes as text: the window keeps a name's bytes in it, vellora-list shows
+// bytes that are not UTF-8 as U+FFFD. Either way its slashes are the folder's own (no byte of
+// a UTF-8 sequence is a '/'), so the record's folder is cut after as many.
+std::optional<QByteArray> RelativePath::of(const ExportRecord& r) const
+{
+    if (m_listedSlashes == 0)
+        return std::nullopt;
+    if (r.folderBytes.startsWith(m_listedBytes))
+        return r.folderBytes.mid(m_listedBytes.size()) + r.nameBytes;
+    if (!QString::fromUtf8(r.folderBytes).startsWith(QString::fromUtf8(m_listedBytes)))
+        return std::nullopt;
+    qsizetype cut = 0;
+    for (qsizetype slashes = 0; slashes < m_listedSlashes; ++cut)
+        slashes += r.folderBytes[cut] == '/';
+    return r.folderBytes.mid(cut) + r.nameBytes;
 }
 
 QString xmlLine(const QString& text)

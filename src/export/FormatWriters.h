@@ -98,6 +98,21 @@ void appendIsoTime(QString& out, std::int64_t secs, const LocalTime& local);
 // The character xmlLine puts at position i of text (the page escapes text by characters).
 [[nodiscard]] QChar lineChar(QStringView text, qsizetype i);
 
+// Where a record's file lies inside the listed folder: its path below it, "/"-separated, by
+// which a later listing of the folder, or one of a copy elsewhere, is compared.
+class RelativePath
+{
+public:
+    // The listed folder as the listing's facts name it (ending with "/").
+    explicit RelativePath(const QString& listedFolder);
+    // Nothing for a record outside the listed folder.
+    [[nodiscard]] std::optional<QByteArray> of(const ExportRecord& record) const;
+
+private:
+    QByteArray m_listedBytes;
+    qsizetype m_listedSlashes = 0;
+};
+
 // Encodes text as UTF-8 and hands it to a device in large chunks; remembers the first
 // failure with its Italian cause.
 class Utf8Sink

@@ -139,7 +139,10 @@ void appendMember(QString& out, QLatin1String key, QStringView value)
 class JsonLinesWriter : public TextRecordWriter
 {
 public:
-    using TextRecordWriter::TextRecordWriter;
+    JsonLinesWriter(QIODevice& out, const WriterSetup& setup)
+        : TextRecordWriter(out, setup), m_relative(setup.listing.folder)
+    {
+    }
 
     bool begin() override { return true; }
 
@@ -158,6 +161,10 @@ public:
         appendMember(out, QLatin1String("path"), QString::fromUtf8(path));
         if (!QUtf8StringView(path).isValidUtf8())
             appendMember(out, QLatin1String("path_bytes"), QString::fromLatin1(path.toBase64()));
+        // Where the file lies inside the listed folder: a listing of a copy elsewhere, or of
+        // the same folder later, is compared by it.
+        if (const std::optional<QByteArray> relative = m_relative.of(r))
+            appendMember(out, QLatin1String("relative"), QString::fromUtf8(*relative));
         out += QLatin1String(",\"size\":");
         out += r.statted ? QString::number(r.size) : QStringLiteral("null");
         out += QLatin1String(",\"modified\":");
@@ -178,6 +185,9 @@ public:
         out += QLatin1String("}\n");
         return m_sink.flushIfFull() || failed();
     }
+
+private:
+    RelativePath m_relative;
 };
 
 } // namespace

@@ -2,6 +2,7 @@
 // A result table in memory for the report and export tests: name, extension and folder per
 // row, as the real table hands them over, and the reader of their files.
 
+#include "fileinfo/FolderPaths.h"
 #include "MemoryFacts.h"
 #include "results/AppState.h"
 #include "results/RowSource.h"
@@ -18,7 +19,7 @@ public:
     {
         QString base;
         QString ext;
-        QString folder; // ends with "/"
+        QString folder; // ends with "/"; a name's bytes that are not UTF-8 as fileinfo::pathText keeps them
     };
 
     // n rows "row00001.txt" and on, all in folder.
@@ -55,11 +56,11 @@ public:
     QByteArray nameBytes(qsizetype row) const override
     {
         const Row& r = rows.at(std::size_t(row - 1));
-        return QFile::encodeName(r.ext.isEmpty() ? r.base : r.base + QLatin1Char('.') + r.ext);
+        return fileinfo::pathBytes(r.ext.isEmpty() ? r.base : r.base + QLatin1Char('.') + r.ext);
     }
     QByteArray folderBytes(qsizetype row) const override
     {
-        return QFile::encodeName(rows.at(std::size_t(row - 1)).folder);
+        return fileinfo::pathBytes(rows.at(std::size_t(row - 1)).folder);
     }
     const FactSource& facts() const override { return factSource ? *factSource : fileSystemFacts(); }
 

@@ -504,7 +504,7 @@ def prove_pages(vellora, work):
                           str(got["last"]))
 
 
-def prove_json(path, rows):
+def prove_json(path, rows, root):
     ran.append("json")
     lines = open(path, encoding="utf-8").read().splitlines()
     check("JSON: one line per file", len(lines) == len(rows), str(len(lines)))
@@ -523,6 +523,8 @@ def prove_json(path, rows):
         check("JSON time of %r" % obj["path"], when == int(st.st_mtime), obj["modified"])
         if sums:
             check("JSON checksum of %r equals sha256sum's" % obj["path"], obj["sha256"] == sums.get(raw), obj["sha256"])
+        relative = os.path.relpath(raw, os.fsencode(root))
+        check("JSON relative of %r" % obj["path"], obj["relative"] == relative.decode(errors="replace"), obj["relative"])
         members = ("number", "name", "extension", "folder", "version", "company", "description", "product")
         check("JSON members of %r" % obj["path"], all(k in obj for k in members))
     check("JSON carries the raw name", any("path_bytes" in json.loads(l) for l in lines))
@@ -543,7 +545,7 @@ def export_and_prove(vellora, work, rows, root):
     prove_csv(outputs["lista-pv.csv"], ";", rows, work)
     prove_xlsx(outputs["lista.xlsx"], rows, work)
     prove_html(outputs["lista.html"], rows, work)
-    prove_json(outputs["lista.jsonl"], rows)
+    prove_json(outputs["lista.jsonl"], rows, root)
 
 
 def main():

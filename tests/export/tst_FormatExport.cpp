@@ -6,6 +6,7 @@
 #include "../common/LocaleText.h"
 #include "../common/MemoryRows.h"
 #include "export/ExportFormats.h"
+#include "fileinfo/FolderPaths.h"
 #include "results/AppState.h"
 #include "system/OutputFile.h"
 #include "system/ScriptedPrompter.h"
@@ -79,10 +80,10 @@ class TestFormatExport : public QObject
                              interrupt, {}};
     }
 
-    static AppState state(const ColumnProfile& opts)
+    AppState state(const ColumnProfile& opts) const
     {
         AppState s;
-        s.CartellaRicerca = QStringLiteral("/srv/");
+        s.CartellaRicerca = m_data;
         s.OptS = opts;
         return s;
     }
@@ -163,20 +164,20 @@ private Q_SLOTS:
             << int(FormatKind::JsonLines) << kDefaultOptS << true << ""
             << QStringList{
                    "{'number':1,'name':'a,b; c','extension':'txt','folder':'%1','path':'%1a,b; c.txt',"
-                   "'size':3" +
+                   "'relative':'a,b; c.txt','size':3" +
                        none.arg(kShaAbc),
                    "{'number':2,'name':'=HYPERLINK(\\'x\\')','extension':'exe','folder':'%1','path':'%1="
-                   "HYPERLINK(\\'x\\').exe','size':3000" +
+                   "HYPERLINK(\\'x\\').exe','relative':'=HYPERLINK(\\'x\\').exe','size':3000" +
                        rest.arg("1.2.3.4", "Acme S.p.A.", "Setup & <co>", "Suite", kShaEmpty),
                    "{'number':3,'name':' àè 日本 ','extension':'','folder':'%1','path':'%1 àè 日本 "
-                   "','size':3000000" +
+                   "','relative':' àè 日本 ','size':3000000" +
                        none.arg(kShaEmpty),
                    "{'number':4,'name':'tab\\there','extension':'txt','folder':'%1','path':'%"
-                   "1tab\\there.txt',"
+                   "1tab\\there.txt','relative':'tab\\there.txt',"
                    "'size':3000000000" +
                        none.arg(kShaEmpty),
                    "{'number':5,'name':'sparito','extension':'txt','folder':'%1','path':'%1sparito."
-                   "txt','size':"
+                   "txt','relative':'sparito.txt','size':"
                    "null,'modified':null,'version':'','company':'','description':'','product':'','"
                    "sha256':''}"};
         const QString html =
@@ -297,6 +298,47 @@ private Q_SLOTS:
         }
         QCOMPARE(page.count(QStringLiteral("<tr><td")), rows.rowCount() <= 5000 ? rows.rowCount() : 0);
         QCOMPARE(page.contains(QStringLiteral("<noscript>")), rows.rowCount() > 5000);
+    }
+
+    // The path inside the listed folder, by which a later listing or a copy is compared,
+    // whatever bytes the folder's names hold and however the listed folder was written.
+    void relativePaths_data()
+    {
+        QTest::addColumn<QString>("listed"); // the folder the listing names
+        QTest::addColumn<QByteArray>("folder");
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<QString>("relative"); // "-": no member
+        QTest::newRow("below it") << "/srv/a/" << QByteArray("/srv/a/b/c/") << QByteArray("x.txt")
+                                  << "b/c/x.txt";
+        QTest::newRow("in it") << "/srv/a/" << QByteArray("/srv/a/") << QByteArray("x") << "x";
+        QTest::newRow("not UTF-8, bytes kept (window)")
+            << fileinfo::pathText("/srv/caf\xE9/") << QByteArray("/srv/caf\xE9/d\xFF/")
+            << QByteArray("n\xFE.txt") << "d\uFFFD/n\uFFFD.txt";
+        QTest::newRow("not UTF-8, shown as U+FFFD (vellora-list)")
+            << QString::fromUtf8("/srv/caf\xE9\xE8/") << QByteArray("/srv/caf\xE9\xE8/d/") << QByteArray("x")
+            << "d/x";
+        QTest::newRow("outside it") << "/srv/b/" << QByteArray("/srv/a/") << QByteArray("x") << "-";
+        QTest::newRow("no folder") << "" << QByteArray("/srv/a/") << QByteArray("x") << "-";
+    }
+    void relativePaths()
+    {
+        QFETCH(QString, listed);
+        QFETCH(QByteArray, folder);
+        QFETCH(QByteArray, name);
+        MemoryRows rows;
+        MemoryFacts facts(false);
+        rows.factSource = &facts;
+        rows.add(fileinfo::pathText(name), QString(), fileinfo::pathText(folder));
+        AppState s = state(kDefaultOptS);
+        s.listedFolderText = listed + QStringLiteral("*.*");
+        QBuffer out;
+        out.open(QIODevice::WriteOnly);
+        FormatRequest r{rows, s, m_system, m_now, QString(), {FormatKind::JsonLines, false, {}}, nullptr, {}};
+        QVERIFY(writeFormat(out, r).ok);
+        const QJsonObject line = QJsonDocument::fromJson(out.data()).object();
+        QTEST(line.contains(QLatin1String("relative")) ? line.value(QLatin1String("relative")).toString()
+                                                       : QStringLiteral("-"),
+              "relative");
     }
 
     void files_data()

@@ -1,0 +1,3 @@
+#include "CompareLog.h"
+
+Q_LOGGING_CATEGORY(lcCompare, "vellora.compare")
