@@ -10,7 +10,7 @@
 #include "app/ListCommand.h"
 #include "app/MainWindow.h"
 #include "results/ResultTable.h"
-#include "system/ScriptedPrompter.h"
+#include "ScriptedPrompter.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -9,7 +9,7 @@
 #include "app/MainWindow.h"
 #include "print/FrmAnteprima.h"
 #include "print/PreviewView.h"
-#include "system/ScriptedPrompter.h"
+#include "ScriptedPrompter.h"
 
 #include <QApplication>
 #include <QComboBox>

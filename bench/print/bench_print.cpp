@@ -17,10 +17,10 @@
 #include "print/PreviewView.h"
 #include "print/PrintReport.h"
 #include "print/QtPrinterSurface.h"
-#include "print/RecordingSurface.h"
+#include "RecordingSurface.h"
 #include "results/AppState.h"
 #include "results/RowSource.h"
-#include "system/ScriptedPrompter.h"
+#include "ScriptedPrompter.h"
 
 #include <cstdio>
 #include <ctime>

@@ -5,7 +5,7 @@
 #include "app/MainWindow.h"
 #include "results/ResultTable.h"
 #include "system/Platform.h"
-#include "system/ScriptedPrompter.h"
+#include "ScriptedPrompter.h"
 
 #include <memory>
 #include <QAction>

@@ -5,7 +5,7 @@
 #include "export/EsportaFormatoDialog.h"
 #include "export/Exporter.h"
 #include "results/AppState.h"
-#include "system/ScriptedPrompter.h"
+#include "ScriptedPrompter.h"
 #include "system/SystemData.h"
 
 #include <QApplication>

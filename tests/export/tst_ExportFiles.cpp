@@ -4,7 +4,7 @@
 #include "../common/MemoryRows.h"
 #include "export/Exporter.h"
 #include "results/AppState.h"
-#include "system/ScriptedPrompter.h"
+#include "ScriptedPrompter.h"
 #include "system/SystemData.h"
 
 #include <QBuffer>

@@ -8,7 +8,7 @@
 #include "export/ExportFormats.h"
 #include "results/AppState.h"
 #include "system/OutputFile.h"
-#include "system/ScriptedPrompter.h"
+#include "ScriptedPrompter.h"
 #include "system/SystemData.h"
 
 #include <optional>

@@ -4,8 +4,8 @@
 #include "print/FrmImpostaStampante.h"
 #include "print/FrmStampaDir.h"
 #include "print/PrinterSelection.h"
-#include "print/RecordingSurface.h"
-#include "system/ScriptedPrompter.h"
+#include "RecordingSurface.h"
+#include "ScriptedPrompter.h"
 
 #include <QApplication>
 #include <QComboBox>

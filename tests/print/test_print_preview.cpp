@@ -5,8 +5,8 @@
 #include "print/FrmAnteprima.h"
 #include "print/FrmStampaDir.h"
 #include "print/PreviewView.h"
-#include "print/RecordingSurface.h"
-#include "system/ScriptedPrompter.h"
+#include "RecordingSurface.h"
+#include "ScriptedPrompter.h"
 
 #include <QApplication>
 #include <QFrame>

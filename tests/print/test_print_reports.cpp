@@ -3,7 +3,7 @@
 #include "../common/LocaleText.h"
 #include "../common/MemoryRows.h"
 #include "print/PrintReport.h"
-#include "print/RecordingSurface.h"
+#include "RecordingSurface.h"
 
 #include <QtTest>
 

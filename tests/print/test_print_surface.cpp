@@ -6,7 +6,7 @@
 #include "print/HeadlessPrint.h"
 #include "print/PrintReport.h"
 #include "print/QtPrinterSurface.h"
-#include "print/RecordingSurface.h"
+#include "RecordingSurface.h"
 #include "print/TextColumns.h"
 
 #include <QFontDatabase>

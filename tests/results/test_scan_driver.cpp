@@ -5,7 +5,7 @@
 #include "TableFixtures.h"
 
 #include "results/ScanDriver.h"
-#include "system/ScriptedPrompter.h"
+#include "ScriptedPrompter.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>

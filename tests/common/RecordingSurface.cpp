@@ -1,6 +1,6 @@
 #include "RecordingSurface.h"
 
-#include "TextColumns.h"
+#include "print/TextColumns.h"
 
 #include <cmath>
 

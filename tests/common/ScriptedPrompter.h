@@ -3,7 +3,7 @@
 // queues filled by the test. Dialogs run through a callback the test sets (by default
 // they are rejected at once), so a test never waits on a modal loop it did not plan.
 
-#include "Prompter.h"
+#include "system/Prompter.h"
 
 #include <deque>
 #include <functional>

@@ -5,7 +5,7 @@
 // height goes onto a new page by itself (A4 less 5 mm at the top and the bottom), so the
 // tests see a page that overflows. The report tests read the pages back as text.
 
-#include "PrinterSurface.h"
+#include "print/PrinterSurface.h"
 
 #include <vector>
 
