@@ -7,8 +7,8 @@
 //   - the time to scroll a table of a million rows from the first row to the last.
 // Not a test: it prints numbers and the ratios against the targets.
 
-#include "app/ListCommand.h"
-#include "app/MainWindow.h"
+#include "cli/ListCommand.h"
+#include "ui/MainWindow.h"
 #include "results/ResultTable.h"
 #include "ScriptedPrompter.h"
 

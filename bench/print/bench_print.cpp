@@ -11,10 +11,10 @@
 // The rows refer, in turn, to K real files of a temporary folder, so every row costs the
 // file-system reads a real report makes.
 
-#include "print/FrmAnteprima.h"
-#include "print/FrmStampaDir.h"
+#include "ui/FrmAnteprima.h"
+#include "ui/FrmStampaDir.h"
 #include "print/PreviewSurface.h"
-#include "print/PreviewView.h"
+#include "ui/PreviewView.h"
 #include "print/PrintReport.h"
 #include "print/QtPrinterSurface.h"
 #include "RecordingSurface.h"

@@ -1,9 +1,9 @@
 #pragma once
-// Test double for Prompter: records every message and input request and answers from
+// Test double for Prompter and DialogPrompter: records every message and input request and answers from
 // queues filled by the test. Dialogs run through a callback the test sets (by default
 // they are rejected at once), so a test never waits on a modal loop it did not plan.
 
-#include "system/Prompter.h"
+#include "ui/DialogPrompter.h"
 
 #include <deque>
 #include <functional>
@@ -11,7 +11,7 @@
 
 namespace vellora {
 
-class ScriptedPrompter : public Prompter
+class ScriptedPrompter : public DialogPrompter
 {
 public:
     struct Message
