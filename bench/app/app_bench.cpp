@@ -121,7 +121,7 @@ double runList(const QString& tree)
     ListCommand command(sink, stderr);
     ListOptions options;
     options.folder = tree;
-    options.subfolders = true;
+    options.scope = Scope::Subfolders;
     QElapsedTimer clock;
     clock.start();
     const int rc = command.run(options);
@@ -182,7 +182,7 @@ void scrollMillion(const QString& settings)
     QElapsedTimer clock;
     clock.start();
     const ColumnProfile optV{1, 1, 1, 1, 1, 0, 0, 1};
-    w.table().PopolaGriglia(syntheticRows(1'000'000), w.state().Intestazioni, optV, 0);
+    w.table().PopolaGriglia(syntheticRows(1'000'000), w.state().Intestazioni, optV, Order::NameAscending);
     const double fillMs = double(clock.nsecsElapsed()) / 1e6;
     grid->setVisible(true);
     clock.restart();

@@ -117,7 +117,7 @@ int main(int argc, char** argv)
     SystemData system{QStringLiteral("2"), QStringLiteral("Linux"), QString(), QStringLiteral("6")};
     AppState state;
     state.CartellaRicerca = data;
-    state.TipoRicerca = 1;
+    state.TipoRicerca = Scope::Subfolders;
 
     std::printf("rows: %lld, start peak RSS: %ld KiB\n", (long long)count, peakKiB());
     const double base = baseline(rows, tmp.path() + QStringLiteral("/baseline.txt"));

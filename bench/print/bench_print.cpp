@@ -174,7 +174,7 @@ int main(int argc, char** argv)
     const BenchRows source(rows, files, folder);
     AppState st;
     st.CartellaRicerca = folder;
-    st.TipoRicerca = landscape ? 1 : 0;
+    st.TipoRicerca = landscape ? Scope::Subfolders : Scope::Folder;
     st.OptS = {1, 1, 1, 1, 1, 1, std::int16_t(landscape ? 1 : 0), 0};
     st.totCartelle = 1;
     const ReportInput input{source, st, QStringLiteral("Debian GNU/Linux - 12 (bookworm) - Ver. 6.1.0")};

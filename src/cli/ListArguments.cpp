@@ -99,9 +99,10 @@ QString readScanValues(const QCommandLineParser& p, ListOptions& o)
     }
     if (p.isSet(QStringLiteral("order"))) {
         bool ok = false;
-        o.order = p.value(QStringLiteral("order")).toInt(&ok);
-        if (!ok || o.order < -1 || o.order > 10)
+        const std::optional<Order> order = orderFromIndex(p.value(QStringLiteral("order")).toInt(&ok));
+        if (!ok || !order)
             return QStringLiteral("--order richiede un numero da -1 a 10");
+        o.order = *order;
     }
     if (p.isSet(QStringLiteral("columns")) && !parseColumns(p.value(QStringLiteral("columns")), o.optV))
         return QStringLiteral(
@@ -277,7 +278,7 @@ ParsedArguments parseListArguments(const QStringList& args)
         return parsed;
     }
     o.folder = folders.value(0);
-    o.subfolders = parser.isSet(QStringLiteral("subfolders"));
+    o.scope = parser.isSet(QStringLiteral("subfolders")) ? Scope::Subfolders : Scope::Folder;
     parsed.error = readScanValues(parser, o);
     if (parsed.error.isEmpty())
         parsed.error = readActionValues(parser, o);

@@ -218,7 +218,7 @@ int ListCommand::scanInto(const ListOptions& options, ResultTable& table, AppSta
         };
     ScanResults scan;
     const bool readable =
-        ScandisciCartella(options.pattern, folder, options.subfolders, m_scan, scan, onFolder);
+        ScandisciCartella(options.pattern, folder, options.scope == Scope::Subfolders, m_scan, scan, onFolder);
     if (m_progress) {
         std::fputs("\r\033[K", m_err);
         std::fflush(m_err);
@@ -234,7 +234,7 @@ int ListCommand::scanInto(const ListOptions& options, ResultTable& table, AppSta
     // Headers show a name that is not UTF-8 with U+FFFD, as the table shows its folders.
     state.CartellaRicerca = QString::fromUtf8(folder);
     state.PatternFile = options.pattern;
-    state.TipoRicerca = options.subfolders ? 1 : 0;
+    state.TipoRicerca = options.scope;
     state.OrdineGriglia = options.order;
     state.OptV = options.optV;
     state.OptS = options.optS;

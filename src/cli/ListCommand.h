@@ -30,8 +30,8 @@ struct ListOptions
     // The folder to list and the --output path keep the arguments' bytes (fileinfo::pathText).
     QString folder; // the folder to list
     QString pattern = QStringLiteral("*.*");
-    bool subfolders = false;
-    int order = 0; // 0..10, -1: scan order
+    Scope scope = Scope::Folder;
+    Order order = Order::NameAscending; // None: the scan's order
     // --columns: the display profile (what the fill reads, which orders may run) and, for
     // --export and --print, also the print/export profile. Without --columns both keep the
     // window's first-run profiles.

@@ -28,12 +28,9 @@ ListingFacts listingFacts(const FormatRequest& r)
     const qsizetype slash = listed.lastIndexOf(QLatin1Char('/'));
     l.folder = listed.left(slash + 1);
     l.pattern = listed.mid(slash + 1);
-    l.scope =
-        r.state.TipoRicerca == 1 ? QStringLiteral("Sottocartelle") : QStringLiteral("Cartella Selezionata");
-    const QStringList& orders = orderCaptions();
-    l.order = r.state.OrdineGriglia >= 0 && r.state.OrdineGriglia < orders.size()
-                  ? orders[r.state.OrdineGriglia]
-                  : QStringLiteral("Nessun ordinamento");
+    l.scope = scopeCaption(r.state.TipoRicerca);
+    l.order = r.state.OrdineGriglia == Order::None ? QStringLiteral("Nessun ordinamento")
+                                                   : orderCaption(r.state.OrdineGriglia);
     l.files = r.rows.rowCount();
     l.folders = r.state.totCartelle;
     l.when = r.now;

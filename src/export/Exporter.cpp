@@ -76,7 +76,7 @@ Flags flagsOf(const AppState& state)
 {
     // A field is written when its flag is 1; other values leave it out.
     return {state.OptS[ColSize] == 1, state.OptS[ColDate] == 1, state.OptS[ColVersion] == 1,
-            state.OptS[ColInfo] == 1, state.TipoRicerca == 1};
+            state.OptS[ColInfo] == 1, state.TipoRicerca == Scope::Subfolders};
 }
 
 // What one row needs from its file, read with at most one stat and one version read.
@@ -244,15 +244,6 @@ bool writeTabbed(ChunkWriter& w, const ExportRequest& r, FactReader& reader, Exp
 }
 
 } // namespace
-
-std::optional<ExportKind> exportKindFromTag(const QString& tag)
-{
-    if (tag == QLatin1String("TESTO"))
-        return ExportKind::Text;
-    if (tag == QLatin1String("EXCEL"))
-        return ExportKind::Tabbed;
-    return std::nullopt;
-}
 
 QString defaultExportFileName(ExportKind kind, const QDateTime& now)
 {

@@ -8,6 +8,7 @@
 // one look at each file at most, and only when the column flags ask for them.
 
 #include "fileinfo/VersionReader.h"
+#include "results/StateTypes.h"
 
 #include <optional>
 #include <QDateTime>
@@ -21,11 +22,6 @@ struct AppState;
 class Prompter;
 class RowSource;
 struct SystemData;
-
-enum class ExportKind { Text, Tabbed };
-
-// "TESTO" or "EXCEL" (the export kind the window's menu entries record); nullopt otherwise.
-[[nodiscard]] std::optional<ExportKind> exportKindFromTag(const QString& tag);
 
 // The tab-separated file's name field: "Nome + Ext unico" or "Nome ed Ext separati".
 enum class NameLayout { Single, Separate };

@@ -90,7 +90,7 @@ void ScanDriver::start()
     m_job.folder = fileinfo::pathBytes(m_state.CartellaRicerca);
     if (!m_job.folder.endsWith('/'))
         m_job.folder.append('/');
-    m_job.subfolders = m_state.TipoRicerca == 1;
+    m_job.subfolders = m_state.TipoRicerca == Scope::Subfolders;
     m_job.optV = m_state.OptV;
     m_job.fill = FillOptions{};
     m_job.fill.optV = m_state.OptV;
@@ -238,7 +238,7 @@ void ScanDriver::finish(std::shared_ptr<WorkerOutput> out)
     setControls(c);
 
     m_state.totCartelle = m_totCartelle;
-    m_state.scanScope = m_job.subfolders ? 1 : 0;
+    m_state.scanScope = m_job.subfolders ? Scope::Subfolders : Scope::Folder;
     m_state.listedFolderText = m_job.folderText;
 
     // The message comes before the table shows up, and after every other end state, print

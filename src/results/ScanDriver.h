@@ -120,7 +120,7 @@ private:
         FillOptions fill;
         QStringList headings;
         ColumnProfile optV{};
-        int order = 0;
+        Order order = Order::NameAscending;
         QString folderText;
     } m_job;
 };

@@ -108,7 +108,7 @@ void ColonneDialog::onOk()
     accept();
 }
 
-int apriColonne(DialogPrompter& prompter, AppState& state, const QString& profile, NumberColumnTarget* target,
+int apriColonne(DialogPrompter& prompter, AppState& state, ProfileKind profile, NumberColumnTarget* target,
                 QWidget* parent)
 {
     state.ProfiloColonne = profile;

@@ -35,7 +35,7 @@ private:
 
 // What each opener does: sets ProfiloColonne, then runs the dialog modally and waits.
 // Returns the dialog's result (QDialog::Accepted after OK).
-int apriColonne(DialogPrompter& prompter, AppState& state, const QString& profile, NumberColumnTarget* target,
+int apriColonne(DialogPrompter& prompter, AppState& state, ProfileKind profile, NumberColumnTarget* target,
                 QWidget* parent = nullptr);
 
 } // namespace vellora

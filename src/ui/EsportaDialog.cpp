@@ -1,6 +1,5 @@
 #include "EsportaDialog.h"
 
-#include "export/ExportLog.h"
 #include "results/AppState.h"
 #include "results/RowSource.h"
 #include "system/Platform.h"
@@ -62,7 +61,7 @@ EsportaDialog::EsportaDialog(AppState& state, const RowSource& rows, const Syste
 
     // The layout choice is not remembered: every opening for the spreadsheet starts with
     // one name field.
-    const bool excel = exportKindFromTag(m_state.exportKind) == ExportKind::Tabbed;
+    const bool excel = m_state.exportKind == ExportKind::Tabbed;
     m_fraEXCEL->setVisible(excel);
     m_optUnico->setChecked(true);
     refreshColumnList();
@@ -123,10 +122,7 @@ void EsportaDialog::buildControls()
     connect(m_cmdCambiaCAMPI, &QPushButton::clicked, this, &EsportaDialog::changeColumns);
     connect(m_cmdEsporta, &QPushButton::clicked, this, [this] {
         // The kind is read at every press, as the window may have recorded another one.
-        if (const auto kind = exportKindFromTag(m_state.exportKind))
-            runExport(*kind);
-        else
-            qCWarning(lcExport) << "unknown export kind" << m_state.exportKind;
+        runExport(m_state.exportKind);
     });
     connect(m_cmdAnnulla, &QPushButton::clicked, this, &QDialog::reject);
 }
@@ -146,7 +142,7 @@ void EsportaDialog::refreshColumnList()
 
 void EsportaDialog::changeColumns()
 {
-    m_state.ProfiloColonne = QStringLiteral("ESPORTA");
+    m_state.ProfiloColonne = ProfileKind::Esporta;
     if (m_openColumns)
         m_openColumns();
     refreshColumnList();

@@ -157,7 +157,7 @@ void EsportaFormatoDialog::refresh()
 
 void EsportaFormatoDialog::changeColumns()
 {
-    m_state.ProfiloColonne = QStringLiteral("ESPORTA");
+    m_state.ProfiloColonne = ProfileKind::Esporta;
     if (m_openColumns)
         m_openColumns();
     refresh();

@@ -143,7 +143,7 @@ void FrmStampaDir::cmdCambiaST_Click()
 
 void FrmStampaDir::cmdCambiaCAMPI_Click()
 {
-    m_state.ProfiloColonne = QStringLiteral("STAMPA");
+    m_state.ProfiloColonne = ProfileKind::Stampa;
     if (m_columnsOpener)
         m_columnsOpener();
     fillColumns();

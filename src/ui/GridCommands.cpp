@@ -11,27 +11,27 @@ namespace {
 // The orders of each heading: the first click, and the second one.
 struct HeadingOrders
 {
-    int first;
-    int second;
+    Order first;
+    Order second;
 };
 
 std::optional<HeadingOrders> ordersOf(int column)
 {
     switch (column) {
     case ColName:
-        return HeadingOrders{0, 1};
+        return HeadingOrders{Order::NameAscending, Order::NameDescending};
     case ColExt:
-        return HeadingOrders{2, 2};
+        return HeadingOrders{Order::Extension, Order::Extension};
     case ColSize:
-        return HeadingOrders{3, 4};
+        return HeadingOrders{Order::SizeAscending, Order::SizeDescending};
     case ColDate:
-        return HeadingOrders{5, 6};
+        return HeadingOrders{Order::DateAscending, Order::DateDescending};
     case ColVersion:
-        return HeadingOrders{7, 7};
+        return HeadingOrders{Order::VersionGroups, Order::VersionGroups};
     case ColInfo:
-        return HeadingOrders{8, 8};
+        return HeadingOrders{Order::Info, Order::Info};
     case ColFolder:
-        return HeadingOrders{9, 10};
+        return HeadingOrders{Order::FolderAscending, Order::FolderDescending};
     default:
         return std::nullopt;
     }
@@ -39,7 +39,7 @@ std::optional<HeadingOrders> ordersOf(int column)
 
 } // namespace
 
-std::optional<int> orderForHeading(int column, int current, const ColumnProfile& optV)
+std::optional<Order> orderForHeading(int column, Order current, const ColumnProfile& optV)
 {
     const std::optional<HeadingOrders> orders = ordersOf(column);
     if (!orders || !orderKeyShown(orders->first, optV))
@@ -47,19 +47,13 @@ std::optional<int> orderForHeading(int column, int current, const ColumnProfile&
     return current == orders->first ? orders->second : orders->first;
 }
 
-std::optional<HeadingMark> headingOfOrder(int order, const ColumnProfile& optV)
+std::optional<HeadingMark> headingOfOrder(Order order, const ColumnProfile& optV)
 {
     if (!orderKeyShown(order, optV))
         return std::nullopt;
-    for (int column = ColName; column < ColumnCount; ++column) {
-        const std::optional<HeadingOrders> orders = ordersOf(column);
-        if (!orders || (order != orders->first && order != orders->second))
-            continue;
-        // Z-A, 9-0, 31-1, and the grouped versions, whose key is sorted Z to A.
-        const bool descending = order == 1 || order == 4 || order == 6 || order == 7 || order == 10;
-        return HeadingMark{column, descending};
-    }
-    return std::nullopt;
+    // Z-A, 9-0, 31-1, and the grouped versions, whose key is sorted Z to A.
+    const OrderKey key = orderKey(order);
+    return HeadingMark{key.column, key.descending};
 }
 
 QString rowsAsText(const RowSource& table, const std::vector<qsizetype>& rows,

@@ -16,16 +16,16 @@ class RowSource;
 // order the box shows: the column's first order, or its other direction when the first one
 // is in force (name, size, date, folder). Nothing for "Nr." and for a column whose order would
 // leave the table as it is (its key column not shown in optV), as the box would.
-[[nodiscard]] std::optional<int> orderForHeading(int column, int current, const ColumnProfile& optV);
+[[nodiscard]] std::optional<Order> orderForHeading(int column, Order current, const ColumnProfile& optV);
 
-// The heading that shows an order and its direction; nothing for -1 and for an order whose
+// The heading that shows an order and its direction; nothing for None and for an order whose
 // key column is not shown, which leaves the table as the scan left it.
 struct HeadingMark
 {
     int column = -1;
     bool descending = false;
 };
-[[nodiscard]] std::optional<HeadingMark> headingOfOrder(int order, const ColumnProfile& optV);
+[[nodiscard]] std::optional<HeadingMark> headingOfOrder(Order order, const ColumnProfile& optV);
 
 // The rows (1..N, in the given order) as tab-separated lines with a heading row, each cell as
 // the table shows it in the given columns; a control character inside a cell becomes "?" so

@@ -108,11 +108,11 @@ void MainWindow::Form_Load()
     const StoredSettings stored = LeggiREGEDIT(m_options.store);
     m_state.CartellaRicerca = stored.lastDir;
     m_state.PatternFile = stored.patternFile;
-    m_state.OrdineGriglia = stored.orderGrid;
+    m_state.OrdineGriglia = orderFromIndex(stored.orderGrid).value_or(Order::None);
     m_state.OptS = stored.optS;
     m_state.OptV = stored.optV;
-    if (stored.tipoRic)
-        m_state.TipoRicerca = *stored.tipoRic;
+    if (const std::optional<Scope> scope = stored.tipoRic ? scopeFromIndex(*stored.tipoRic) : std::nullopt)
+        m_state.TipoRicerca = *scope;
     setInfoKind(static_cast<InfoKind>(stored.infoFile), false);
     switch (stored.winState) {
     case 1:
@@ -128,7 +128,7 @@ void MainWindow::Form_Load()
 
     // The boxes follow the user's picks only: selecting the stored entries here runs their
     // handlers once, below.
-    m_cboRicercaIn->setCurrentIndex(m_state.TipoRicerca == 1 ? 1 : 0);
+    m_cboRicercaIn->setCurrentIndex(int(m_state.TipoRicerca));
     scopeChanged(m_cboRicercaIn->currentIndex());
 
     const QStringList headings = defaultHeadings();
@@ -139,7 +139,7 @@ void MainWindow::Form_Load()
     applyProfileDefaults(m_state);
     ImpostaInterfaccia();
 
-    m_cboORD->setCurrentIndex(m_state.OrdineGriglia);
+    m_cboORD->setCurrentIndex(orderIndex(m_state.OrdineGriglia));
     orderChanged(m_cboORD->currentIndex());
 
     ReimpostaColonne();
@@ -232,7 +232,7 @@ void MainWindow::writeSettings()
     const std::array<int, ColumnCount> widths = columnWidthsTwips();
     for (int c = 0; c < ColumnCount; ++c)
         values.colWidths[c] = widths[c];
-    values.tipoRic = m_state.TipoRicerca;
+    values.tipoRic = int(m_state.TipoRicerca);
     values.infoFile = m_mnuPD->isChecked() ? 3 : m_mnuFD->isChecked() ? 2 : 1;
     const Qt::WindowStates ws = windowState();
     values.winState = (ws & Qt::WindowMinimized) ? 1 : (ws & Qt::WindowMaximized) ? 2 : 0;
@@ -246,7 +246,7 @@ void MainWindow::writeSettings()
 
 void MainWindow::ImpostaInterfaccia()
 {
-    const bool subfolders = m_state.TipoRicerca == 1;
+    const bool subfolders = m_state.TipoRicerca == Scope::Subfolders;
     m_fraIMPOSTAZIONI->setTitle(subfolders ? QStringLiteral("Impostazioni Trova File(s)")
                                            : QStringLiteral("Impostazioni Stampa Directory"));
     m_lblTipoFile_->setText(subfolders ? QStringLiteral("File(s) da Trovare")

@@ -114,8 +114,8 @@ private:
     // MainWindowMenus.cpp
     void buildMenus();
     void setInfoKind(InfoKind kind, bool fromMenu);
-    void openColumns(const QString& profile);
-    void openExport(const QString& kind);
+    void openColumns(ProfileKind profile);
+    void openExport(ExportKind kind);
     void openFormatExport();
     void openPrint();
     void openPrinterSelection();

@@ -102,14 +102,14 @@ void MainWindow::buildMenus()
     // Shortcuts work while the menus are closed.
     addActions({m_mnuEsporta, m_mnuExcel, m_mnuStampante, m_mnuEsci, m_mnuDefault, m_mnuColVIS, m_mnuColST});
 
-    connect(m_mnuEsporta, &QAction::triggered, this, [this] { openExport(QStringLiteral("TESTO")); });
-    connect(m_mnuExcel, &QAction::triggered, this, [this] { openExport(QStringLiteral("EXCEL")); });
+    connect(m_mnuEsporta, &QAction::triggered, this, [this] { openExport(ExportKind::Text); });
+    connect(m_mnuExcel, &QAction::triggered, this, [this] { openExport(ExportKind::Tabbed); });
     connect(m_mnuAltroFormato, &QAction::triggered, this, &MainWindow::openFormatExport);
     connect(m_mnuStampante, &QAction::triggered, this, &MainWindow::openPrinterSelection);
     connect(m_mnuEsci, &QAction::triggered, this, &QWidget::close);
     connect(m_mnuDefault, &QAction::triggered, this, &MainWindow::ReimpostaColonne);
-    connect(m_mnuColVIS, &QAction::triggered, this, [this] { openColumns(kProfileVedi); });
-    connect(m_mnuColST, &QAction::triggered, this, [this] { openColumns(kProfileStampa); });
+    connect(m_mnuColVIS, &QAction::triggered, this, [this] { openColumns(ProfileKind::Vedi); });
+    connect(m_mnuColST, &QAction::triggered, this, [this] { openColumns(ProfileKind::Stampa); });
     connect(m_mnuCN, &QAction::triggered, this, [this] { setInfoKind(InfoKind::CompanyName, true); });
     connect(m_mnuFD, &QAction::triggered, this, [this] { setInfoKind(InfoKind::FileDescription, true); });
     connect(m_mnuPD, &QAction::triggered, this, [this] { setInfoKind(InfoKind::ProductName, true); });
@@ -128,17 +128,17 @@ void MainWindow::setInfoKind(InfoKind kind, bool fromMenu)
     m_state.Intestazioni[ColInfo] = fromMenu ? infoHeadingFromMenu(kind) : infoHeadingAtStartup(kind);
 }
 
-void MainWindow::openColumns(const QString& profile)
+void MainWindow::openColumns(ProfileKind profile)
 {
     apriColonne(*m_prompter, m_state, profile, m_numberTarget.get(), this);
 }
 
-void MainWindow::openExport(const QString& kind)
+void MainWindow::openExport(ExportKind kind)
 {
     m_state.exportKind = kind;
     EsportaDialog dialog(m_state, *m_table, m_system, *m_prompter, this);
     dialog.setColumnDialogOpener([this, &dialog] {
-        apriColonne(*m_prompter, m_state, kProfileEsporta, m_numberTarget.get(), &dialog);
+        apriColonne(*m_prompter, m_state, ProfileKind::Esporta, m_numberTarget.get(), &dialog);
     });
     m_prompter->exec(dialog);
 }
@@ -147,7 +147,7 @@ void MainWindow::openFormatExport()
 {
     EsportaFormatoDialog dialog(m_state, *m_table, m_system, *m_prompter, this);
     dialog.setColumnDialogOpener([this, &dialog] {
-        apriColonne(*m_prompter, m_state, kProfileEsporta, m_numberTarget.get(), &dialog);
+        apriColonne(*m_prompter, m_state, ProfileKind::Esporta, m_numberTarget.get(), &dialog);
     });
     m_prompter->exec(dialog);
 }
@@ -175,7 +175,7 @@ void MainWindow::openPrint()
     dialog.setPrinterSelectionOpener(
         [this, &dialog] { mnuStampante_Click(printerSelection(), *m_prompter, &dialog); });
     dialog.setColumnsOpener([this, &dialog] {
-        apriColonne(*m_prompter, m_state, kProfileStampa, m_numberTarget.get(), &dialog);
+        apriColonne(*m_prompter, m_state, ProfileKind::Stampa, m_numberTarget.get(), &dialog);
     });
     m_prompter->exec(dialog);
 }

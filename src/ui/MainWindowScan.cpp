@@ -83,10 +83,10 @@ void MainWindow::scanFinished()
     if (m_orderPending) {
         m_orderPending = false;
         // The order picked during the scan, once the table it applies to is complete.
-        if (m_shown.printExportEnabled && m_cboORD->currentIndex() != m_state.OrdineGriglia)
+        if (m_shown.printExportEnabled && m_cboORD->currentIndex() != orderIndex(m_state.OrdineGriglia))
             orderChanged(m_cboORD->currentIndex());
         else
-            m_state.OrdineGriglia = m_cboORD->currentIndex();
+            m_state.OrdineGriglia = orderFromIndex(m_cboORD->currentIndex()).value_or(Order::None);
     }
 }
 
@@ -109,9 +109,10 @@ bool MainWindow::checkPattern()
 
 void MainWindow::scopeChanged(int index)
 {
-    if (index < 0)
+    const std::optional<Scope> scope = scopeFromIndex(index);
+    if (!scope)
         return;
-    m_state.TipoRicerca = index;
+    m_state.TipoRicerca = *scope;
     ImpostaInterfaccia();
 }
 
@@ -122,7 +123,7 @@ void MainWindow::orderChanged(int index)
         m_orderPending = true;
         return;
     }
-    m_state.OrdineGriglia = index;
+    m_state.OrdineGriglia = orderFromIndex(index).value_or(Order::None);
     runOrder();
 }
 

@@ -141,11 +141,11 @@ void MainWindow::buildGridCommands()
 
 void MainWindow::headingClicked(int column)
 {
-    const std::optional<int> order = orderForHeading(column, m_cboORD->currentIndex(), m_state.OptV);
-    if (order) {
+    const Order shown = orderFromIndex(m_cboORD->currentIndex()).value_or(Order::None);
+    if (const std::optional<Order> order = orderForHeading(column, shown, m_state.OptV)) {
         // As a pick in the order box: the box shows it and its handler runs.
-        m_cboORD->setCurrentIndex(*order);
-        orderChanged(*order);
+        m_cboORD->setCurrentIndex(orderIndex(*order));
+        orderChanged(orderIndex(*order));
     }
     // The header moved its arrow by itself on the click; the order in force decides.
     showOrderOnHeading();

@@ -55,8 +55,8 @@ QByteArray windowExport(const QString& folder, ExportKind kind, NameLayout layou
     AppState state;
     state.CartellaRicerca = folder + QLatin1Char('/');
     state.PatternFile = in.pattern;
-    state.TipoRicerca = in.subfolders ? 1 : 0;
-    state.OrdineGriglia = in.order;
+    state.TipoRicerca = in.subfolders ? Scope::Subfolders : Scope::Folder;
+    state.OrdineGriglia = Order(in.order);
     state.OptV = in.optV;
     state.OptS = in.optS;
     state.infoKind = in.info;
@@ -72,7 +72,7 @@ QByteArray windowExport(const QString& folder, ExportKind kind, NameLayout layou
     fill.infoKind = in.info;
     std::atomic_bool never{false};
     ResultTable table;
-    table.PopolaGriglia(fillRows(std::move(found), fill, never), state.Intestazioni, in.optV, in.order);
+    table.PopolaGriglia(fillRows(std::move(found), fill, never), state.Intestazioni, in.optV, Order(in.order));
 
     SystemData system;
     LeggiPiattaforma(system);

@@ -52,7 +52,7 @@ private Q_SLOTS:
         m_rows.add(QStringLiteral("uno"), QStringLiteral("txt"), data);
         m_rows.add(QStringLiteral("due"), QStringLiteral("bin"), data);
         m_state.CartellaRicerca = data;
-        m_state.TipoRicerca = 1;
+        m_state.TipoRicerca = Scope::Subfolders;
         m_state.OptS = {1, 1, 1, 1, 1, 1, 1, 0};
     }
 

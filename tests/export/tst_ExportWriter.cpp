@@ -74,7 +74,7 @@ private:
     {
         AppState s;
         s.CartellaRicerca = kData;
-        s.TipoRicerca = scope;
+        s.TipoRicerca = Scope(scope);
         s.OptS = opts;
         s.infoKind = kind;
         return s;
@@ -168,7 +168,7 @@ private Q_SLOTS:
         AppState s = state(scope, flags(0, 0, 0, 0), InfoKind(kind));
         s.CartellaRicerca = folder;
         s.PatternFile = QStringLiteral("*.exe");
-        s.OrdineGriglia = order;
+        s.OrdineGriglia = Order(order);
         s.totCartelle = std::uint64_t(folders);
         MemoryRows rows;
         for (int i = 0; i < rowCount; ++i)

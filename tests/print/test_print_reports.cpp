@@ -39,7 +39,7 @@ AppState makeState(const QString& folder, int scope, ColumnProfile flags)
 {
     AppState st;
     st.CartellaRicerca = folder;
-    st.TipoRicerca = scope;
+    st.TipoRicerca = Scope(scope);
     st.OptS = flags;
     return st;
 }
@@ -217,7 +217,7 @@ private Q_SLOTS:
         // The title names the folder that was listed, not the one selected since.
         AppState st = makeState(QStringLiteral("/altrove/"), scope, {0, 0, 0, 0, 0, 0, 0, 0});
         st.listedFolderText = QStringLiteral("/srv/da\tti/*.*");
-        st.OrdineGriglia = order;
+        st.OrdineGriglia = Order(order);
         st.totCartelle = 12;
         RecordingSurface rec(3.2);
         (void)run(landscape, rec, rows, st);

@@ -74,10 +74,10 @@ private Q_SLOTS:
         for (int click = 0; click < 2; ++click) {
             QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
                               {header->sectionPosition(column) + 9, 5});
-            QCOMPARE(child<QComboBox>(*w, "cboORD")->currentIndex(), w->state().OrdineGriglia);
+            QCOMPARE(child<QComboBox>(*w, "cboORD")->currentIndex(), orderIndex(w->state().OrdineGriglia));
             const QHeaderView* h = grid->horizontalHeader();
             m_seen << QStringLiteral("%1 %2 %3")
-                          .arg(w->state().OrdineGriglia)
+                          .arg(orderIndex(w->state().OrdineGriglia))
                           .arg(h->sortIndicatorSection())
                           .arg(h->sortIndicatorOrder() == Qt::AscendingOrder ? 'A' : 'D');
         }

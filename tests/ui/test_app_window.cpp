@@ -91,7 +91,7 @@ void TestAppWindow::storedOddValues()
         QCOMPARE(labelText(*w, "lblCurDir"), homeFolder() + QStringLiteral("*.exe"));
         QVERIFY(child<QAction>(*w, "mnuPD")->isChecked());
         QCOMPARE(w->state().Intestazioni.value(ColInfo), QStringLiteral("Info File"));
-        QCOMPARE(w->state().OrdineGriglia, -1); // the box's index, written back below
+        QCOMPARE(w->state().OrdineGriglia, Order::None); // the box's index, written back below
         QVERIFY(w->windowState() & Qt::WindowMinimized);
         QCOMPARE(w->state().OptV, kDefaultOptV);
         QCOMPARE(controls(*w), kIdle);
@@ -280,7 +280,7 @@ void TestAppWindow::duringTheWalk()
     QVERIFY(w->driver().isRunning());
     hold = false;
     QVERIFY(ended());
-    QCOMPARE(w->state().OrdineGriglia, 1);
+    QCOMPARE(w->state().OrdineGriglia, Order::NameDescending);
     QCOMPARE(w->table().text(1, ColName), QStringLiteral("d"));
     QCOMPARE(w->table().text(1, ColNumber), QStringLiteral("1"));
 
@@ -334,7 +334,7 @@ void TestAppWindow::restartRestoresSettings()
     auto w = box.window();
     QCOMPARE(labelText(*w, "lblCurDir"), folder + QStringLiteral("/a*.d?l"));
     QCOMPARE(w->state().DriveSelezionato, MainWindow::mountPointOf(folder));
-    QCOMPARE(w->state().OrdineGriglia, 3);
+    QCOMPARE(w->state().OrdineGriglia, Order::SizeAscending);
     QCOMPARE(child<QPushButton>(*w, "cmdAvvia")->text(), QStringLiteral("&Trova File(s)"));
     QVERIFY(child<QAction>(*w, "mnuFD")->isChecked());
     QCOMPARE(w->state().OptV, (ColumnProfile{1, 1, 1, 1, 0, 0, 0, 0}));
@@ -444,11 +444,21 @@ void TestAppWindow::numberColumnStaysInView()
 // Each command opens its dialog, the column and export commands saying first what it edits.
 void TestAppWindow::dialogOpeners()
 {
-    static const char* const cases[][3] = {
-        {"mnuEsporta", "frmEsporta", "TESTO"}, {"mnuExcel", "frmEsporta", "EXCEL"},
-        {"cmdStampa", "frmStampaDir", ""},     {"mnuStampante", "frmImpostaStampante", ""},
-        {"mnuVersione", "frmAbout", ""},       {"mnuColVIS", "frmColonne", "VEDI"},
-        {"mnuColST", "frmColonne", "STAMPA"},
+    struct Case
+    {
+        const char* command;
+        const char* dialog;
+        std::optional<ExportKind> kind;
+        std::optional<ProfileKind> profile;
+    };
+    const Case cases[] = {
+        {"mnuEsporta", "frmEsporta", ExportKind::Text, {}},
+        {"mnuExcel", "frmEsporta", ExportKind::Tabbed, {}},
+        {"cmdStampa", "frmStampaDir", {}, {}},
+        {"mnuStampante", "frmImpostaStampante", {}, {}},
+        {"mnuVersione", "frmAbout", {}, {}},
+        {"mnuColVIS", "frmColonne", {}, ProfileKind::Vedi},
+        {"mnuColST", "frmColonne", {}, ProfileKind::Stampa},
     };
     Sandbox box;
     writeFile(box.tree() + QStringLiteral("a.txt"));
@@ -460,16 +470,17 @@ void TestAppWindow::dialogOpeners()
         opened << d.objectName();
         return int(QDialog::Rejected);
     };
-    for (const auto& [command, dialog, edits] : cases) {
+    for (const auto& [command, dialog, kind, profile] : cases) {
         opened.clear();
         if (auto* a = w->findChild<QAction*>(QLatin1String(command)))
             a->trigger();
         else
             child<QPushButton>(*w, command)->click();
         QVERIFY2(opened == QStringList{QLatin1String(dialog)}, command);
-        if (*edits)
-            QCOMPARE(qstrcmp(dialog, "frmColonne") == 0 ? w->state().ProfiloColonne : w->state().exportKind,
-                     QLatin1String(edits));
+        if (kind)
+            QCOMPARE(w->state().exportKind, *kind);
+        if (profile)
+            QCOMPARE(w->state().ProfiloColonne, *profile);
     }
 }
 

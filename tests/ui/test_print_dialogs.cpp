@@ -23,7 +23,7 @@ AppState stateFor(int scope, ColumnProfile flags)
 {
     AppState st;
     st.CartellaRicerca = QStringLiteral("/nowhere/");
-    st.TipoRicerca = scope;
+    st.TipoRicerca = Scope(scope);
     st.OptS = flags;
     return st;
 }
@@ -88,10 +88,10 @@ private Q_SLOTS:
     {
         RecordingSurface rec(3.2);
         AppState st = stateFor(1, {1, 1, 1, 1, 0, 0, 0, 0});
-        st.ProfiloColonne = QStringLiteral("VEDI");
+        st.ProfiloColonne = ProfileKind::Vedi;
         ScriptedPrompter prompter;
         FrmStampaDir dlg(rec, st, m_rows, QString(), prompter);
-        QString profileSeen;
+        ProfileKind profileSeen = ProfileKind::Vedi;
         dlg.setColumnsOpener([&] {
             profileSeen = st.ProfiloColonne;
             st.OptS[ColInfo] = 1;
@@ -99,8 +99,8 @@ private Q_SLOTS:
         dlg.setWaitMs(0);
         QVERIFY(child<QLabel>(dlg, "imgPORT")->isVisibleTo(&dlg));
         child<QPushButton>(dlg, "cmdCambiaCAMPI")->click();
-        QCOMPARE(profileSeen, QStringLiteral("STAMPA"));
-        QCOMPARE(st.ProfiloColonne, QStringLiteral("STAMPA"));
+        QCOMPARE(profileSeen, ProfileKind::Stampa);
+        QCOMPARE(st.ProfiloColonne, ProfileKind::Stampa);
         QVERIFY(child<QLabel>(dlg, "imgLAND")->isVisibleTo(&dlg));
         QVERIFY(child<QLabel>(dlg, "lblColonne")->text().endsWith(QStringLiteral("Produttore\n")));
         child<QPushButton>(dlg, "cmdStampa")->click();

@@ -45,7 +45,7 @@ MemoryRows rowsOf(int n, int wrapEvery)
 AppState stateFor(bool landscape)
 {
     AppState st;
-    st.TipoRicerca = 1;
+    st.TipoRicerca = Scope::Subfolders;
     st.OptS = {1, 1, 1, 1, 0, 0, std::int16_t(landscape ? 1 : 0), 0};
     return st;
 }
