@@ -121,7 +121,7 @@ double runList(const QString& tree)
     ListCommand command(sink, stderr);
     ListOptions options;
     options.folder = tree;
-    options.scope = Scope::Subfolders;
+    options.listing.scope = Scope::Subfolders;
     QElapsedTimer clock;
     clock.start();
     const int rc = command.run(options);

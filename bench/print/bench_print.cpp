@@ -176,7 +176,7 @@ int main(int argc, char** argv)
     st.CartellaRicerca = folder;
     st.TipoRicerca = landscape ? Scope::Subfolders : Scope::Folder;
     st.OptS = {1, 1, 1, 1, 1, 1, std::int16_t(landscape ? 1 : 0), 0};
-    st.totCartelle = 1;
+    st.listed.folders = 1;
     const ReportInput input{source, st, QStringLiteral("Debian GNU/Linux - 12 (bookworm) - Ver. 6.1.0")};
     ReportOptions options;
     options.waitMs = 0;

@@ -93,8 +93,8 @@ struct Seen
 QString readScanValues(const QCommandLineParser& p, ListOptions& o)
 {
     if (p.isSet(QStringLiteral("pattern"))) {
-        o.pattern = p.value(QStringLiteral("pattern"));
-        if (!isUsablePattern(o.pattern))
+        o.listing.pattern = p.value(QStringLiteral("pattern"));
+        if (!isUsablePattern(o.listing.pattern))
             return kInvalidPatternMessage;
     }
     if (p.isSet(QStringLiteral("order"))) {
@@ -102,19 +102,19 @@ QString readScanValues(const QCommandLineParser& p, ListOptions& o)
         const std::optional<Order> order = orderFromIndex(p.value(QStringLiteral("order")).toInt(&ok));
         if (!ok || !order)
             return QStringLiteral("--order richiede un numero da -1 a 10");
-        o.order = *order;
+        o.listing.order = *order;
     }
-    if (p.isSet(QStringLiteral("columns")) && !parseColumns(p.value(QStringLiteral("columns")), o.optV))
+    if (p.isSet(QStringLiteral("columns")) && !parseColumns(p.value(QStringLiteral("columns")), o.listing.columns))
         return QStringLiteral(
             "--columns richiede un elenco separato da virgole di number, size, date, version, info");
     if (p.isSet(QStringLiteral("info"))) {
         const QString v = p.value(QStringLiteral("info"));
         if (v == u"company")
-            o.infoKind = InfoKind::CompanyName;
+            o.listing.infoKind = InfoKind::CompanyName;
         else if (v == u"description")
-            o.infoKind = InfoKind::FileDescription;
+            o.listing.infoKind = InfoKind::FileDescription;
         else if (v == u"product")
-            o.infoKind = InfoKind::ProductName;
+            o.listing.infoKind = InfoKind::ProductName;
         else
             return QStringLiteral("--info richiede company, description o product");
     }
@@ -278,7 +278,7 @@ ParsedArguments parseListArguments(const QStringList& args)
         return parsed;
     }
     o.folder = folders.value(0);
-    o.scope = parser.isSet(QStringLiteral("subfolders")) ? Scope::Subfolders : Scope::Folder;
+    o.listing.scope = parser.isSet(QStringLiteral("subfolders")) ? Scope::Subfolders : Scope::Folder;
     parsed.error = readScanValues(parser, o);
     if (parsed.error.isEmpty())
         parsed.error = readActionValues(parser, o);
@@ -310,7 +310,7 @@ ParsedArguments parseListArguments(const QStringList& args)
         o.action = ListOptions::Action::Export;
     // One list of columns is both profiles: what is filled and what is written.
     if (seen.columns)
-        o.optS = o.optV;
+        o.optS = o.listing.columns;
     parsed.options = o;
     return parsed;
 }

@@ -5,6 +5,7 @@
 #include "print/PrintMessages.h"
 #include "print/QtPrinterSurface.h"
 #include "results/Formats.h"
+#include "results/Listing.h"
 #include "results/ResultTable.h"
 #include "system/ErrorText.h"
 #include "system/Platform.h"
@@ -203,11 +204,23 @@ int ListCommand::scanInto(const ListOptions& options, ResultTable& table, AppSta
     }
     ::close(fd);
 
+    ListingRequest request = options.listing;
+    request.folder = folder;
+    table.setFactSource(m_facts);
+    Listing listing(request, m_scan, &table.facts());
     QElapsedTimer lastProgress;
     lastProgress.start();
-    FolderEnteredFn onFolder;
+    bool progressShown = false;
+    const auto endProgress = [&] {
+        if (progressShown) {
+            std::fputs("\r\033[K", m_err);
+            std::fflush(m_err);
+            progressShown = false;
+        }
+    };
+    Listing::Hooks hooks;
     if (m_progress)
-        onFolder = [&](const QByteArray&) {
+        hooks.folderEntered = [&](const QByteArray&) {
             if (lastProgress.elapsed() < 100)
                 return;
             lastProgress.restart();
@@ -215,46 +228,26 @@ int ListCommand::scanInto(const ListOptions& options, ResultTable& table, AppSta
                          static_cast<unsigned long long>(m_scan.totFile.load()),
                          static_cast<unsigned long long>(m_scan.totCartelle.load()));
             std::fflush(m_err);
+            progressShown = true;
         };
-    ScanResults scan;
-    const bool readable =
-        ScandisciCartella(options.pattern, folder, options.scope == Scope::Subfolders, m_scan, scan, onFolder);
-    if (m_progress) {
-        std::fputs("\r\033[K", m_err);
-        std::fflush(m_err);
-    }
-    if (m_scan.interrupt.load())
+    hooks.filling = endProgress;
+    listing.setHooks(std::move(hooks));
+    listing.collect();
+    endProgress();
+    if (listing.summary().walkInterrupted || m_scan.interrupt.load())
         return kExitInterrupted;
-    if (!readable) { // it went between the look above and the walk
+    if (!listing.summary().folderRead) { // it went between the look above and the walk
         say(QStringLiteral("vellora-list: impossibile leggere la cartella %1")
                 .arg(fileinfo::pathText(absolute)));
         return kExitFolder;
     }
-
-    // Headers show a name that is not UTF-8 with U+FFFD, as the table shows its folders.
-    state.CartellaRicerca = QString::fromUtf8(folder);
-    state.PatternFile = options.pattern;
-    state.TipoRicerca = options.scope;
-    state.OrdineGriglia = options.order;
-    state.OptV = options.optV;
-    state.OptS = options.optS;
-    state.infoKind = options.infoKind;
-    state.Intestazioni = defaultHeadings();
-    state.Intestazioni[ColInfo] = infoHeadingAtStartup(options.infoKind);
-    state.totCartelle = m_scan.totCartelle.load();
-    state.scanScope = state.TipoRicerca;
-    state.listedFolderText = state.folderText();
-
-    table.setFactSource(m_facts);
-    FillOptions fill;
-    fill.optV = options.optV;
-    fill.infoKind = options.infoKind;
-    fill.facts = &table.facts();
-    FillResult filled = fillRows(std::move(scan), fill, m_scan.interrupt);
-    if (filled.interrupted || m_scan.interrupt.load())
+    if (!listing.summary().complete)
         return kExitInterrupted;
 
-    table.PopolaGriglia(std::move(filled), reportHeadings(options.infoKind), options.optV, options.order);
+    listing.deliver(table, reportHeadings(request.infoKind));
+    state = AppState::forRequest(request);
+    state.OptS = options.optS;
+    state.listed = listing.summary();
     // A size or date order re-reads every file: a stop asked for meanwhile ends the run here.
     if (m_scan.interrupt.load())
         return kExitInterrupted;
@@ -269,7 +262,7 @@ int ListCommand::list(const ListOptions& options)
         return rc;
 
     // The heading row always names the eight columns, whatever the profile empties.
-    const QStringList headings = reportHeadings(options.infoKind);
+    const QStringList headings = reportHeadings(options.listing.infoKind);
     BufferedWriter w(m_out);
     for (int c = 0; c < ColumnCount; ++c) {
         if (c > 0)
@@ -287,22 +280,12 @@ int ListCommand::list(const ListOptions& options)
     for (std::size_t s = 0; s < rows.strings.size(); ++s)
         stringCells[s] = cellBytes(rows.strings[s]);
 
-    // Files whose size, date or version the profile asks for but that could not be read:
-    // counted for the closing note, as the exports do.
-    const auto unreadable = [&](const ResultRows::Row& r) {
-        for (const int c : {int(ColSize), int(ColDate), int(ColVersion)})
-            if (options.optV[c] == 1 && !ResultRows::has(r, c))
-                return true;
-        return false;
-    };
-    qsizetype unreadableRows = 0;
     for (std::size_t pos = 0; pos < rows.order.size(); ++pos) {
         // A million lines to a terminal take a while: Ctrl+C still stops them, between lines;
         // a reader gone away too.
         if (pos % 4096 == 0 && (m_scan.interrupt.load(std::memory_order_relaxed) || w.failed()))
             break;
         const ResultRows::Row& r = rows.rows[rows.order[pos]];
-        unreadableRows += unreadable(r) ? 1 : 0;
         const std::string_view name = rows.name(r);
         if (table.isNumbered())
             w.put(std::to_string(pos + 1));
@@ -333,7 +316,9 @@ int ListCommand::list(const ListOptions& options)
     }
     if (m_scan.interrupt.load())
         return kExitInterrupted;
-    sayUnreadable(unreadableRows);
+    // Files whose size, date or version the profile asks for but that could not be read:
+    // the closing note, as the exports have.
+    sayUnreadable(state.listed.unreadableRows);
     return kExitOk;
 }
 

@@ -8,6 +8,7 @@
 #include "export/Exporter.h"
 #include "export/ExportFormats.h"
 #include "results/AppState.h"
+#include "results/ListingRequest.h"
 #include "scan/Scanner.h"
 
 #include <atomic>
@@ -29,15 +30,13 @@ struct ListOptions
     Action action = Action::List;
     // The folder to list and the --output path keep the arguments' bytes (fileinfo::pathText).
     QString folder; // the folder to list
-    QString pattern = QStringLiteral("*.*");
-    Scope scope = Scope::Folder;
-    Order order = Order::NameAscending; // None: the scan's order
-    // --columns: the display profile (what the fill reads, which orders may run) and, for
-    // --export and --print, also the print/export profile. Without --columns both keep the
+    // What to list: --pattern, --subfolders, --order, --columns as the table's profile (what
+    // the fill reads, which orders may run) and --info. Its folder's bytes are set when the
+    // folder has been made absolute.
+    ListingRequest listing;
+    // --columns also chooses what --export and --print write. Without --columns both keep the
     // window's first-run profiles.
-    ColumnProfile optV = kDefaultOptV;
     ColumnProfile optS = kDefaultOptS;
-    InfoKind infoKind = InfoKind::CompanyName;
     ExportKind exportKind = ExportKind::Text; // Action::Export, unless format is set
     std::optional<FormatKind> format;         // --export csv|xlsx|html|json
     bool checksum = false;                    // --checksum sha256

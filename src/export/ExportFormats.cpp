@@ -32,7 +32,7 @@ ListingFacts listingFacts(const FormatRequest& r)
     l.order = r.state.OrdineGriglia == Order::None ? QStringLiteral("Nessun ordinamento")
                                                    : orderCaption(r.state.OrdineGriglia);
     l.files = r.rows.rowCount();
-    l.folders = r.state.totCartelle;
+    l.folders = r.state.listed.folders;
     l.when = r.now;
     return l;
 }

@@ -1,5 +1,7 @@
 #include "AppState.h"
 
+#include "fileinfo/FolderPaths.h"
+
 namespace vellora {
 
 QString infoHeadingAtStartup(InfoKind kind)
@@ -37,9 +39,37 @@ QStringList defaultHeadings()
             QStringLiteral("Directory")};
 }
 
+ListingRequest AppState::listingRequest() const
+{
+    ListingRequest r;
+    r.folder = fileinfo::pathBytes(CartellaRicerca);
+    if (!r.folder.endsWith('/'))
+        r.folder.append('/');
+    r.pattern = PatternFile;
+    r.scope = TipoRicerca;
+    r.order = OrdineGriglia;
+    r.columns = OptV;
+    r.infoKind = infoKind;
+    return r;
+}
+
+AppState AppState::forRequest(const ListingRequest& request)
+{
+    AppState s;
+    s.CartellaRicerca = QString::fromUtf8(request.folder);
+    s.PatternFile = request.pattern;
+    s.TipoRicerca = request.scope;
+    s.OrdineGriglia = request.order;
+    s.OptV = request.columns;
+    s.infoKind = request.infoKind;
+    s.Intestazioni[ColInfo] = infoHeadingAtStartup(request.infoKind);
+    return s;
+}
+
 QString AppState::bracketText() const
 {
-    return orderCaption(OrdineGriglia) + QStringLiteral(" - Cartelle Controllate ") + QString::number(totCartelle);
+    return orderCaption(OrdineGriglia) + QStringLiteral(" - Cartelle Controllate ") +
+           QString::number(listed.folders);
 }
 
 } // namespace vellora

@@ -3,6 +3,7 @@
 // one instance and hands it by reference; nothing here is global.
 
 #include "fileinfo/VersionReader.h"
+#include "results/ListingRequest.h"
 #include "results/StateTypes.h"
 
 #include <cstdint>
@@ -34,10 +35,17 @@ struct AppState
     InfoKind infoKind = InfoKind::CompanyName; // the checked entry of "Colonna &Info"
     ExportKind exportKind = ExportKind::Text;  // the export dialog's file, as the menu chose it
 
-    // What the last scan left for reports and exports.
-    std::uint64_t totCartelle = 0; // TotCartelle of the last scan
-    Scope scanScope = Scope::Folder; // TipoRicerca the last scan ran with
-    QString listedFolderText;        // folder and pattern the last scan listed
+    // What the last listing left for reports and exports: the listing service's summary,
+    // as it ended.
+    ListingSummary listed;
+
+    // The listing the start button asks for: the folder (its own bytes, also when it came
+    // from a command line that is not UTF-8), the pattern, the scope, the order, the table's
+    // profile and the info kind.
+    [[nodiscard]] ListingRequest listingRequest() const;
+    // The state of a window whose controls chose the request's folder, pattern, scope,
+    // order, table profile and info kind at start-up (the info heading as start-up names it).
+    [[nodiscard]] static AppState forRequest(const ListingRequest& request);
 
     // lblCurDir's text when it shows the folder: CartellaRicerca followed by PatternFile.
     [[nodiscard]] QString folderText() const { return CartellaRicerca + PatternFile; }
@@ -45,7 +53,7 @@ struct AppState
     // write, which stays the same when the user picks another folder after the scan.
     [[nodiscard]] QString listingText() const
     {
-        return listedFolderText.isEmpty() ? folderText() : listedFolderText;
+        return listed.listedText.isEmpty() ? folderText() : listed.listedText;
     }
     // Order caption, " - Cartelle Controllate ", folder count: the bracket text of headers.
     [[nodiscard]] QString bracketText() const;

@@ -65,8 +65,7 @@ QByteArray windowExport(const QString& folder, ExportKind kind, NameLayout layou
     ScanResults found;
     if (!ScandisciCartella(in.pattern, QFile::encodeName(state.CartellaRicerca), in.subfolders, scan, found))
         return "scan failed";
-    state.totCartelle = scan.totCartelle.load();
-    state.scanScope = state.TipoRicerca;
+    state.listed.folders = scan.totCartelle.load();
     FillOptions fill;
     fill.optV = in.optV;
     fill.infoKind = in.info;

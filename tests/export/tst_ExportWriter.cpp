@@ -169,7 +169,7 @@ private Q_SLOTS:
         s.CartellaRicerca = folder;
         s.PatternFile = QStringLiteral("*.exe");
         s.OrdineGriglia = Order(order);
-        s.totCartelle = std::uint64_t(folders);
+        s.listed.folders = std::uint64_t(folders);
         MemoryRows rows;
         for (int i = 0; i < rowCount; ++i)
             rows.add(QStringLiteral("f%1").arg(i), QStringLiteral("exe"), kData);

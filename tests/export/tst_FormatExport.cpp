@@ -349,7 +349,7 @@ private Q_SLOTS:
         facts.fake(rows.rowPath(1), 1234567, kMay12 + 45, v);
         facts.fake(rows.rowPath(2), 7, kMay12, v);
         AppState s = state({1, 1, 1, 1, 1, 0, 1, 0});
-        s.listedFolderText = folder + QStringLiteral("*.*");
+        s.listed.listedText = folder + QStringLiteral("*.*");
         const QString file = m_tmp.path() + QStringLiteral("/xml.xlsx");
         FormatRequest r{rows, s, m_system, m_now, QString(), {FormatKind::Xlsx, false, {}}, nullptr, {}};
         QVERIFY(writeFormatToPath(r, file).ok);
