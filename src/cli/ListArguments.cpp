@@ -125,24 +125,21 @@ QString readScanValues(const QCommandLineParser& p, ListOptions& o)
 QString readActionValues(const QCommandLineParser& p, ListOptions& o)
 {
     if (p.isSet(QStringLiteral("export"))) {
-        const QString v = p.value(QStringLiteral("export"));
-        if (v == u"text")
-            o.exportKind = ExportKind::Text;
-        else if (v == u"tsv")
-            o.exportKind = ExportKind::Tabbed;
-        else if (!(o.format = formatKindFromName(v)))
+        const std::optional<ExportKind> kind = exportKindFromName(p.value(QStringLiteral("export")));
+        if (!kind)
             return QStringLiteral("--export richiede text, tsv, csv, xlsx, html o json");
+        o.exportChoice.kind = *kind;
     }
     if (p.isSet(QStringLiteral("checksum"))) {
         if (p.value(QStringLiteral("checksum")) != u"sha256")
             return QStringLiteral("--checksum richiede sha256");
-        o.checksum = true;
+        o.exportChoice.checksum = true;
     }
     if (p.isSet(QStringLiteral("csv-separator"))) {
         const QString v = p.value(QStringLiteral("csv-separator"));
         if (v != u"," && v != u";")
             return QStringLiteral("--csv-separator richiede , oppure ;");
-        o.csvSeparator = v.front();
+        o.exportChoice.separator = v.front();
     }
     o.output = p.value(QStringLiteral("output"));
     if (p.isSet(QStringLiteral("output")) && o.output.isEmpty())
@@ -173,11 +170,12 @@ QString badCombination(const ListOptions& o, const Seen& s)
         return QStringLiteral("--preview-pages richiede --output CARTELLA, la cartella delle immagini");
     if (s.printers && (s.exportKind || s.print || s.output || s.folder))
         return QStringLiteral("--printers non prende cartelle né altre azioni");
-    if (s.separate && !(s.exportKind && !o.format && o.exportKind == ExportKind::Tabbed))
+    const ExportKind kind = o.exportChoice.kind;
+    if (s.separate && !(s.exportKind && kind == ExportKind::Tabbed))
         return QStringLiteral("--separate va solo con --export tsv");
-    if (s.checksum && !o.format)
+    if (s.checksum && !(s.exportKind && !isWindowFile(kind)))
         return QStringLiteral("--checksum va solo con --export csv, xlsx, html o json");
-    if (s.csvSeparator && o.format != FormatKind::Csv)
+    if (s.csvSeparator && !(s.exportKind && kind == ExportKind::Csv))
         return QStringLiteral("--csv-separator va solo con --export csv");
     if (s.output && !s.exportKind && !s.print && !s.preview)
         return QStringLiteral("--output va solo con --export, --print o --preview-pages");
@@ -296,7 +294,7 @@ ParsedArguments parseListArguments(const QStringList& args)
     seen.csvSeparator = parser.isSet(QStringLiteral("csv-separator"));
     seen.output = parser.isSet(QStringLiteral("output"));
     if (seen.separate)
-        o.layout = NameLayout::Separate;
+        o.exportChoice.layout = NameLayout::Separate;
     parsed.error = badCombination(o, seen);
     if (!parsed.error.isEmpty())
         return parsed;

@@ -328,55 +328,12 @@ int ListCommand::exportList(const ListOptions& options)
     AppState state;
     if (const int rc = scanInto(options, table, state); rc != kExitOk)
         return rc;
-    if (options.format)
-        return exportFormat(options, table, state);
     const SystemData system = machineSystemData();
-    const ExportRequest request{table, state, system, m_clock(), exportFolder(), options.layout};
-
-    if (options.output == u"-") {
-        std::fflush(m_out);
-        QFile out;
-        QString error;
-        ExportStats stats;
-        bool ok = out.open(m_out, QIODevice::WriteOnly) &&
-                  exportTo(out, options.exportKind, request, &stats, &error);
-        ok = closeStandardOutput(out, error) && ok;
-        if (!ok) {
-            say(QStringLiteral("vellora-list: scrittura sull'output standard non riuscita") +
-                (error.isEmpty() ? QString() : QStringLiteral(": ") + error));
-            return kExitOutput;
-        }
-        sayUnreadable(stats.unreadableRows);
-        return kExitOk;
-    }
-
-    const ExportOutcome outcome = options.output.isEmpty()
-                                      ? exportToFile(options.exportKind, request)
-                                      : exportToPath(options.exportKind, request, options.output);
-    if (!outcome.ok) {
-        if (m_scan.interrupt.load()) // Ctrl+C while a FIFO waited for its reader
-            return kExitInterrupted;
-        say(QStringLiteral("vellora-list: ") + outcome.error);
-        return kExitOutput;
-    }
-    say(completionMessage(options.exportKind, outcome.filePath));
-    sayUnreadable(outcome.stats.unreadableRows);
-    return kExitOk;
-}
-
-int ListCommand::exportFormat(const ListOptions& options, const ResultTable& table, const AppState& state)
-{
-    const SystemData system = machineSystemData();
-    FormatRequest request{table,
-                          state,
-                          system,
-                          m_clock(),
-                          exportFolder(),
-                          {*options.format, options.checksum, options.csvSeparator},
-                          &m_scan.interrupt,
-                          {}};
+    const ExportKind kind = options.exportChoice.kind;
+    ExportRequest request{table, state, system, m_clock(), options.exportChoice, &m_scan.interrupt};
     bool progressShown = false;
-    if (m_progress)
+    // The newer formats show their progress; the window's two files never had one.
+    if (m_progress && !isWindowFile(kind))
         request.progress = [this, &progressShown](qsizetype done, qsizetype total) {
             std::fprintf(m_err, "\r%lld di %lld file", static_cast<long long>(done),
                          static_cast<long long>(total));
@@ -390,12 +347,12 @@ int ListCommand::exportFormat(const ListOptions& options, const ResultTable& tab
         }
     };
 
-    FormatOutcome outcome;
+    ExportOutcome outcome;
     if (options.output == u"-") {
         std::fflush(m_out);
         QFile out;
         if (out.open(m_out, QIODevice::WriteOnly))
-            outcome = writeFormat(out, request);
+            outcome = writeExport(request, ExportTarget::stream(out));
         outcome.ok = closeStandardOutput(out, outcome.error) && outcome.ok;
         endProgress();
         if (outcome.interrupted)
@@ -406,18 +363,18 @@ int ListCommand::exportFormat(const ListOptions& options, const ResultTable& tab
             return kExitOutput;
         }
     } else {
-        outcome = options.output.isEmpty() ? writeFormatToFile(request)
-                                           : writeFormatToPath(request, options.output);
+        outcome = writeExport(request, options.output.isEmpty() ? ExportTarget::folder(exportFolder())
+                                                                : ExportTarget::file(options.output));
         endProgress();
-        if (outcome.interrupted || (!outcome.ok && m_scan.interrupt.load()))
+        if (outcome.interrupted || (!outcome.ok && m_scan.interrupt.load())) // Ctrl+C, or while a FIFO waited
             return kExitInterrupted;
         if (!outcome.ok) {
             say(QStringLiteral("vellora-list: ") + outcome.error);
             return kExitOutput;
         }
-        say(formatCompletionMessage(*options.format, outcome.filePath));
+        say(completionMessage(kind, outcome.filePath));
     }
-    for (const QString& note : formatNotes(outcome))
+    for (const QString& note : exportNotes(outcome))
         say(QStringLiteral("vellora-list: ") + note);
     return kExitOk;
 }

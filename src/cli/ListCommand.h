@@ -5,8 +5,7 @@
 // print dialog would choose, or list the printers. Parsing builds one ListOptions; run()
 // dispatches on it.
 
-#include "export/Exporter.h"
-#include "export/ExportFormats.h"
+#include "export/Export.h"
 #include "results/AppState.h"
 #include "results/ListingRequest.h"
 #include "scan/Scanner.h"
@@ -37,12 +36,9 @@ struct ListOptions
     // --columns also chooses what --export and --print write. Without --columns both keep the
     // window's first-run profiles.
     ColumnProfile optS = kDefaultOptS;
-    ExportKind exportKind = ExportKind::Text; // Action::Export, unless format is set
-    std::optional<FormatKind> format;         // --export csv|xlsx|html|json
-    bool checksum = false;                    // --checksum sha256
-    QChar csvSeparator;                       // --csv-separator; null: the locale's
-    NameLayout layout = NameLayout::Single;   // --separate
-    QString printer;                          // Action::Print: device name, "PDF" built in
+    // Action::Export: --export KIND, --separate, --checksum sha256, --csv-separator.
+    ExportChoice exportChoice;
+    QString printer; // Action::Print: device name, "PDF" built in
     // --output: the export file ("-": standard output), the PDF file, or the folder of the
     // preview's pictures; empty: the export folder with the name the window would give it.
     QString output;
@@ -103,8 +99,6 @@ private:
                                     AppState& state, SystemData& system);
     [[nodiscard]] int list(const ListOptions& options);
     [[nodiscard]] int exportList(const ListOptions& options);
-    [[nodiscard]] int exportFormat(const ListOptions& options, const ResultTable& table,
-                                   const AppState& state);
     [[nodiscard]] int print(const ListOptions& options);
     [[nodiscard]] int listPrinters();
     [[nodiscard]] int previewPages(const ListOptions& options);

@@ -144,16 +144,21 @@ bool looksLikeFormula(QStringView text)
     return !text.isEmpty() && QStringView(u"=+-@").contains(text.front());
 }
 
+void appendQuoted(QString& out, QStringView field)
+{
+    out += u'"';
+    for (const QChar c : field) {
+        if (c == u'"')
+            out += u'"';
+        out += c;
+    }
+    out += u'"';
+}
+
 void appendSpreadsheetField(QString& out, QStringView field)
 {
     if (field.startsWith(u'"')) {
-        out += u'"';
-        for (const QChar c : field) {
-            if (c == u'"')
-                out += u'"';
-            out += c;
-        }
-        out += u'"';
+        appendQuoted(out, field);
         return;
     }
     if (looksLikeFormula(field))

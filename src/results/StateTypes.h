@@ -80,8 +80,8 @@ struct OrderKey
 // exporting share ("STAMPA", "ESPORTA"; the dialog's caption tells them apart).
 enum class ProfileKind { Vedi, Stampa, Esporta };
 
-// Which of the window's two export files the export dialog writes: the text report, or the
-// file for a spreadsheet.
-enum class ExportKind { Text, Tabbed };
+// What an export writes: the window's two files (the text report, the file for a
+// spreadsheet), then the formats for today's tools.
+enum class ExportKind { Text, Tabbed, Csv, Xlsx, Html, JsonLines };
 
 } // namespace vellora

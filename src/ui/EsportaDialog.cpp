@@ -1,9 +1,7 @@
 #include "EsportaDialog.h"
 
 #include "results/AppState.h"
-#include "results/RowSource.h"
 #include "system/Platform.h"
-#include "system/Prompter.h"
 
 #include <QApplication>
 #include <QDir>
@@ -52,7 +50,7 @@ QStringList exportColumnList(const AppState& state)
 
 EsportaDialog::EsportaDialog(AppState& state, const RowSource& rows, const SystemData& system,
                              Prompter& prompter, QWidget* parent)
-    : QDialog(parent), m_state(state), m_rows(rows), m_system(system), m_prompter(prompter)
+    : ExportDialogBase(state, rows, system, prompter, parent)
 {
     setObjectName(QStringLiteral("frmEsporta"));
     setWindowTitle(QStringLiteral("Esporta Lista in formato Testo"));
@@ -64,7 +62,7 @@ EsportaDialog::EsportaDialog(AppState& state, const RowSource& rows, const Syste
     const bool excel = m_state.exportKind == ExportKind::Tabbed;
     m_fraEXCEL->setVisible(excel);
     m_optUnico->setChecked(true);
-    refreshColumnList();
+    showColumns();
 }
 
 EsportaDialog::~EsportaDialog() = default;
@@ -119,7 +117,7 @@ void EsportaDialog::buildControls()
     buttons->addWidget(m_cmdAnnulla);
     top->addLayout(buttons);
 
-    connect(m_cmdCambiaCAMPI, &QPushButton::clicked, this, &EsportaDialog::changeColumns);
+    connect(m_cmdCambiaCAMPI, &QPushButton::clicked, this, [this] { changeColumns(); });
     connect(m_cmdEsporta, &QPushButton::clicked, this, [this] {
         // The kind is read at every press, as the window may have recorded another one.
         runExport(m_state.exportKind);
@@ -127,25 +125,16 @@ void EsportaDialog::buildControls()
     connect(m_cmdAnnulla, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-void EsportaDialog::setExportFolder(const QString& folder)
+void EsportaDialog::showFolder(const QString& folder)
 {
-    m_folder = folder;
     QString shown = QDir::toNativeSeparators(QDir::cleanPath(folder));
     m_label1->setText(QStringLiteral("Il file di testo verrà esportato nella cartella ") + shown +
                       QLatin1Char('.'));
 }
 
-void EsportaDialog::refreshColumnList()
+void EsportaDialog::showColumns()
 {
     m_lblColonne->setText(exportColumnList(m_state).join(QLatin1Char('\n')));
-}
-
-void EsportaDialog::changeColumns()
-{
-    m_state.ProfiloColonne = ProfileKind::Esporta;
-    if (m_openColumns)
-        m_openColumns();
-    refreshColumnList();
 }
 
 void EsportaDialog::EsportaTesto()
@@ -161,14 +150,14 @@ void EsportaDialog::EsportaExcel()
 void EsportaDialog::runExport(ExportKind kind)
 {
     BusyCursor busy;
-    const NameLayout layout = m_optSeparato->isChecked() ? NameLayout::Separate : NameLayout::Single;
-    const ExportRequest request{m_rows, m_state, m_system, m_clock(), m_folder, layout};
-    m_lastOutcome = exportToFile(kind, request);
+    ExportChoice choice;
+    choice.kind = kind;
+    choice.layout = m_optSeparato->isChecked() ? NameLayout::Separate : NameLayout::Single;
     // The pause lets the user see the hourglass over a very short export, as he always has.
-    if (m_lastOutcome.ok && m_finishDelay.count() > 0)
+    if (exportToFolder(choice).ok && m_finishDelay.count() > 0)
         QThread::msleep(static_cast<unsigned long>(m_finishDelay.count()));
     busy.restore();
-    reportOutcome(m_prompter, kind, m_lastOutcome);
+    reportLastOutcome(kind);
 }
 
 } // namespace vellora

@@ -3,12 +3,9 @@
 // change them, offers the name layout of the tab-separated file and runs the export. It is
 // built anew for every opening; the window shows it through DialogPrompter::exec.
 
-#include "export/Exporter.h"
+#include "ui/ExportDialogBase.h"
 
 #include <chrono>
-#include <functional>
-#include <QDateTime>
-#include <QDialog>
 #include <QStringList>
 
 class QGroupBox;
@@ -18,15 +15,10 @@ class QRadioButton;
 
 namespace vellora {
 
-struct AppState;
-class Prompter;
-class RowSource;
-struct SystemData;
-
 // Headings of columns 1 to 6 whose OptS flag is 1, in column order.
 [[nodiscard]] QStringList exportColumnList(const AppState& state);
 
-class EsportaDialog : public QDialog
+class EsportaDialog : public ExportDialogBase
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(EsportaDialog)
@@ -38,12 +30,6 @@ public:
                   QWidget* parent = nullptr);
     ~EsportaDialog() override;
 
-    // Opens the column dialog modally for ProfiloColonne (set to "ESPORTA" before the call).
-    void setColumnDialogOpener(std::function<void()> opener) { m_openColumns = std::move(opener); }
-    // Where the files go; the platform's export folder unless set.
-    void setExportFolder(const QString& folder);
-    // The clock that names the files and dates the header.
-    void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
     // The pause between closing the file and telling the user (1000 ms by default).
     void setFinishDelay(std::chrono::milliseconds delay) { m_finishDelay = delay; }
 
@@ -51,23 +37,13 @@ public:
     void EsportaTesto();
     void EsportaExcel();
 
-    [[nodiscard]] const ExportOutcome& lastOutcome() const { return m_lastOutcome; }
-
 private:
     void buildControls();
-    void refreshColumnList();
-    void changeColumns();
+    void showFolder(const QString& folder) override;
+    void showColumns() override;
     void runExport(ExportKind kind);
 
-    AppState& m_state;
-    const RowSource& m_rows;
-    const SystemData& m_system;
-    Prompter& m_prompter;
-    std::function<void()> m_openColumns;
-    std::function<QDateTime()> m_clock = [] { return QDateTime::currentDateTime(); };
     std::chrono::milliseconds m_finishDelay{1000};
-    QString m_folder;
-    ExportOutcome m_lastOutcome;
 
     // Children of the dialog, owned by it.
     QGroupBox* m_fraEXCEL = nullptr;

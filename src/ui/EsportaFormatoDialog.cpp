@@ -3,7 +3,6 @@
 #include "results/AppState.h"
 #include "results/RowSource.h"
 #include "system/Platform.h"
-#include "system/Prompter.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -23,9 +22,9 @@ namespace vellora {
 namespace {
 
 // The name a file of this kind gets, its date and time spelled out for the user.
-QString namePattern(FormatKind kind)
+QString namePattern(ExportKind kind)
 {
-    const QString name = formatFileName(kind, QDateTime(QDate(2000, 1, 1), QTime(0, 0)));
+    const QString name = exportFileName(kind, QDateTime(QDate(2000, 1, 1), QTime(0, 0)));
     return QStringLiteral("Lista_aaaa-mm-gg_hh-mm-ss") + name.mid(name.lastIndexOf(QLatin1Char('.')));
 }
 
@@ -39,13 +38,13 @@ template <typename W> W* named(W* widget, const char* name)
 
 EsportaFormatoDialog::EsportaFormatoDialog(AppState& state, const RowSource& rows, const SystemData& system,
                                            Prompter& prompter, QWidget* parent)
-    : QDialog(parent), m_state(state), m_rows(rows), m_system(system), m_prompter(prompter)
+    : ExportDialogBase(state, rows, system, prompter, parent)
 {
     setObjectName(QStringLiteral("frmEsportaFormato"));
     setWindowTitle(QStringLiteral("Esporta Lista in altro formato"));
     buildControls();
     setExportFolder(exportFolder());
-    refresh();
+    showColumns();
 }
 
 EsportaFormatoDialog::~EsportaFormatoDialog() = default;
@@ -117,50 +116,42 @@ void EsportaFormatoDialog::buildControls()
     top->addLayout(buttons);
 
     for (QRadioButton* o : {m_optCSV, m_optXLSX, m_optHTML, m_optJSON})
-        connect(o, &QRadioButton::toggled, this, &EsportaFormatoDialog::refresh);
-    connect(m_ckChecksum, &QCheckBox::toggled, this, &EsportaFormatoDialog::refresh);
-    connect(m_cmdCambiaCAMPI, &QPushButton::clicked, this, &EsportaFormatoDialog::changeColumns);
+        connect(o, &QRadioButton::toggled, this, &EsportaFormatoDialog::showColumns);
+    connect(m_ckChecksum, &QCheckBox::toggled, this, &EsportaFormatoDialog::showColumns);
+    connect(m_cmdCambiaCAMPI, &QPushButton::clicked, this, [this] { changeColumns(); });
     connect(m_cmdEsporta, &QPushButton::clicked, this, &EsportaFormatoDialog::Esporta);
     connect(m_cmdAnnulla, &QPushButton::clicked, this, &EsportaFormatoDialog::reject);
 }
 
-FormatChoice EsportaFormatoDialog::choice() const
+ExportChoice EsportaFormatoDialog::choice() const
 {
-    FormatChoice c;
-    c.kind = m_optXLSX->isChecked()   ? FormatKind::Xlsx
-             : m_optHTML->isChecked() ? FormatKind::Html
-             : m_optJSON->isChecked() ? FormatKind::JsonLines
-                                      : FormatKind::Csv;
+    ExportChoice c;
+    c.kind = m_optXLSX->isChecked()   ? ExportKind::Xlsx
+             : m_optHTML->isChecked() ? ExportKind::Html
+             : m_optJSON->isChecked() ? ExportKind::JsonLines
+                                      : ExportKind::Csv;
     c.checksum = m_ckChecksum->isChecked();
     c.separator = m_cboSeparatore->currentData().toString().at(0);
     return c;
 }
 
-void EsportaFormatoDialog::setExportFolder(const QString& folder)
+void EsportaFormatoDialog::showFolder(const QString& folder)
 {
-    m_folder = folder;
     m_lblCartella->setText(QDir::toNativeSeparators(QDir::cleanPath(folder)));
 }
 
-void EsportaFormatoDialog::refresh()
+// The file's name and the columns follow the format; the separator goes with CSV alone.
+void EsportaFormatoDialog::showColumns()
 {
-    const FormatChoice c = choice();
-    const bool csv = c.kind == FormatKind::Csv;
+    const ExportChoice c = choice();
+    const bool csv = c.kind == ExportKind::Csv;
     m_lblSeparatore_->setEnabled(csv);
     m_cboSeparatore->setEnabled(csv);
     m_lblFile->setText(namePattern(c.kind));
     // JSON lines is for scripts, which want every member on every line.
-    m_lblColonne->setText(c.kind == FormatKind::JsonLines
+    m_lblColonne->setText(c.kind == ExportKind::JsonLines
                               ? QStringLiteral("Tutti i campi, sempre")
-                              : formatColumnHeadings(m_state, c).join(QLatin1Char('\n')));
-}
-
-void EsportaFormatoDialog::changeColumns()
-{
-    m_state.ProfiloColonne = ProfileKind::Esporta;
-    if (m_openColumns)
-        m_openColumns();
-    refresh();
+                              : exportColumnHeadings(m_state, c).join(QLatin1Char('\n')));
 }
 
 void EsportaFormatoDialog::reject()
@@ -178,7 +169,7 @@ void EsportaFormatoDialog::Esporta()
         return;
     m_running = true;
     m_interrupt = false;
-    const FormatChoice c = choice();
+    const ExportChoice c = choice();
     // Only "&Annulla" stays live while the export runs.
     for (QWidget* w : std::initializer_list<QWidget*>{m_fraFormato, m_ckChecksum, m_fraCampi, m_cmdEsporta})
         w->setEnabled(false);
@@ -187,19 +178,17 @@ void EsportaFormatoDialog::Esporta()
     m_prgEsporta->setVisible(true);
     QApplication::setOverrideCursor(Qt::BusyCursor);
 
-    FormatRequest request{m_rows, m_state, m_system, m_clock(), m_folder, c, &m_interrupt, {}};
-    request.progress = [this](qsizetype done, qsizetype) {
+    (void)exportToFolder(c, &m_interrupt, [this](qsizetype done, qsizetype) {
         m_prgEsporta->setValue(int(qMin<qsizetype>(done, INT_MAX)));
         QApplication::processEvents();
-    };
-    m_lastOutcome = writeFormatToFile(request);
+    });
 
     QApplication::restoreOverrideCursor();
     m_prgEsporta->setVisible(false);
     for (QWidget* w : std::initializer_list<QWidget*>{m_fraFormato, m_ckChecksum, m_fraCampi, m_cmdEsporta})
         w->setEnabled(true);
     m_running = false;
-    reportFormatOutcome(m_prompter, c.kind, m_lastOutcome);
+    reportLastOutcome(c.kind);
 }
 
 } // namespace vellora

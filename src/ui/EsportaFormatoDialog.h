@@ -5,12 +5,9 @@
 // export runs on this thread between progress updates, so "&Annulla" can stop it; the
 // files themselves are read on worker threads.
 
-#include "export/ExportFormats.h"
+#include "ui/ExportDialogBase.h"
 
 #include <atomic>
-#include <functional>
-#include <QDateTime>
-#include <QDialog>
 
 class QCheckBox;
 class QComboBox;
@@ -22,12 +19,7 @@ class QRadioButton;
 
 namespace vellora {
 
-struct AppState;
-class Prompter;
-class RowSource;
-struct SystemData;
-
-class EsportaFormatoDialog : public QDialog
+class EsportaFormatoDialog : public ExportDialogBase
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(EsportaFormatoDialog)
@@ -38,18 +30,10 @@ public:
                          QWidget* parent = nullptr);
     ~EsportaFormatoDialog() override;
 
-    // Opens the column dialog modally for ProfiloColonne (set to "ESPORTA" before the call).
-    void setColumnDialogOpener(std::function<void()> opener) { m_openColumns = std::move(opener); }
-    // Where the files go; the platform's export folder unless set.
-    void setExportFolder(const QString& folder);
-    // The clock that names the files and dates their header facts.
-    void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
-
     // What the controls ask for now.
-    [[nodiscard]] FormatChoice choice() const;
+    [[nodiscard]] ExportChoice choice() const;
     // "&Esporta": writes the file and tells the user how it went.
     void Esporta();
-    [[nodiscard]] const FormatOutcome& lastOutcome() const { return m_lastOutcome; }
 
 public Q_SLOTS:
     // While an export runs, "&Annulla", Esc and closing the window stop it instead.
@@ -57,17 +41,9 @@ public Q_SLOTS:
 
 private:
     void buildControls();
-    void refresh();
-    void changeColumns();
+    void showFolder(const QString& folder) override;
+    void showColumns() override;
 
-    AppState& m_state;
-    const RowSource& m_rows;
-    const SystemData& m_system;
-    Prompter& m_prompter;
-    std::function<void()> m_openColumns;
-    std::function<QDateTime()> m_clock = [] { return QDateTime::currentDateTime(); };
-    QString m_folder;
-    FormatOutcome m_lastOutcome;
     std::atomic_bool m_interrupt{false};
     bool m_running = false;
 

@@ -2,7 +2,7 @@
 // order options, the export files (the same bytes the window's export writes), printing to
 // the PDF printer, and the exit codes for bad arguments, unreadable folders and interrupts.
 
-#include "export/Exporter.h"
+#include "export/Export.h"
 #include "ListTestSupport.h"
 #include "PeBuilder.h"
 #include "results/ResultTable.h"
@@ -45,12 +45,12 @@ struct Inputs
 } // namespace
 
 Q_DECLARE_METATYPE(Inputs)
-Q_DECLARE_METATYPE(vellora::FormatChoice)
+Q_DECLARE_METATYPE(vellora::ExportChoice)
 
 namespace {
 
 QByteArray windowExport(const QString& folder, ExportKind kind, NameLayout layout, const Inputs& in,
-                        std::optional<FormatChoice> format = std::nullopt)
+                        std::optional<ExportChoice> format = std::nullopt)
 {
     AppState state;
     state.CartellaRicerca = folder + QLatin1Char('/');
@@ -78,12 +78,8 @@ QByteArray windowExport(const QString& folder, ExportKind kind, NameLayout layou
     LeggiVersioneWindows(system);
     QBuffer out;
     out.open(QIODevice::WriteOnly);
-    if (format)
-        return writeFormat(out, FormatRequest{table, state, system, kNow, QString(), *format, nullptr, {}}).ok
-                   ? out.data()
-                   : "export failed";
-    const ExportRequest request{table, state, system, kNow, QString(), layout};
-    if (!exportTo(out, kind, request))
+    const ExportRequest request{table, state, system, kNow, format ? *format : ExportChoice{kind, layout}};
+    if (!writeExport(request, ExportTarget::stream(out)).ok)
         return "export failed";
     return out.data();
 }
@@ -108,6 +104,31 @@ QString dateText(QString text)
 
 const QString kHeadings =
     QStringLiteral("Nr.\tNome File\tExt\tDimensione\tData Ult. Modifica\tVersione File\t%1\tDirectory");
+
+// Ctrl+C while an export reads the files: the flag goes up at the first file read.
+class StopAtFirstRead : public FactSource
+{
+public:
+    explicit StopAtFirstRead(std::atomic_bool& flag) : m_flag(flag) {}
+    std::unique_ptr<FactReader> reader() const override { return std::make_unique<Reader>(m_flag); }
+
+private:
+    class Reader : public FactReader
+    {
+    public:
+        explicit Reader(std::atomic_bool& flag) : m_flag(flag), m_real(fileSystemFacts().reader()) {}
+        FileFacts read(const QByteArray& folder, std::string_view name, unsigned want) override
+        {
+            m_flag = true;
+            return m_real->read(folder, name, want);
+        }
+
+    private:
+        std::atomic_bool& m_flag;
+        std::unique_ptr<FactReader> m_real;
+    };
+    std::atomic_bool& m_flag;
+};
 
 } // namespace
 
@@ -400,29 +421,29 @@ private Q_SLOTS:
         const ColumnProfile all{0, 1, 1, 1, 1, 1, 1, 1};
         const ColumnProfile sizeDate{0, 1, 1, 1, 1, 0, 0, 1};
         QTest::addColumn<QStringList>("args");
-        QTest::addColumn<FormatChoice>("choice");
+        QTest::addColumn<ExportChoice>("choice");
         QTest::addColumn<Inputs>("in");
         QTest::newRow("csv, every column, checksum")
             << QStringList{"--export", "csv", "--checksum", "sha256", "--columns", "size,date,version,info"}
-            << FormatChoice{FormatKind::Csv, true, QChar()} << Inputs{false, "*.*", 0, all, all};
+            << ExportChoice{ExportKind::Csv, NameLayout::Single, true, QChar()} << Inputs{false, "*.*", 0, all, all};
         QTest::newRow("csv, semicolons, subfolders")
             << QStringList{"--export", "csv", "--csv-separator", ";", "--subfolders"}
-            << FormatChoice{FormatKind::Csv, false, QLatin1Char(';')} << Inputs{true};
+            << ExportChoice{ExportKind::Csv, NameLayout::Single, false, QLatin1Char(';')} << Inputs{true};
         QTest::newRow("xlsx, subfolders, size and date")
             << QStringList{"--export", "xlsx", "--subfolders", "--columns", "size,date"}
-            << FormatChoice{FormatKind::Xlsx, false, QChar()} << Inputs{true, "*.*", 0, sizeDate, sizeDate};
+            << ExportChoice{ExportKind::Xlsx, NameLayout::Single, false, QChar()} << Inputs{true, "*.*", 0, sizeDate, sizeDate};
         QTest::newRow("html, size 9-0")
             << QStringList{"--export=html", "--order", "4", "--columns", "size"}
-            << FormatChoice{FormatKind::Html, false, QChar()}
+            << ExportChoice{ExportKind::Html, NameLayout::Single, false, QChar()}
             << Inputs{false, "*.*", 4, {0, 1, 1, 1, 0, 0, 0, 1}, {0, 1, 1, 1, 0, 0, 0, 1}};
         QTest::newRow("json, checksum, subfolders")
             << QStringList{"--export", "json", "--checksum", "sha256", "--subfolders"}
-            << FormatChoice{FormatKind::JsonLines, true, QChar()} << Inputs{true};
+            << ExportChoice{ExportKind::JsonLines, NameLayout::Single, true, QChar()} << Inputs{true};
     }
     void exportsFormats()
     {
         QFETCH(QStringList, args);
-        QFETCH(FormatChoice, choice);
+        QFETCH(ExportChoice, choice);
         QFETCH(Inputs, in);
         const QByteArray expected =
             windowExport(m_exp.path(), ExportKind::Text, NameLayout::Single, in, choice);
@@ -436,7 +457,7 @@ private Q_SLOTS:
         c = runList(QStringList(args) << "--output" << file << m_exp.path());
         QCOMPARE(c.rc, kExitOk);
         QCOMPARE(fileBytes(file), expected);
-        QCOMPARE(c.err, formatCompletionMessage(choice.kind, file).remove(QStringLiteral("\r\n")) + '\n');
+        QCOMPARE(c.err, completionMessage(choice.kind, file).remove(QStringLiteral("\r\n")) + '\n');
     }
 
     // A name that is not UTF-8 still reaches a script: its path's bytes go along in base64.
@@ -553,6 +574,22 @@ private Q_SLOTS:
         c = runList({m_dir.path()}, true);
         QCOMPARE(c.rc, kExitInterrupted);
         QVERIFY(c.out.isEmpty());
+
+        // Ctrl+C while an export reads the files (the size column reads them only there): every
+        // kind stops, exit 130, and leaves no file.
+        for (const char* kind : {"text", "tsv", "csv"}) {
+            std::FILE* out = std::tmpfile();
+            std::FILE* err = std::tmpfile();
+            ListCommand command(out, err);
+            StopAtFirstRead facts(command.interruptFlag());
+            command.setFactSource(&facts);
+            const QString file = m_out.filePath(QStringLiteral("fermata.") + QLatin1String(kind));
+            QCOMPARE(command.run({"--export", kind, "--columns", "size", "--output", file, m_dir.path()}),
+                     kExitInterrupted);
+            QVERIFY2(!QFile::exists(file), kind);
+            std::fclose(out);
+            std::fclose(err);
+        }
     }
 };
 

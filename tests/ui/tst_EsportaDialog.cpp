@@ -3,7 +3,7 @@
 #include "../common/MemoryRows.h"
 #include "ui/EsportaDialog.h"
 #include "ui/EsportaFormatoDialog.h"
-#include "export/Exporter.h"
+#include "export/Export.h"
 #include "results/AppState.h"
 #include "ScriptedPrompter.h"
 #include "system/SystemData.h"
@@ -222,7 +222,7 @@ private Q_SLOTS:
 
         QTest::mouseClick(child<QPushButton>(d, "cmdEsporta"), Qt::LeftButton);
         QCOMPARE(prompter.messages.size(), 1u);
-        QCOMPARE(prompter.messages[0].text, formatCompletionMessage(d.choice().kind, exportDir() + file));
+        QCOMPARE(prompter.messages[0].text, completionMessage(d.choice().kind, exportDir() + file));
         QVERIFY(QFileInfo(exportDir() + file).size() > 0);
         QVERIFY(d.isVisible() && child<QPushButton>(d, "cmdEsporta")->isEnabled());
         QVERIFY(!child<QProgressBar>(d, "prgEsporta")->isVisible());
