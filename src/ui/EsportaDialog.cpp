@@ -1,7 +1,6 @@
 #include "EsportaDialog.h"
 
 #include "results/AppState.h"
-#include "system/Platform.h"
 
 #include <QApplication>
 #include <QDir>
@@ -50,19 +49,17 @@ QStringList exportColumnList(const AppState& state)
 
 EsportaDialog::EsportaDialog(AppState& state, const RowSource& rows, const SystemData& system,
                              Prompter& prompter, QWidget* parent)
-    : ExportDialogBase(state, rows, system, prompter, parent)
+    : ExportDialogBase(state, rows, system, prompter, parent, "frmEsporta",
+                       QStringLiteral("Esporta Lista in formato Testo"))
 {
-    setObjectName(QStringLiteral("frmEsporta"));
-    setWindowTitle(QStringLiteral("Esporta Lista in formato Testo"));
     buildControls();
-    setExportFolder(exportFolder());
 
     // The layout choice is not remembered: every opening for the spreadsheet starts with
     // one name field.
     const bool excel = m_state.exportKind == ExportKind::Tabbed;
     m_fraEXCEL->setVisible(excel);
     m_optUnico->setChecked(true);
-    showColumns();
+    showChoices();
 }
 
 EsportaDialog::~EsportaDialog() = default;

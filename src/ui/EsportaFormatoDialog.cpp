@@ -2,7 +2,6 @@
 
 #include "results/AppState.h"
 #include "results/RowSource.h"
-#include "system/Platform.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -38,13 +37,11 @@ template <typename W> W* named(W* widget, const char* name)
 
 EsportaFormatoDialog::EsportaFormatoDialog(AppState& state, const RowSource& rows, const SystemData& system,
                                            Prompter& prompter, QWidget* parent)
-    : ExportDialogBase(state, rows, system, prompter, parent)
+    : ExportDialogBase(state, rows, system, prompter, parent, "frmEsportaFormato",
+                       QStringLiteral("Esporta Lista in altro formato"))
 {
-    setObjectName(QStringLiteral("frmEsportaFormato"));
-    setWindowTitle(QStringLiteral("Esporta Lista in altro formato"));
     buildControls();
-    setExportFolder(exportFolder());
-    showColumns();
+    showChoices();
 }
 
 EsportaFormatoDialog::~EsportaFormatoDialog() = default;

@@ -1,13 +1,22 @@
 #include "ExportDialogBase.h"
 
 #include "results/AppState.h"
+#include "system/Platform.h"
 
 namespace vellora {
 
 ExportDialogBase::ExportDialogBase(AppState& state, const RowSource& rows, const SystemData& system,
-                                   Prompter& prompter, QWidget* parent)
+                                   Prompter& prompter, QWidget* parent, const char* name, const QString& title)
     : QDialog(parent), m_state(state), m_rows(rows), m_system(system), m_prompter(prompter)
 {
+    setObjectName(QLatin1String(name));
+    setWindowTitle(title);
+}
+
+void ExportDialogBase::showChoices()
+{
+    setExportFolder(exportFolder());
+    showColumns();
 }
 
 ExportDialogBase::~ExportDialogBase() = default;

@@ -33,10 +33,14 @@ public:
     [[nodiscard]] const ExportOutcome& lastOutcome() const { return m_lastOutcome; }
 
 protected:
-    // state, rows, system and prompter are the caller's and must outlive the dialog.
+    // state, rows, system and prompter are the caller's and must outlive the dialog. name:
+    // the dialog's object name.
     ExportDialogBase(AppState& state, const RowSource& rows, const SystemData& system, Prompter& prompter,
-                     QWidget* parent);
+                     QWidget* parent, const char* name, const QString& title);
     ~ExportDialogBase() override;
+
+    // Once the controls are built: they show the export folder and the columns.
+    void showChoices();
 
     // The export folder changed: the dialog shows it.
     virtual void showFolder(const QString& folder) = 0;

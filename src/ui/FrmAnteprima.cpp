@@ -169,7 +169,13 @@ void FrmAnteprima::buildControls()
     connect(cmdChiudi, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_view, &PreviewView::currentPageChanged, this, &FrmAnteprima::pageChanged);
     connect(m_view, &PreviewView::zoomChanged, this, &FrmAnteprima::showZoom);
+    addShortcuts();
+}
 
+// The keys of the pages and of the zoom, wherever the focus is in the window.
+void FrmAnteprima::addShortcuts()
+{
+    const auto step = [this](int by) { goToPage(m_view->currentPage() + by); };
     const auto key = [this](const QKeySequence& keys, auto slot) {
         connect(new QShortcut(keys, this), &QShortcut::activated, this, slot);
     };

@@ -46,6 +46,7 @@ public:
 
 private:
     void buildControls();
+    void addShortcuts();
     void layOutMore();
     void goToPage(int page);
     void pageChanged(int page);
