@@ -2,6 +2,8 @@
 
 #include <QLocale>
 
+#include <algorithm>
+
 #include <cstdio>
 #include <ctime>
 
@@ -130,12 +132,17 @@ QString formatDateSortKey(std::int64_t s)
 
 QString sanitizeLine(const QString& text)
 {
-    QString out = text;
-    for (QChar& c : out) {
+    const auto isControl = [](QChar c) {
         const char16_t u = c.unicode();
-        if (u < 0x20 || u == 0x7f || (u >= 0x80 && u < 0xa0) || u == 0x2028 || u == 0x2029)
+        return u < 0x20 || u == 0x7f || (u >= 0x80 && u < 0xa0) || u == 0x2028 || u == 0x2029;
+    };
+    // Nearly every text holds none: it is handed back as it is, without a copy.
+    if (std::none_of(text.begin(), text.end(), isControl))
+        return text;
+    QString out = text;
+    for (QChar& c : out)
+        if (isControl(c))
             c = QLatin1Char('?');
-    }
     return out;
 }
 
