@@ -8,9 +8,9 @@
 // Not a test: it prints numbers and the ratios against the targets.
 
 #include "cli/ListCommand.h"
-#include "ui/MainWindow.h"
 #include "results/ResultTable.h"
 #include "ScriptedPrompter.h"
+#include "ui/MainWindow.h"
 
 #include <QApplication>
 #include <QComboBox>

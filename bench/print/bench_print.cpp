@@ -11,16 +11,16 @@
 // The rows refer, in turn, to K real files of a temporary folder, so every row costs the
 // file-system reads a real report makes.
 
-#include "ui/FrmAnteprima.h"
-#include "ui/FrmStampaDir.h"
 #include "print/PreviewSurface.h"
-#include "ui/PreviewView.h"
 #include "print/PrintReport.h"
 #include "print/QtPrinterSurface.h"
 #include "RecordingSurface.h"
 #include "results/AppState.h"
 #include "results/RowSource.h"
 #include "ScriptedPrompter.h"
+#include "ui/FrmAnteprima.h"
+#include "ui/FrmStampaDir.h"
+#include "ui/PreviewView.h"
 
 #include <cstdio>
 #include <ctime>

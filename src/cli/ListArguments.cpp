@@ -104,7 +104,8 @@ QString readScanValues(const QCommandLineParser& p, ListOptions& o)
             return QStringLiteral("--order richiede un numero da -1 a 10");
         o.listing.order = *order;
     }
-    if (p.isSet(QStringLiteral("columns")) && !parseColumns(p.value(QStringLiteral("columns")), o.listing.columns))
+    if (p.isSet(QStringLiteral("columns")) &&
+        !parseColumns(p.value(QStringLiteral("columns")), o.listing.columns))
         return QStringLiteral(
             "--columns richiede un elenco separato da virgole di number, size, date, version, info");
     if (p.isSet(QStringLiteral("info"))) {

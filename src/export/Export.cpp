@@ -150,14 +150,14 @@ ExportOutcome writeTo(QIODevice& out, const ExportRequest& request)
     const auto stopped = [&] { return request.interrupt && request.interrupt->load(); };
     const std::unique_ptr<RecordWriter> writer = makeWriter(choice, out, setup);
     RecordReader reader(request.rows, plan, request.interrupt);
-    const bool written = writer->begin() && reader.run(
-                                                [&](const ExportRecord& rec) {
-                                                    ++outcome.rows;
-                                                    countGaps(outcome, rec, plan.facts,
-                                                              isWindowFile(choice.kind));
-                                                    return writer->write(rec);
-                                                },
-                                                request.progress);
+    const bool written =
+        writer->begin() && reader.run(
+                               [&](const ExportRecord& rec) {
+                                   ++outcome.rows;
+                                   countGaps(outcome, rec, plan.facts, isWindowFile(choice.kind));
+                                   return writer->write(rec);
+                               },
+                               request.progress);
     if (!written || !writer->finish() || stopped()) {
         outcome.interrupted = written ? stopped() : reader.interrupted();
         outcome.error = writer->error();
@@ -165,7 +165,8 @@ ExportOutcome writeTo(QIODevice& out, const ExportRequest& request)
     }
     outcome.ok = true;
     if (outcome.unreadableRows > 0)
-        qCInfo(lcExport) << outcome.unreadableRows << "listed files could not be read; their fields are blank";
+        qCInfo(lcExport) << outcome.unreadableRows
+                         << "listed files could not be read; their fields are blank";
     return outcome;
 }
 
@@ -203,8 +204,8 @@ ExportOutcome writeToPath(const ExportRequest& request, const QString& filePath)
 std::optional<ExportKind> exportKindFromName(const QString& name)
 {
     static const std::pair<const char16_t*, ExportKind> names[] = {
-        {u"text", ExportKind::Text}, {u"tsv", ExportKind::Tabbed},  {u"csv", ExportKind::Csv},
-        {u"xlsx", ExportKind::Xlsx}, {u"html", ExportKind::Html}, {u"json", ExportKind::JsonLines},
+        {u"text", ExportKind::Text}, {u"tsv", ExportKind::Tabbed}, {u"csv", ExportKind::Csv},
+        {u"xlsx", ExportKind::Xlsx}, {u"html", ExportKind::Html},  {u"json", ExportKind::JsonLines},
     };
     for (const auto& [text, kind] : names)
         if (name == QStringView(text))
@@ -234,7 +235,8 @@ QString formatTitle(ExportKind kind)
 QString exportFileName(ExportKind kind, const QDateTime& now)
 {
     static const char* const suffixes[] = {".txt", ".txt", ".csv", ".xlsx", ".html", ".jsonl"};
-    const QString stem = kind == ExportKind::Tabbed ? QStringLiteral("ListaExcel_") : QStringLiteral("Lista_");
+    const QString stem =
+        kind == ExportKind::Tabbed ? QStringLiteral("ListaExcel_") : QStringLiteral("Lista_");
     return stem + now.toString(QStringLiteral("yyyy-MM-dd_HH-mm-ss")) + QLatin1String(suffixes[int(kind)]);
 }
 
@@ -273,9 +275,10 @@ ExportOutcome writeExport(const ExportRequest& request, const ExportTarget& targ
 
 QString completionMessage(ExportKind kind, const QString& filePath)
 {
-    const QString head = kind == ExportKind::Tabbed
-                             ? QStringLiteral("Esportazione per Excel terminata: vedi file ")
-                             : QStringLiteral("Esportazione in formato %1 terminata: vedi file ").arg(formatTitle(kind));
+    const QString head =
+        kind == ExportKind::Tabbed
+            ? QStringLiteral("Esportazione per Excel terminata: vedi file ")
+            : QStringLiteral("Esportazione in formato %1 terminata: vedi file ").arg(formatTitle(kind));
     return head + QStringLiteral("\r\n") + QDir::toNativeSeparators(filePath);
 }
 
@@ -302,7 +305,8 @@ ClosingMessage closingMessage(ExportKind kind, const ExportOutcome& outcome)
                     .join(QStringLiteral("\r\n")),
                 Prompter::Icon::None};
     if (outcome.interrupted)
-        return {QStringLiteral("Esportazione interrotta: nessun file è stato scritto."), Prompter::Icon::Information};
+        return {QStringLiteral("Esportazione interrotta: nessun file è stato scritto."),
+                Prompter::Icon::Information};
     return {outcome.error, Prompter::Icon::Critical};
 }
 

@@ -39,7 +39,7 @@ enum class NameLayout { Single, Separate };
 }
 // vellora-list's names: "text", "tsv", "csv", "xlsx", "html", "json"; nothing otherwise.
 [[nodiscard]] std::optional<ExportKind> exportKindFromName(const QString& name);
-// The name closing messages give the newer formats: "CSV", "XLSX", "HTML", "JSON lines".
+// The name closing messages give a kind: "Testo", "Excel", "CSV", "XLSX", "HTML", "JSON lines".
 [[nodiscard]] QString formatTitle(ExportKind kind);
 // "Lista_yyyy-mm-dd_hh-mm-ss.txt" (text), "ListaExcel_...txt" (tab-separated), "Lista_..."
 // with ".csv", ".xlsx", ".html" or ".jsonl".
@@ -50,8 +50,8 @@ enum class NameLayout { Single, Separate };
 
 struct ExportChoice
 {
-    ExportChoice(ExportKind kind = ExportKind::Text, NameLayout layout = NameLayout::Single, bool checksum = false,
-                 QChar separator = {})
+    ExportChoice(ExportKind kind = ExportKind::Text, NameLayout layout = NameLayout::Single,
+                 bool checksum = false, QChar separator = {})
         : kind(kind), layout(layout), checksum(checksum), separator(separator)
     {
     }
@@ -72,7 +72,8 @@ struct ExportRequest
 {
     // rows, state and system must outlive the export.
     ExportRequest(const RowSource& rows, const AppState& state, const SystemData& system, QDateTime now,
-                  ExportChoice choice = {}, const std::atomic_bool* interrupt = nullptr, ProgressFn progress = {})
+                  ExportChoice choice = {}, const std::atomic_bool* interrupt = nullptr,
+                  ProgressFn progress = {})
         : rows(rows), state(state), system(system), now(std::move(now)), choice(choice), interrupt(interrupt),
           progress(std::move(progress))
     {
@@ -97,7 +98,10 @@ struct ExportTarget
 
     // The folder (created when missing) under exportFileName; an empty folder (no home
     // folder known) fails with the reason.
-    [[nodiscard]] static ExportTarget folder(const QString& folder) { return {Kind::Folder, folder, nullptr}; }
+    [[nodiscard]] static ExportTarget folder(const QString& folder)
+    {
+        return {Kind::Folder, folder, nullptr};
+    }
     // A file of the caller's choosing (its folder is created when missing).
     [[nodiscard]] static ExportTarget file(const QString& path) { return {Kind::File, path, nullptr}; }
     // An open device, written as it is (the standard output): errors name no file.

@@ -29,14 +29,10 @@ QString infoReportName(InfoKind kind)
 
 QStringList defaultHeadings()
 {
-    return {QStringLiteral("Nr."),
-            QStringLiteral("Nome File"),
-            QStringLiteral("Ext"),
-            QStringLiteral("Dimensione"),
-            QStringLiteral("Data Ult. Modifica"),
-            QStringLiteral("Versione File"),
-            QStringLiteral("Produttore"),
-            QStringLiteral("Directory")};
+    return {
+        QStringLiteral("Nr."),        QStringLiteral("Nome File"),          QStringLiteral("Ext"),
+        QStringLiteral("Dimensione"), QStringLiteral("Data Ult. Modifica"), QStringLiteral("Versione File"),
+        QStringLiteral("Produttore"), QStringLiteral("Directory")};
 }
 
 ListingRequest AppState::listingRequest() const

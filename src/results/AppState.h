@@ -33,7 +33,8 @@ struct AppState
     ColumnProfile OptV = kDefaultOptV;
     ColumnProfile OptS = kDefaultOptS;
     InfoKind infoKind = InfoKind::CompanyName; // the checked entry of "Colonna &Info"
-    ExportKind exportKind = ExportKind::Text;  // the export dialog's file (Text or Tabbed), as the menu chose it
+    ExportKind exportKind =
+        ExportKind::Text; // the export dialog's file (Text or Tabbed), as the menu chose it
 
     // What the last listing left for reports and exports: the listing service's summary,
     // as it ended.

@@ -42,8 +42,8 @@ void Listing::collect()
 {
     ScanResults found;
     const bool subfolders = m_request.scope == Scope::Subfolders;
-    m_summary.folderRead =
-        ScandisciCartella(m_request.pattern, m_request.folder, subfolders, m_scan, found, m_hooks.folderEntered);
+    m_summary.folderRead = ScandisciCartella(m_request.pattern, m_request.folder, subfolders, m_scan, found,
+                                             m_hooks.folderEntered);
     if (!m_summary.folderRead)
         qCInfo(lcResults) << "cannot read the folder" << m_request.folder;
     m_summary.files = m_scan.totFile.load();

@@ -25,13 +25,13 @@ public:
     struct Hooks
     {
         std::function<void(const QByteArray& folder)> folderEntered; // each folder the walk enters
-        std::function<void(qsizetype row)> beforeRow;                 // each row, before its fill
-        std::function<void()> filling;                                // the walk is done, the fill begins
+        std::function<void(qsizetype row)> beforeRow;                // each row, before its fill
+        std::function<void()> filling;                               // the walk is done, the fill begins
     };
 
     // scan holds the progress counters and the interrupt flag, as the caller set them (a
-    // stop asked for already stops the walk at once); it must outlive the listing. facts: where the fill and the orders read the files (null: the
-    // file system), not owned.
+    // stop asked for already stops the walk at once); it must outlive the listing. facts: where the fill and
+    // the orders read the files (null: the file system), not owned.
     Listing(ListingRequest request, ScanState& scan, const FactSource* facts = nullptr);
     ~Listing();
     Listing(const Listing&) = delete;

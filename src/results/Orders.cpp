@@ -135,7 +135,8 @@ void sortByPrefixes(std::vector<std::uint32_t>& order, PrefixOf prefixOf, unsign
         return c != 0 ? c < 0 : less(a.row, b.row);
     };
     if (descending)
-        std::stable_sort(items.begin(), items.end(), [&](const Item& a, const Item& b) { return before(b, a); });
+        std::stable_sort(items.begin(), items.end(),
+                         [&](const Item& a, const Item& b) { return before(b, a); });
     else
         std::stable_sort(items.begin(), items.end(), before);
     for (std::size_t k = 0; k < items.size(); ++k)

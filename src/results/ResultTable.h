@@ -87,7 +87,8 @@ public:
     // Takes the filled rows (model reset) with the headings to show (Intestazioni; the
     // number heading is left empty when numberShown is false). When the fill completed, the
     // rows are ordered by order and numbered; an interrupted fill stays as it came.
-    void PopolaGriglia(FillResult&& fill, const QStringList& headings, const ColumnProfile& optV, Order order);
+    void PopolaGriglia(FillResult&& fill, const QStringList& headings, const ColumnProfile& optV,
+                       Order order);
 
     // The eleven orders (None, or an order whose key column is not shown in optV, leaves the
     // rows as they are). Returns true when the rows were sorted. Size and date orders re-read

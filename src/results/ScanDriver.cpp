@@ -77,7 +77,10 @@ void ScanDriver::start()
     if (m_hooks.folderEntered)
         hooks.folderEntered = [this](const QByteArray& folder) { m_hooks.folderEntered(folder, m_scan); };
     hooks.beforeRow = m_hooks.beforeRow;
-    hooks.filling = [this] { QMetaObject::invokeMethod(this, [this] { enterFilling(); }, Qt::QueuedConnection); };
+    hooks.filling = [this] {
+        QMetaObject::invokeMethod(
+            this, [this] { enterFilling(); }, Qt::QueuedConnection);
+    };
     m_listing->setHooks(std::move(hooks));
     m_headings = m_state.Intestazioni;
     m_folderText = m_state.folderText();
@@ -105,7 +108,8 @@ void ScanDriver::start()
 
     m_worker = std::thread([this] {
         m_listing->collect();
-        QMetaObject::invokeMethod(this, [this] { finish(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { finish(); }, Qt::QueuedConnection);
     });
 }
 

@@ -11,7 +11,8 @@ std::optional<Scope> scopeFromIndex(int index)
 
 QString scopeCaption(Scope scope)
 {
-    return scope == Scope::Subfolders ? QStringLiteral("Sottocartelle") : QStringLiteral("Cartella Selezionata");
+    return scope == Scope::Subfolders ? QStringLiteral("Sottocartelle")
+                                      : QStringLiteral("Cartella Selezionata");
 }
 
 std::optional<Order> orderFromIndex(int index)

@@ -43,17 +43,17 @@ enum class Scope : int { Folder = 0, Subfolders = 1 };
 // "OrderGrid" and vellora-list's --order), and None: the rows as the scan found them.
 enum class Order : int {
     None = -1,
-    NameAscending = 0,  // "Ordinamento Nome File A-Z"
-    NameDescending,     // "Ordinamento Nome File Z-A"
-    Extension,          // "Ordinamento Estensione"
-    SizeAscending,      // "Ordinamento Dimensione 0-9"
-    SizeDescending,     // "Ordinamento Dimensione 9-0"
-    DateAscending,      // "Ordinamento Data 1-31"
-    DateDescending,     // "Ordinamento Data 31-1"
-    VersionGroups,      // "Raggruppamento Versioni": versions Z to A, the empty ones last
-    Info,               // "Ordinamento Info File"
-    FolderAscending,    // "Ordinamento Directory A-Z"
-    FolderDescending,   // "Ordinamento Directory Z-A"
+    NameAscending = 0, // "Ordinamento Nome File A-Z"
+    NameDescending,    // "Ordinamento Nome File Z-A"
+    Extension,         // "Ordinamento Estensione"
+    SizeAscending,     // "Ordinamento Dimensione 0-9"
+    SizeDescending,    // "Ordinamento Dimensione 9-0"
+    DateAscending,     // "Ordinamento Data 1-31"
+    DateDescending,    // "Ordinamento Data 31-1"
+    VersionGroups,     // "Raggruppamento Versioni": versions Z to A, the empty ones last
+    Info,              // "Ordinamento Info File"
+    FolderAscending,   // "Ordinamento Directory A-Z"
+    FolderDescending,  // "Ordinamento Directory Z-A"
 };
 inline constexpr int kOrderCount = 11;
 

@@ -4,8 +4,8 @@
 // same door, ui/DialogPrompter.h); tests replace it with scripted answers (ScriptedPrompter),
 // so no code path ever blocks on a real box there.
 
-#include <QString>
 #include <optional>
+#include <QString>
 
 namespace vellora {
 

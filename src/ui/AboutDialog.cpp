@@ -7,8 +7,8 @@
 #include <QVBoxLayout>
 
 #include "Pictures.h"
-#include "UiFonts.h"
 #include "system/Version.h"
+#include "UiFonts.h"
 
 namespace vellora {
 

@@ -8,8 +8,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "ui/Pictures.h"
 #include "ui/DialogPrompter.h"
+#include "ui/Pictures.h"
 
 namespace vellora {
 

@@ -6,7 +6,8 @@
 namespace vellora {
 
 ExportDialogBase::ExportDialogBase(AppState& state, const RowSource& rows, const SystemData& system,
-                                   Prompter& prompter, QWidget* parent, const char* name, const QString& title)
+                                   Prompter& prompter, QWidget* parent, const char* name,
+                                   const QString& title)
     : QDialog(parent), m_state(state), m_rows(rows), m_system(system), m_prompter(prompter)
 {
     setObjectName(QLatin1String(name));
@@ -35,8 +36,8 @@ void ExportDialogBase::changeColumns()
     showColumns();
 }
 
-const ExportOutcome& ExportDialogBase::exportToFolder(const ExportChoice& choice, const std::atomic_bool* interrupt,
-                                                      ProgressFn progress)
+const ExportOutcome& ExportDialogBase::exportToFolder(const ExportChoice& choice,
+                                                      const std::atomic_bool* interrupt, ProgressFn progress)
 {
     const ExportRequest request{m_rows, m_state, m_system, m_clock(), choice, interrupt, std::move(progress)};
     m_lastOutcome = writeExport(request, ExportTarget::folder(m_folder));

@@ -50,7 +50,8 @@ protected:
     // "&Cambia i campi da esportare".
     void changeColumns();
     // Writes the file into the export folder and keeps the outcome; the caller tells the user.
-    const ExportOutcome& exportToFolder(const ExportChoice& choice, const std::atomic_bool* interrupt = nullptr,
+    const ExportOutcome& exportToFolder(const ExportChoice& choice,
+                                        const std::atomic_bool* interrupt = nullptr,
                                         ProgressFn progress = {});
     // The closing message of the last export.
     void reportLastOutcome(ExportKind kind);

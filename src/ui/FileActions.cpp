@@ -1,10 +1,10 @@
 #include "FileActions.h"
 
-#include "ui/AppLog.h"
-#include "system/FileOps.h"
 #include "results/ColumnProfileEditor.h"
 #include "results/ResultTable.h"
+#include "system/FileOps.h"
 #include "system/Prompter.h"
+#include "ui/AppLog.h"
 
 #include <QFile>
 #include <QThread>

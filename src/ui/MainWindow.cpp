@@ -2,15 +2,15 @@
 
 #include "scan/PatternMatcher.h"
 
-#include "ui/AppLog.h"
-#include "ui/QtPrompter.h"
 #include "print/PrinterSelection.h"
 #include "print/QtPrinterSurface.h"
 #include "results/ColumnProfileEditor.h"
 #include "results/ResultTable.h"
 #include "settings/StoredSettings.h"
-#include "ui/Pictures.h"
 #include "system/Platform.h"
+#include "ui/AppLog.h"
+#include "ui/Pictures.h"
+#include "ui/QtPrompter.h"
 
 #include <QAction>
 #include <QApplication>

@@ -7,11 +7,11 @@
 // (scan, pattern, scope and order), MainWindowTable.cpp (the grid, its conveniences and
 // the file actions).
 
-#include "ui/FileActions.h"
 #include "results/AppState.h"
 #include "results/ScanDriver.h"
 #include "settings/SettingsStore.h"
 #include "system/SystemData.h"
+#include "ui/FileActions.h"
 
 #include <array>
 #include <memory>

@@ -4,11 +4,11 @@
 
 #include "MainWindow.h"
 
+#include "system/Platform.h"
 #include "ui/AppLog.h"
+#include "ui/DialogPrompter.h"
 #include "ui/FolderReveal.h"
 #include "ui/WindowArguments.h"
-#include "system/Platform.h"
-#include "ui/DialogPrompter.h"
 
 #include <QComboBox>
 #include <QDir>

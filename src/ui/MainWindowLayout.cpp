@@ -4,9 +4,9 @@
 
 #include "MainWindow.h"
 
+#include "results/ResultTable.h"
 #include "ui/FolderReveal.h"
 #include "ui/ResultGrid.h"
-#include "results/ResultTable.h"
 #include "ui/UiFonts.h"
 
 #include <QComboBox>

@@ -3,17 +3,17 @@
 
 #include "MainWindow.h"
 
+#include "print/PrinterSelection.h"
+#include "print/QtPrinterSurface.h"
+#include "results/ResultTable.h"
+#include "system/Platform.h"
+#include "ui/AboutDialog.h"
+#include "ui/ColonneDialog.h"
+#include "ui/DialogPrompter.h"
 #include "ui/EsportaDialog.h"
 #include "ui/EsportaFormatoDialog.h"
 #include "ui/FrmImpostaStampante.h"
 #include "ui/FrmStampaDir.h"
-#include "print/PrinterSelection.h"
-#include "print/QtPrinterSurface.h"
-#include "ui/ColonneDialog.h"
-#include "results/ResultTable.h"
-#include "ui/AboutDialog.h"
-#include "system/Platform.h"
-#include "ui/DialogPrompter.h"
 
 #include <QAction>
 #include <QActionGroup>

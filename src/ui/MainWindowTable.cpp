@@ -3,11 +3,11 @@
 
 #include "MainWindow.h"
 
-#include "ui/GridCommands.h"
-#include "ui/ResultGrid.h"
 #include "results/ColumnProfileEditor.h"
 #include "results/ResultTable.h"
 #include "system/Platform.h"
+#include "ui/GridCommands.h"
+#include "ui/ResultGrid.h"
 
 #include <QAction>
 #include <QClipboard>

@@ -71,7 +71,8 @@ QByteArray windowExport(const QString& folder, ExportKind kind, NameLayout layou
     fill.infoKind = in.info;
     std::atomic_bool never{false};
     ResultTable table;
-    table.PopolaGriglia(fillRows(std::move(found), fill, never), state.Intestazioni, in.optV, Order(in.order));
+    table.PopolaGriglia(fillRows(std::move(found), fill, never), state.Intestazioni, in.optV,
+                        Order(in.order));
 
     SystemData system;
     LeggiPiattaforma(system);
@@ -425,13 +426,15 @@ private Q_SLOTS:
         QTest::addColumn<Inputs>("in");
         QTest::newRow("csv, every column, checksum")
             << QStringList{"--export", "csv", "--checksum", "sha256", "--columns", "size,date,version,info"}
-            << ExportChoice{ExportKind::Csv, NameLayout::Single, true, QChar()} << Inputs{false, "*.*", 0, all, all};
+            << ExportChoice{ExportKind::Csv, NameLayout::Single, true, QChar()}
+            << Inputs{false, "*.*", 0, all, all};
         QTest::newRow("csv, semicolons, subfolders")
             << QStringList{"--export", "csv", "--csv-separator", ";", "--subfolders"}
             << ExportChoice{ExportKind::Csv, NameLayout::Single, false, QLatin1Char(';')} << Inputs{true};
         QTest::newRow("xlsx, subfolders, size and date")
             << QStringList{"--export", "xlsx", "--subfolders", "--columns", "size,date"}
-            << ExportChoice{ExportKind::Xlsx, NameLayout::Single, false, QChar()} << Inputs{true, "*.*", 0, sizeDate, sizeDate};
+            << ExportChoice{ExportKind::Xlsx, NameLayout::Single, false, QChar()}
+            << Inputs{true, "*.*", 0, sizeDate, sizeDate};
         QTest::newRow("html, size 9-0")
             << QStringList{"--export=html", "--order", "4", "--columns", "size"}
             << ExportChoice{ExportKind::Html, NameLayout::Single, false, QChar()}

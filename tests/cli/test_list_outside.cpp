@@ -119,10 +119,12 @@ private Q_SLOTS:
         }
         // The standard output on a full disk: its cause too, for a few bytes as for many.
         for (const char* kind : {"text", "csv", "xlsx"}) {
-            c = runList({"--export", kind, "--output", "-", tree()}, false, nullptr, std::fopen("/dev/full", "w"));
+            c = runList({"--export", kind, "--output", "-", tree()}, false, nullptr,
+                        std::fopen("/dev/full", "w"));
             QCOMPARE(c.rc, kExitOutput);
-            QCOMPARE(c.err, QStringLiteral("vellora-list: scrittura sull'output standard non riuscita: spazio "
-                                           "esaurito sul disco\n"));
+            QCOMPARE(c.err,
+                     QStringLiteral("vellora-list: scrittura sull'output standard non riuscita: spazio "
+                                    "esaurito sul disco\n"));
         }
 
         c = runList({"--export", "text", "--output", dir.path(), tree()});

@@ -79,8 +79,8 @@ private Q_SLOTS:
         const QString folder = m_tmp.path() + QStringLiteral("/nuova%1/temp/").arg(kind);
         MemoryRows longer = m_rows;
         longer.add(QStringLiteral("sparito"), QStringLiteral("txt"), m_state.CartellaRicerca);
-        const ExportOutcome first = writeExport(ExportRequest{longer, m_state, m_system, m_now, ExportChoice{k}},
-                                                ExportTarget::folder(folder));
+        const ExportOutcome first = writeExport(
+            ExportRequest{longer, m_state, m_system, m_now, ExportChoice{k}}, ExportTarget::folder(folder));
         QVERIFY2(first.ok, qPrintable(first.error));
         QCOMPARE(first.unreadableRows, 1);
         ScriptedPrompter prompter;
@@ -90,7 +90,8 @@ private Q_SLOTS:
                      QStringLiteral("\r\n1 file non si è potuto leggere: i suoi campi sono vuoti."));
         QCOMPARE(prompter.messages.at(0).icon, Prompter::Icon::None);
 
-        const ExportOutcome outcome = writeExport(request(k, NameLayout::Separate), ExportTarget::folder(folder));
+        const ExportOutcome outcome =
+            writeExport(request(k, NameLayout::Separate), ExportTarget::folder(folder));
         QVERIFY2(outcome.ok, qPrintable(outcome.error));
         QCOMPARE(outcome.filePath, folder + name);
         QCOMPARE(entries(folder), QStringList{name});

@@ -334,8 +334,8 @@ private Q_SLOTS:
         for (const ExportKind kind : {ExportKind::Text, ExportKind::Tabbed}) {
             QFile full(QStringLiteral("/dev/full"));
             QVERIFY(full.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
-            const ExportOutcome stats =
-                writeExport(ExportRequest{rows, s, m_system, m_now, ExportChoice{kind}}, ExportTarget::stream(full));
+            const ExportOutcome stats = writeExport(
+                ExportRequest{rows, s, m_system, m_now, ExportChoice{kind}}, ExportTarget::stream(full));
             QVERIFY(!stats.ok);
             QCOMPARE(stats.error, QStringLiteral("spazio esaurito sul disco"));
             QVERIFY(stats.rows < 20000);

@@ -7,8 +7,8 @@
 #include "../common/MemoryRows.h"
 #include "export/Export.h"
 #include "results/AppState.h"
-#include "system/OutputFile.h"
 #include "ScriptedPrompter.h"
+#include "system/OutputFile.h"
 #include "system/SystemData.h"
 
 #include <optional>
@@ -71,8 +71,8 @@ class TestFormatExport : public QObject
     ExportRequest request(const AppState& state, ExportKind kind, bool checksum = false, QChar separator = {},
                           const std::atomic_bool* interrupt = nullptr) const
     {
-        return ExportRequest{m_rows, state, m_system, m_now, {kind, NameLayout::Single, checksum, separator},
-                             interrupt, {}};
+        return ExportRequest{
+            m_rows, state, m_system, m_now, {kind, NameLayout::Single, checksum, separator}, interrupt, {}};
     }
 
     static AppState state(const ColumnProfile& opts)
@@ -196,9 +196,9 @@ private Q_SLOTS:
         QFETCH(QStringList, lines);
         QBuffer out;
         out.open(QIODevice::WriteOnly);
-        const ExportOutcome outcome = writeExport(request(state(opts), ExportKind(kind), checksum,
-                                                          separator.isEmpty() ? QChar() : separator[0]),
-                                                  ExportTarget::stream(out));
+        const ExportOutcome outcome = writeExport(
+            request(state(opts), ExportKind(kind), checksum, separator.isEmpty() ? QChar() : separator[0]),
+            ExportTarget::stream(out));
         QVERIFY2(outcome.ok, qPrintable(outcome.error));
         QCOMPARE(outcome.rows, 5);
         QCOMPARE(outcome.unreadableRows, 1);
@@ -275,7 +275,8 @@ private Q_SLOTS:
         const AppState s = state({1, 1, 1, 1, 1, 1, 1, 0});
         std::atomic_bool interrupt{false};
         ExportRequest r = request(s, ExportKind(kind), true, {}, &interrupt);
-        const QString folder = m_tmp.path() + QStringLiteral("/ferma/") + QLatin1String(QTest::currentDataTag());
+        const QString folder =
+            m_tmp.path() + QStringLiteral("/ferma/") + QLatin1String(QTest::currentDataTag());
         QStringList seen;
         r.progress = [&](qsizetype done, qsizetype total) {
             if (done == total && !interrupt) {
@@ -330,7 +331,8 @@ private Q_SLOTS:
         const AppState s = state(opts);
         QBuffer out;
         out.open(QIODevice::WriteOnly);
-        ExportRequest r{rows, s, m_system, m_now, {ExportKind(kind), NameLayout::Single, true, {}}, nullptr, {}};
+        ExportRequest r{rows,    s, m_system, m_now, {ExportKind(kind), NameLayout::Single, true, {}},
+                        nullptr, {}};
         QTEST(exportNotes(writeExport(r, ExportTarget::stream(out))), "notes");
     }
 
@@ -423,7 +425,8 @@ private Q_SLOTS:
         QStringList got;
         for (const ExportKind kind : {ExportKind::Csv, ExportKind::JsonLines, ExportKind::Xlsx}) {
             const QString file = m_tmp.path() + QStringLiteral("/date") + exportFileName(kind, m_now);
-            ExportRequest r{rows, s, m_system, m_now, {kind, NameLayout::Single, false, QLatin1Char(',')}, nullptr, {}};
+            ExportRequest r{rows,    s, m_system, m_now, {kind, NameLayout::Single, false, QLatin1Char(',')},
+                            nullptr, {}};
             QVERIFY(writeExport(r, ExportTarget::file(file)).ok);
             QFile f(file);
             QVERIFY(f.open(QIODevice::ReadOnly));

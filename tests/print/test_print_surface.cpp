@@ -6,8 +6,8 @@
 #include "print/HeadlessPrint.h"
 #include "print/PrintReport.h"
 #include "print/QtPrinterSurface.h"
-#include "RecordingSurface.h"
 #include "print/TextColumns.h"
+#include "RecordingSurface.h"
 
 #include <QFontDatabase>
 #include <QGuiApplication>

@@ -218,7 +218,8 @@ private Q_SLOTS:
         for (const char* name : {"setup.exe", "archive.tar.gz", "Makefile"})
             b.add(root(), name);
         std::atomic_bool no{false};
-        t.PopolaGriglia(fillRows(std::move(b.scan), FillOptions{}, no), defaultHeadings(), kDefaultOptV, Order::NameAscending);
+        t.PopolaGriglia(fillRows(std::move(b.scan), FillOptions{}, no), defaultHeadings(), kDefaultOptV,
+                        Order::NameAscending);
         QCOMPARE(displayedNames(t), (QStringList{"archive.tar.gz", "Makefile", "setup.exe"}));
         QCOMPARE(column(t, ColNumber), (QStringList{"1", "2", "3"}));
         QCOMPARE(view.count(), 1);

@@ -2,10 +2,10 @@
 // What the window tests share: a window on a temporary settings file with scripted boxes,
 // a trash and an export folder inside a temporary home, and file trees made on the spot.
 
-#include "ui/MainWindow.h"
 #include "results/ResultTable.h"
-#include "system/Platform.h"
 #include "ScriptedPrompter.h"
+#include "system/Platform.h"
+#include "ui/MainWindow.h"
 
 #include <memory>
 #include <QAction>

@@ -1,7 +1,7 @@
 // The about box: the version it shows and a box that works the same at every opening.
 
-#include "ui/AboutDialog.h"
 #include "system/Version.h"
+#include "ui/AboutDialog.h"
 
 #include <QLabel>
 #include <QPushButton>

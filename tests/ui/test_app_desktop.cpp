@@ -3,9 +3,9 @@
 
 #include "AppTestSupport.h"
 
-#include "ui/WindowArguments.h"
-#include "fileinfo/FolderPaths.h"
 #include "../cli/ListTestSupport.h"
+#include "fileinfo/FolderPaths.h"
+#include "ui/WindowArguments.h"
 
 #include <QClipboard>
 #include <QDesktopServices>

@@ -1,11 +1,11 @@
 // The print dialog and the printer selection, driven through their object names.
 
 #include "../common/MemoryRows.h"
-#include "ui/FrmImpostaStampante.h"
-#include "ui/FrmStampaDir.h"
 #include "print/PrinterSelection.h"
 #include "RecordingSurface.h"
 #include "ScriptedPrompter.h"
+#include "ui/FrmImpostaStampante.h"
+#include "ui/FrmStampaDir.h"
 
 #include <QApplication>
 #include <QComboBox>

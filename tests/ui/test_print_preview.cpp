@@ -2,11 +2,11 @@
 // through their object names.
 
 #include "../common/MemoryRows.h"
+#include "RecordingSurface.h"
+#include "ScriptedPrompter.h"
 #include "ui/FrmAnteprima.h"
 #include "ui/FrmStampaDir.h"
 #include "ui/PreviewView.h"
-#include "RecordingSurface.h"
-#include "ScriptedPrompter.h"
 
 #include <QApplication>
 #include <QFrame>

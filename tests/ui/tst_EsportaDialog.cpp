@@ -1,12 +1,12 @@
 // The export dialogs driven through their controls, offscreen.
 
 #include "../common/MemoryRows.h"
-#include "ui/EsportaDialog.h"
-#include "ui/EsportaFormatoDialog.h"
 #include "export/Export.h"
 #include "results/AppState.h"
 #include "ScriptedPrompter.h"
 #include "system/SystemData.h"
+#include "ui/EsportaDialog.h"
+#include "ui/EsportaFormatoDialog.h"
 
 #include <QApplication>
 #include <QCheckBox>
