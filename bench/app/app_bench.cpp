@@ -7,10 +7,10 @@
 //   - the time to scroll a table of a million rows from the first row to the last.
 // Not a test: it prints numbers and the ratios against the targets.
 
-#include "app/ListCommand.h"
-#include "app/MainWindow.h"
+#include "cli/ListCommand.h"
 #include "results/ResultTable.h"
-#include "system/ScriptedPrompter.h"
+#include "ScriptedPrompter.h"
+#include "ui/MainWindow.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -121,7 +121,7 @@ double runList(const QString& tree)
     ListCommand command(sink, stderr);
     ListOptions options;
     options.folder = tree;
-    options.subfolders = true;
+    options.listing.scope = Scope::Subfolders;
     QElapsedTimer clock;
     clock.start();
     const int rc = command.run(options);
@@ -182,7 +182,7 @@ void scrollMillion(const QString& settings)
     QElapsedTimer clock;
     clock.start();
     const ColumnProfile optV{1, 1, 1, 1, 1, 0, 0, 1};
-    w.table().PopolaGriglia(syntheticRows(1'000'000), w.state().Intestazioni, optV, 0);
+    w.table().PopolaGriglia(syntheticRows(1'000'000), w.state().Intestazioni, optV, Order::NameAscending);
     const double fillMs = double(clock.nsecsElapsed()) / 1e6;
     grid->setVisible(true);
     clock.restart();

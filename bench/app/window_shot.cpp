@@ -6,10 +6,10 @@
 // print dialog (size, date and version printed; SHOT_PREVIEW=2 shows two pages a row).
 // SHOT_ALL_COLUMNS set fills every column of the table; SHOT_ORDER=N picks that order.
 
-#include "app/MainWindow.h"
-#include "print/FrmAnteprima.h"
-#include "print/PreviewView.h"
-#include "system/ScriptedPrompter.h"
+#include "ScriptedPrompter.h"
+#include "ui/FrmAnteprima.h"
+#include "ui/MainWindow.h"
+#include "ui/PreviewView.h"
 
 #include <QApplication>
 #include <QComboBox>

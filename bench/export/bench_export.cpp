@@ -5,8 +5,7 @@
 //
 //   bench_export [rows] [folder]      (defaults: 1000000, a temporary folder)
 
-#include "export/Exporter.h"
-#include "export/ExportFormats.h"
+#include "export/Export.h"
 #include "results/AppState.h"
 #include "results/RowSource.h"
 #include "system/SystemData.h"
@@ -117,7 +116,7 @@ int main(int argc, char** argv)
     SystemData system{QStringLiteral("2"), QStringLiteral("Linux"), QString(), QStringLiteral("6")};
     AppState state;
     state.CartellaRicerca = data;
-    state.TipoRicerca = 1;
+    state.TipoRicerca = Scope::Subfolders;
 
     std::printf("rows: %lld, start peak RSS: %ld KiB\n", (long long)count, peakKiB());
     const double base = baseline(rows, tmp.path() + QStringLiteral("/baseline.txt"));
@@ -126,20 +125,19 @@ int main(int argc, char** argv)
     struct Case
     {
         const char* what;
-        std::optional<ExportKind> kind; // else a newer format
-        FormatKind format;
+        ExportKind kind;
         ColumnProfile opts;
     };
     const ColumnProfile all{1, 1, 1, 1, 1, 1, 1, 0};
     const Case cases[] = {
-        {"text, all fields (stat + version)", ExportKind::Text, {}, all},
-        {"tab-separated, all fields", ExportKind::Tabbed, {}, all},
-        {"CSV, all fields", {}, FormatKind::Csv, all},
-        {"JSON lines (always all fields)", {}, FormatKind::JsonLines, all},
-        {"XLSX, all fields", {}, FormatKind::Xlsx, all},
-        {"HTML, all fields", {}, FormatKind::Html, all},
-        {"text, size and date (stat only)", ExportKind::Text, {}, {1, 1, 1, 1, 1, 0, 0, 0}},
-        {"text, names only (no file reads)", ExportKind::Text, {}, {1, 1, 1, 0, 0, 0, 0, 0}},
+        {"text, all fields (stat + version)", ExportKind::Text, all},
+        {"tab-separated, all fields", ExportKind::Tabbed, all},
+        {"CSV, all fields", ExportKind::Csv, all},
+        {"JSON lines (always all fields)", ExportKind::JsonLines, all},
+        {"XLSX, all fields", ExportKind::Xlsx, all},
+        {"HTML, all fields", ExportKind::Html, all},
+        {"text, size and date (stat only)", ExportKind::Text, {1, 1, 1, 1, 1, 0, 0, 0}},
+        {"text, names only (no file reads)", ExportKind::Text, {1, 1, 1, 0, 0, 0, 0, 0}},
     };
     int failures = 0;
     QDateTime when = QDateTime::currentDateTime();
@@ -156,22 +154,11 @@ int main(int argc, char** argv)
             ::close(pipeFd[0]);
             QElapsedTimer t;
             t.start();
-            bool ok;
-            QString error, path;
-            if (c.kind) {
-                const ExportRequest request{rows, state, system, when, outDir, NameLayout::Single};
-                const ExportOutcome outcome = exportToFile(*c.kind, request);
-                ok = outcome.ok;
-                error = outcome.error;
-                path = outcome.filePath;
-            } else {
-                const FormatRequest request{rows,    state, system, when, outDir, {c.format, false, {}},
-                                            nullptr, {}};
-                const FormatOutcome outcome = writeFormatToFile(request);
-                ok = outcome.ok;
-                error = outcome.error;
-                path = outcome.filePath;
-            }
+            const ExportRequest request{rows, state, system, when, ExportChoice{c.kind}};
+            const ExportOutcome outcome = writeExport(request, ExportTarget::folder(outDir));
+            const bool ok = outcome.ok;
+            const QString error = outcome.error;
+            const QString path = outcome.filePath;
             const double secs = double(t.nsecsElapsed()) / 1e9;
             const long long bytes = QFileInfo(path).size();
             QFile::remove(path);
@@ -199,7 +186,7 @@ int main(int argc, char** argv)
         }
         if (c.kind == ExportKind::Tabbed && c.opts == all)
             tabbed = secs;
-        if (!c.kind && tabbed > 0)
+        if (!isWindowFile(c.kind) && tabbed > 0)
             std::printf("  %4.2fx tab-separated", secs / tabbed);
         std::printf("\n");
     }

@@ -11,16 +11,16 @@
 // The rows refer, in turn, to K real files of a temporary folder, so every row costs the
 // file-system reads a real report makes.
 
-#include "print/FrmAnteprima.h"
-#include "print/FrmStampaDir.h"
 #include "print/PreviewSurface.h"
-#include "print/PreviewView.h"
 #include "print/PrintReport.h"
 #include "print/QtPrinterSurface.h"
-#include "print/RecordingSurface.h"
+#include "RecordingSurface.h"
 #include "results/AppState.h"
 #include "results/RowSource.h"
-#include "system/ScriptedPrompter.h"
+#include "ScriptedPrompter.h"
+#include "ui/FrmAnteprima.h"
+#include "ui/FrmStampaDir.h"
+#include "ui/PreviewView.h"
 
 #include <cstdio>
 #include <ctime>
@@ -174,9 +174,9 @@ int main(int argc, char** argv)
     const BenchRows source(rows, files, folder);
     AppState st;
     st.CartellaRicerca = folder;
-    st.TipoRicerca = landscape ? 1 : 0;
+    st.TipoRicerca = landscape ? Scope::Subfolders : Scope::Folder;
     st.OptS = {1, 1, 1, 1, 1, 1, std::int16_t(landscape ? 1 : 0), 0};
-    st.totCartelle = 1;
+    st.listed.folders = 1;
     const ReportInput input{source, st, QStringLiteral("Debian GNU/Linux - 12 (bookworm) - Ver. 6.1.0")};
     ReportOptions options;
     options.waitMs = 0;

@@ -75,7 +75,7 @@ void timeOrder(ResultTable& t, int order, const ColumnProfile& optV)
     QElapsedTimer timer;
     timer.start();
     const double cpu = threadSeconds();
-    const bool ran = t.OrdinaGriglia(order, optV);
+    const bool ran = t.OrdinaGriglia(Order(order), optV);
     t.NumeraGriglia(true);
     std::printf("order %2d %-28s %s %7.3f s (cpu %.3f s) on %lld rows\n", order,
                 qPrintable(orderCaptions()[order]), ran ? "ran " : "kept", double(timer.nsecsElapsed()) / 1e9,
@@ -100,7 +100,7 @@ int main(int argc, char** argv)
         const std::size_t rawNames = s.names.size();
         FillResult f = fillRows(std::move(s), FillOptions{}, no);
         ResultTable t;
-        t.PopolaGriglia(std::move(f), defaultHeadings(), kDefaultOptV, -1);
+        t.PopolaGriglia(std::move(f), defaultHeadings(), kDefaultOptV, Order::None);
         const long after = rssKb();
         std::printf("default columns: %.1f bytes/row counted, %.1f bytes/row resident (names %.1f of them)\n",
                     double(t.rows().memoryBytes()) / double(n), double(after - before) * 1024.0 / double(n),
@@ -174,7 +174,7 @@ int main(int argc, char** argv)
         std::printf("fill with dates on %zu real rows: %.3f s\n", f.rows.size(),
                     double(timer.nsecsElapsed()) / 1e9);
         ResultTable t;
-        t.PopolaGriglia(std::move(f), defaultHeadings(), o.optV, -1);
+        t.PopolaGriglia(std::move(f), defaultHeadings(), o.optV, Order::None);
         for (int order : {3, 4, 5, 6})
             timeOrder(t, order, o.optV);
     }

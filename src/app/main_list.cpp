@@ -1,5 +1,5 @@
 // vellora-list: see ListCommand.
-#include "app/ListCommand.h"
+#include "cli/ListCommand.h"
 #include "fileinfo/FolderPaths.h"
 #include "system/NumberLocale.h"
 #include "system/OutputFile.h"

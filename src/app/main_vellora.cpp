@@ -1,11 +1,11 @@
 // vellora: the desktop window. vellora [FOLDER] starts on that folder; see WindowArguments.
 
-#include "app/MainWindow.h"
-#include "app/WindowArguments.h"
 #include "fileinfo/FolderPaths.h"
 #include "system/NumberLocale.h"
-#include "system/Pictures.h"
 #include "system/Version.h"
+#include "ui/MainWindow.h"
+#include "ui/Pictures.h"
+#include "ui/WindowArguments.h"
 
 #include <QApplication>
 #include <QLibraryInfo>

@@ -74,26 +74,23 @@ public:
     std::atomic<qsizetype> done{0};
 
 private:
+    // What waits on the files: their facts and checksums. The cells are the writer's to make.
     void read(Worker& w, ExportRecord& rec, qsizetype row) const
     {
-        rec = ExportRecord{};
         rec.number = row;
-        rec.name = m_rows.text(row, ColName);
-        rec.extension = m_rows.text(row, ColExt);
-        rec.folder = m_rows.text(row, ColFolder);
-        rec.folderBytes = m_rows.folderBytes(row);
-        rec.nameBytes = m_rows.nameBytes(row);
         if (m_plan.facts != 0) {
-            const FileFacts f = w.reader->read(
-                rec.folderBytes,
-                std::string_view(rec.nameBytes.constData(), std::size_t(rec.nameBytes.size())), m_plan.facts);
+            const FileFacts f = m_rows.readFacts(*w.reader, row, m_plan.facts);
             rec.statted = f.statted;
             rec.size = f.size;
             rec.mtime = f.mtime;
             rec.version = f.version;
         }
+        if (m_plan.checksum) {
+            rec.sha256.clear();
+            rec.unhashed = false;
+        }
         if (w.hasher) {
-            rec.sha256 = w.hasher->sha256(rec.folderBytes, rec.nameBytes, m_stop);
+            rec.sha256 = w.hasher->sha256(m_rows.folderBytes(row), m_rows.nameBytes(row), m_stop);
             rec.unhashed = rec.sha256.isEmpty();
         }
     }
@@ -143,14 +140,21 @@ bool RecordReader::run(const std::function<bool(const ExportRecord&)>& write, co
             progress(filler.done.load(std::memory_order_relaxed), n);
         }
     };
+    // Without files to read there is nothing to wait for: a block is made where it is written,
+    // rather than handed between threads (each hand-over waits for the scheduler).
+    const bool readsFiles = m_plan.facts != 0 || m_plan.checksum;
     const auto launch = [&](int b, qsizetype first) {
         const qsizetype count = std::min(blockRows, n - first + 1);
-        return std::async(std::launch::async,
+        return std::async(readsFiles ? std::launch::async : std::launch::deferred,
                           [&filler, &blocks, b, first, count] { filler.fill(blocks[b], first, count); });
     };
     // The readers look at the stop flag only: the user's interrupt is passed on from here,
     // which also keeps the progress moving while a big file is read.
     const auto await = [&](std::future<void>& f) {
+        if (!readsFiles) {
+            f.wait(); // makes the block now
+            return;
+        }
         while (f.wait_for(kProgressEvery) != std::future_status::ready) {
             if (interruptAsked())
                 stop = true;
@@ -171,8 +175,17 @@ bool RecordReader::run(const std::function<bool(const ExportRecord&)>& write, co
         std::future<void> next;
         if (first + blockRows <= n)
             next = launch(b ^ 1, first + blockRows);
-        for (const ExportRecord& rec : blocks[b]) {
-            if (!write(rec)) {
+        for (ExportRecord& rec : blocks[b]) {
+            // The cells are made here, where the writer reads them at once, and let go here.
+            rec.name = m_rows.text(rec.number, ColName);
+            rec.extension = m_rows.text(rec.number, ColExt);
+            rec.folder = m_rows.text(rec.number, ColFolder);
+            rec.folderBytes = m_rows.folderBytes(rec.number);
+            rec.nameBytes = m_rows.nameBytes(rec.number);
+            const bool written = write(rec);
+            rec.name = rec.extension = rec.folder = QString();
+            rec.folderBytes = rec.nameBytes = QByteArray();
+            if (!written) {
                 stop = true; // the block being read is dropped; its future waits for it
                 return false;
             }

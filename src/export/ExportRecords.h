@@ -1,8 +1,8 @@
 #pragma once
-// The rows of the newer export formats, read ahead of the writer: each row's cells, the
-// facts of its file through the rows' one fact reader, and on request the SHA-256 of its
-// content. Several threads read the files, a block of rows ahead of the writer, which gets
-// the rows in the table's order on the calling thread.
+// The rows of every export, read ahead of the writer: the facts of each row's file through
+// the rows' one fact reader and, on request, the SHA-256 of its content. Several threads read
+// the files, a block of rows ahead of the writer, which gets the rows in the table's order on
+// the calling thread, with their cells made there (where the writer reads them at once).
 
 #include "fileinfo/FileFacts.h"
 

@@ -41,7 +41,7 @@ bool Utf8Sink::flush()
         return false;
     if (m_text.isEmpty())
         return true;
-    const QByteArray bytes = m_text.toUtf8();
+    const QByteArray bytes = m_encoder ? m_encoder->encode(m_text) : m_text.toUtf8();
     m_text.resize(0); // keeps the capacity for the next chunk
     return write(bytes);
 }

@@ -1,8 +1,8 @@
 #pragma once
-// The writers of the newer export formats, one per format, fed row by row in the table's
-// order. Text formats go straight to the device in chunks; the workbook is composed in
-// scratch files of the system's temporary folder (its zip needs seeking) and copied to the
-// device when complete.
+// The record writers, one per export format, fed row by row in the table's order: the window's
+// text report and tab-separated file, CSV, the workbook, the page and JSON lines. Text formats
+// go straight to the device in chunks; the workbook is composed in scratch files of the
+// system's temporary folder (its zip needs seeking) and copied to the device when complete.
 
 #include "ExportRecords.h"
 
@@ -12,27 +12,34 @@
 #include <optional>
 #include <QDateTime>
 #include <QString>
+#include <QStringEncoder>
 #include <QStringList>
 
 class QIODevice;
 
 namespace vellora {
 
-// What the report headers tell about the listing, for the page and the workbook.
+// What the report headers tell about the listing, for the text report, the page and the
+// workbook.
 struct ListingFacts
 {
     QString systemLine;
     QString folder; // ends with "/"
     QString pattern;
     QString scope; // "Cartella Selezionata" or "Sottocartelle"
-    QString order; // the order's caption, or "Nessuno"
+    QString order; // the order's caption, or "Nessun ordinamento"
     qsizetype files = 0;
     std::uint64_t folders = 0; // folders the scan looked into
     QDateTime when;            // when the export runs
+    bool subfolders = false;   // the scope is "Sottocartelle"
+    // The text report's bracket: the order's caption (none without an order),
+    // " - Cartelle Controllate " and the folders.
+    QString bracket;
 };
 
 // The cells a row shows, in the table's order: name, extension, then the columns of the
-// export profile, the folder, and the checksum when asked for.
+// export profile, the folder, and the checksum when asked for. The text report and the
+// tab-separated file show the folder only with subfolders, in the place of the info.
 enum class Field { Name, Extension, Size, Date, Version, Info, Folder, Checksum };
 
 struct WriterSetup
@@ -65,6 +72,9 @@ protected:
 };
 
 // The devices must outlive the writers.
+[[nodiscard]] std::unique_ptr<RecordWriter> makeTextReportWriter(QIODevice& out, const WriterSetup& setup);
+[[nodiscard]] std::unique_ptr<RecordWriter> makeTabbedWriter(QIODevice& out, const WriterSetup& setup,
+                                                             bool separateName);
 [[nodiscard]] std::unique_ptr<RecordWriter> makeCsvWriter(QIODevice& out, const WriterSetup& setup);
 [[nodiscard]] std::unique_ptr<RecordWriter> makeHtmlWriter(QIODevice& out, const WriterSetup& setup);
 [[nodiscard]] std::unique_ptr<RecordWriter> makeJsonLinesWriter(QIODevice& out, const WriterSetup& setup);
@@ -119,6 +129,8 @@ class Utf8Sink
 {
 public:
     explicit Utf8Sink(QIODevice& out) : m_out(out) {}
+    // The window's two files are written in the locale's encoding instead (UTF-8 on Linux).
+    void useLocaleEncoding() { m_encoder.emplace(QStringConverter::System); }
     QString& text() { return m_text; }
     // Writes what is gathered once it is large; false after a failed write.
     [[nodiscard]] bool flushIfFull() { return m_text.size() < kChunkChars || flush(); }
@@ -131,6 +143,7 @@ private:
     QIODevice& m_out;
     QString m_text;
     QString m_error;
+    std::optional<QStringEncoder> m_encoder;
 };
 
 // The text formats: records gathered in a UTF-8 sink and written in chunks.

@@ -28,17 +28,10 @@ void appendCsvField(QString& out, QStringView field, QChar separator)
             break;
         }
     }
-    if (!quote) {
+    if (quote)
+        appendQuoted(out, field);
+    else
         out += field;
-        return;
-    }
-    out += u'"';
-    for (const QChar c : field) {
-        if (c == u'"')
-            out += u'"';
-        out += c;
-    }
-    out += u'"';
 }
 
 class CsvWriter : public TextRecordWriter

@@ -49,7 +49,7 @@ ReportLayout::ReportLayout(PrinterSurface& measure, const ReportInput& input, bo
     m_size = f[ColSize] == 1;
     m_date = f[ColDate] == 1;
     m_version = f[ColVersion] == 1;
-    m_subfolders = m_in.state.TipoRicerca == 1;
+    m_subfolders = m_in.state.TipoRicerca == Scope::Subfolders;
     m_info = f[ColInfo] == 1 && (landscape || !m_subfolders);
     m_folder = landscape || m_subfolders;
 
@@ -258,9 +258,9 @@ void ReportPages::drawPage(PrinterSurface& surface, int page)
     m_layout.paintPage(surface, page, feed);
 }
 
-bool usesLandscape(int tipoRicerca, int infoFlag)
+bool usesLandscape(Scope scope, int infoFlag)
 {
-    return tipoRicerca != 0 && (infoFlag != 0 || tipoRicerca != 1);
+    return scope == Scope::Subfolders && infoFlag != 0;
 }
 
 std::int16_t ContaRighePagina(PrinterSurface& surface, std::int16_t heightMm)

@@ -5,6 +5,7 @@
 // the printer surface it was made for; it knows nothing of the device a page lands on.
 
 #include "PrinterSurface.h"
+#include "results/StateTypes.h"
 
 #include <cstdint>
 #include <memory>
@@ -130,7 +131,7 @@ private:
 
 // Landscape exactly when the list comes from a scan with subfolders and the info column is
 // printed; the print dialog's picture and its choice of report both follow it.
-[[nodiscard]] bool usesLandscape(int tipoRicerca, int infoFlag);
+[[nodiscard]] bool usesLandscape(Scope scope, int infoFlag);
 
 // The number of lines of the current font that reach `heightMm` from the top of the page.
 // Measures without printing, so it starts no job.

@@ -1,19 +1,8 @@
 #include "AppState.h"
 
-namespace vellora {
+#include "fileinfo/FolderPaths.h"
 
-const QStringList& orderCaptions()
-{
-    static const QStringList captions{
-        QStringLiteral("Ordinamento Nome File A-Z"),  QStringLiteral("Ordinamento Nome File Z-A"),
-        QStringLiteral("Ordinamento Estensione"),     QStringLiteral("Ordinamento Dimensione 0-9"),
-        QStringLiteral("Ordinamento Dimensione 9-0"), QStringLiteral("Ordinamento Data 1-31"),
-        QStringLiteral("Ordinamento Data 31-1"),      QStringLiteral("Raggruppamento Versioni"),
-        QStringLiteral("Ordinamento Info File"),      QStringLiteral("Ordinamento Directory A-Z"),
-        QStringLiteral("Ordinamento Directory Z-A"),
-    };
-    return captions;
-}
+namespace vellora {
 
 QString infoHeadingAtStartup(InfoKind kind)
 {
@@ -40,21 +29,43 @@ QString infoReportName(InfoKind kind)
 
 QStringList defaultHeadings()
 {
-    return {QStringLiteral("Nr."),
-            QStringLiteral("Nome File"),
-            QStringLiteral("Ext"),
-            QStringLiteral("Dimensione"),
-            QStringLiteral("Data Ult. Modifica"),
-            QStringLiteral("Versione File"),
-            QStringLiteral("Produttore"),
-            QStringLiteral("Directory")};
+    return {
+        QStringLiteral("Nr."),        QStringLiteral("Nome File"),          QStringLiteral("Ext"),
+        QStringLiteral("Dimensione"), QStringLiteral("Data Ult. Modifica"), QStringLiteral("Versione File"),
+        QStringLiteral("Produttore"), QStringLiteral("Directory")};
+}
+
+ListingRequest AppState::listingRequest() const
+{
+    ListingRequest r;
+    r.folder = fileinfo::pathBytes(CartellaRicerca);
+    if (!r.folder.endsWith('/'))
+        r.folder.append('/');
+    r.pattern = PatternFile;
+    r.scope = TipoRicerca;
+    r.order = OrdineGriglia;
+    r.columns = OptV;
+    r.infoKind = infoKind;
+    return r;
+}
+
+AppState AppState::forRequest(const ListingRequest& request)
+{
+    AppState s;
+    s.CartellaRicerca = QString::fromUtf8(request.folder);
+    s.PatternFile = request.pattern;
+    s.TipoRicerca = request.scope;
+    s.OrdineGriglia = request.order;
+    s.OptV = request.columns;
+    s.infoKind = request.infoKind;
+    s.Intestazioni[ColInfo] = infoHeadingAtStartup(request.infoKind);
+    return s;
 }
 
 QString AppState::bracketText() const
 {
-    const QStringList& orders = orderCaptions();
-    const QString order = (OrdineGriglia >= 0 && OrdineGriglia < orders.size()) ? orders[OrdineGriglia] : QString();
-    return order + QStringLiteral(" - Cartelle Controllate ") + QString::number(totCartelle);
+    return orderCaption(OrdineGriglia) + QStringLiteral(" - Cartelle Controllate ") +
+           QString::number(listed.folders);
 }
 
 } // namespace vellora

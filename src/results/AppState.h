@@ -3,34 +3,14 @@
 // one instance and hands it by reference; nothing here is global.
 
 #include "fileinfo/VersionReader.h"
+#include "results/ListingRequest.h"
+#include "results/StateTypes.h"
 
-#include <array>
 #include <cstdint>
 #include <QString>
 #include <QStringList>
 
 namespace vellora {
-
-using ColumnProfile = std::array<std::int16_t, 8>;
-
-inline constexpr ColumnProfile kDefaultOptV{1, 1, 1, 0, 0, 0, 0, 0};
-inline constexpr ColumnProfile kDefaultOptS{1, 1, 1, 1, 0, 0, 0, 0};
-
-// Column indexes of the result table.
-enum Column : int {
-    ColNumber = 0,
-    ColName = 1,
-    ColExt = 2,
-    ColSize = 3,
-    ColDate = 4,
-    ColVersion = 5,
-    ColInfo = 6,
-    ColFolder = 7,
-    ColumnCount = 8
-};
-
-// The eleven orders of cboORD, index = position.
-[[nodiscard]] const QStringList& orderCaptions();
 
 // Heading of column 6: at start-up from the stored kind, or when picked from the menu
 // (the product name reads "Info File" at start-up, "Info Prodotto" from the menu).
@@ -46,19 +26,27 @@ struct AppState
     QString CartellaRicerca; // selected folder, always ends with "/"
     QString PatternFile = QStringLiteral("*.*");
     QString DriveSelezionato; // mount point of the volume holding the folder
-    int TipoRicerca = 0;      // 0 selected folder only, 1 with subfolders
-    int OrdineGriglia = 0;    // 0..10, -1 none
+    Scope TipoRicerca = Scope::Folder;
+    Order OrdineGriglia = Order::NameAscending;
     QStringList Intestazioni = defaultHeadings();
-    QString ProfiloColonne; // "VEDI", "STAMPA", "ESPORTA"
+    ProfileKind ProfiloColonne = ProfileKind::Vedi; // the profile the column dialog edits
     ColumnProfile OptV = kDefaultOptV;
     ColumnProfile OptS = kDefaultOptS;
     InfoKind infoKind = InfoKind::CompanyName; // the checked entry of "Colonna &Info"
-    QString exportKind;                        // the window's Tag: "TESTO" or "EXCEL"
+    ExportKind exportKind =
+        ExportKind::Text; // the export dialog's file (Text or Tabbed), as the menu chose it
 
-    // What the last scan left for reports and exports.
-    std::uint64_t totCartelle = 0; // TotCartelle of the last scan
-    int scanScope = 0;             // TipoRicerca the last scan ran with
-    QString listedFolderText;      // folder and pattern the last scan listed
+    // What the last listing left for reports and exports: the listing service's summary,
+    // as it ended.
+    ListingSummary listed;
+
+    // The listing the start button asks for: the folder (its own bytes, also when it came
+    // from a command line that is not UTF-8), the pattern, the scope, the order, the table's
+    // profile and the info kind.
+    [[nodiscard]] ListingRequest listingRequest() const;
+    // The state of a window whose controls chose the request's folder, pattern, scope,
+    // order, table profile and info kind at start-up (the info heading as start-up names it).
+    [[nodiscard]] static AppState forRequest(const ListingRequest& request);
 
     // lblCurDir's text when it shows the folder: CartellaRicerca followed by PatternFile.
     [[nodiscard]] QString folderText() const { return CartellaRicerca + PatternFile; }
@@ -66,7 +54,7 @@ struct AppState
     // write, which stays the same when the user picks another folder after the scan.
     [[nodiscard]] QString listingText() const
     {
-        return listedFolderText.isEmpty() ? folderText() : listedFolderText;
+        return listed.listedText.isEmpty() ? folderText() : listed.listedText;
     }
     // Order caption, " - Cartelle Controllate ", folder count: the bracket text of headers.
     [[nodiscard]] QString bracketText() const;

@@ -16,17 +16,6 @@ bool isAllOff(const ColumnProfile& p)
 
 } // namespace
 
-ProfileKind profileKind(const QString& profiloColonne)
-{
-    if (profiloColonne == kProfileVedi)
-        return ProfileKind::Vedi;
-    if (profiloColonne == kProfileStampa)
-        return ProfileKind::Stampa;
-    if (profiloColonne == kProfileEsporta)
-        return ProfileKind::Esporta;
-    return ProfileKind::Unknown;
-}
-
 void applyProfileDefaults(AppState& state)
 {
     if (isAllOff(state.OptS))
@@ -50,7 +39,7 @@ qsizetype parseFileCounter(const QString& text)
     return ok ? qsizetype(n) : -1;
 }
 
-ColumnProfileEditor::ColumnProfileEditor(const AppState& state) : m_kind(profileKind(state.ProfiloColonne))
+ColumnProfileEditor::ColumnProfileEditor(const AppState& state) : m_kind(state.ProfiloColonne)
 {
     for (int i = 0; i < kBoxes; ++i)
         m_captions[i] = state.Intestazioni.value(i);
@@ -61,8 +50,6 @@ ColumnProfileEditor::ColumnProfileEditor(const AppState& state) : m_kind(profile
     case ProfileKind::Stampa:
     case ProfileKind::Esporta:
         m_values = state.OptS;
-        break;
-    case ProfileKind::Unknown:
         break;
     }
     m_values[ColName] = 1;
@@ -77,7 +64,6 @@ QString ColumnProfileEditor::caption() const
     case ProfileKind::Esporta:
         return QStringLiteral("Colonne da Esportare");
     case ProfileKind::Stampa:
-    case ProfileKind::Unknown:
         break;
     }
     return QStringLiteral("Colonne da Stampare");
@@ -94,7 +80,7 @@ bool ColumnProfileEditor::isBoxVisible(int i) const
 
 bool ColumnProfileEditor::isBoxEnabled(int i) const
 {
-    return m_kind != ProfileKind::Unknown && isBoxVisible(i) && i != ColName && i != ColExt;
+    return isBoxVisible(i) && i != ColName && i != ColExt;
 }
 
 void ColumnProfileEditor::click(int i, bool checked)
@@ -115,8 +101,6 @@ void ColumnProfileEditor::accept(AppState& state, NumberColumnTarget* target) co
     case ProfileKind::Esporta:
         state.OptS = m_values;
         return;
-    case ProfileKind::Unknown:
-        return; // nothing was loaded: nothing to keep
     case ProfileKind::Vedi:
         state.OptV = m_values;
         break;

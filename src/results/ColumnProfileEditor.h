@@ -26,14 +26,6 @@ public:
     virtual void numberRows(qsizetype n) = 0;
 };
 
-enum class ProfileKind { Vedi, Stampa, Esporta, Unknown };
-
-[[nodiscard]] ProfileKind profileKind(const QString& profiloColonne);
-
-inline const QString kProfileVedi = QStringLiteral("VEDI");
-inline const QString kProfileStampa = QStringLiteral("STAMPA");
-inline const QString kProfileEsporta = QStringLiteral("ESPORTA");
-
 // Start-up: a profile whose eight flags add up to 0 takes its default.
 void applyProfileDefaults(AppState& state);
 

@@ -2,6 +2,8 @@
 
 #include <QLocale>
 
+#include <algorithm>
+
 #include <cstdio>
 #include <ctime>
 
@@ -140,12 +142,17 @@ QString formatDateSortKey(std::int64_t s)
 
 QString sanitizeLine(const QString& text)
 {
-    QString out = text;
-    for (QChar& c : out) {
+    const auto isControl = [](QChar c) {
         const char16_t u = c.unicode();
-        if (u < 0x20 || u == 0x7f || (u >= 0x80 && u < 0xa0) || u == 0x2028 || u == 0x2029)
+        return u < 0x20 || u == 0x7f || (u >= 0x80 && u < 0xa0) || u == 0x2028 || u == 0x2029;
+    };
+    // Nearly every text holds none: it is handed back as it is, without a copy.
+    if (std::none_of(text.begin(), text.end(), isControl))
+        return text;
+    QString out = text;
+    for (QChar& c : out)
+        if (isControl(c))
             c = QLatin1Char('?');
-    }
     return out;
 }
 
@@ -154,16 +161,21 @@ bool looksLikeFormula(QStringView text)
     return !text.isEmpty() && QStringView(u"=+-@").contains(text.front());
 }
 
+void appendQuoted(QString& out, QStringView field)
+{
+    out += u'"';
+    for (const QChar c : field) {
+        if (c == u'"')
+            out += u'"';
+        out += c;
+    }
+    out += u'"';
+}
+
 void appendSpreadsheetField(QString& out, QStringView field)
 {
     if (field.startsWith(u'"')) {
-        out += u'"';
-        for (const QChar c : field) {
-            if (c == u'"')
-                out += u'"';
-            out += c;
-        }
-        out += u'"';
+        appendQuoted(out, field);
         return;
     }
     if (looksLikeFormula(field))

@@ -28,6 +28,10 @@ namespace vellora {
 // for a spreadsheet, such a text gets the apostrophe that marks a cell as text.
 [[nodiscard]] bool looksLikeFormula(QStringView text);
 
+// The field in double quotes, its quotes doubled: how CSV and spreadsheets read a quoted text
+// back as itself.
+void appendQuoted(QString& out, QStringView field);
+
 // One field of tab-separated text for a spreadsheet (the file "per Excel", the table's
 // copy). A field that begins with a double quote would read as a quoted text running to the
 // next quote, across tabs and lines (merging the rows of several files): it is written

@@ -25,44 +25,6 @@ namespace vellora {
 
 namespace {
 
-enum class Mode { TextAscending, TextDescending, NumericAscending, NumericDescending };
-
-struct OrderKey
-{
-    int column;
-    Mode mode;
-};
-
-OrderKey orderSpec(int order)
-{
-    switch (order) {
-    case 0:
-        return {ColName, Mode::TextAscending};
-    case 1:
-        return {ColName, Mode::TextDescending};
-    case 2:
-        return {ColExt, Mode::TextAscending};
-    case 3:
-        return {ColSize, Mode::NumericAscending};
-    case 4:
-        return {ColSize, Mode::NumericDescending};
-    case 5:
-        return {ColDate, Mode::NumericAscending};
-    case 6:
-        return {ColDate, Mode::NumericDescending};
-    case 7:
-        return {ColVersion, Mode::TextDescending};
-    case 8:
-        return {ColInfo, Mode::TextAscending};
-    case 9:
-        return {ColFolder, Mode::TextAscending};
-    case 10:
-        return {ColFolder, Mode::TextDescending};
-    default:
-        return {-1, Mode::TextAscending};
-    }
-}
-
 // Case is ignored and the user's locale decides the rest. The "C" locale's collator ignores
 // case in compare() but not in its sort keys, so those texts are folded first.
 class TextKeys
@@ -173,7 +135,8 @@ void sortByPrefixes(std::vector<std::uint32_t>& order, PrefixOf prefixOf, unsign
         return c != 0 ? c < 0 : less(a.row, b.row);
     };
     if (descending)
-        std::stable_sort(items.begin(), items.end(), [&](const Item& a, const Item& b) { return before(b, a); });
+        std::stable_sort(items.begin(), items.end(),
+                         [&](const Item& a, const Item& b) { return before(b, a); });
     else
         std::stable_sort(items.begin(), items.end(), before);
     for (std::size_t k = 0; k < items.size(); ++k)
@@ -462,9 +425,9 @@ void sortByStat(ResultRows& rows, int column, bool descending, const FactSource&
 
 } // namespace
 
-bool orderKeyShown(int order, const ColumnProfile& optV)
+bool orderKeyShown(Order order, const ColumnProfile& optV)
 {
-    const OrderKey def = orderSpec(order);
+    const OrderKey def = orderKey(order);
     if (def.column < 0)
         return false;
     switch (def.column) {
@@ -476,12 +439,12 @@ bool orderKeyShown(int order, const ColumnProfile& optV)
     }
 }
 
-bool sortRows(ResultRows& rows, int order, const ColumnProfile& optV, const FactSource& facts)
+bool sortRows(ResultRows& rows, Order order, const ColumnProfile& optV, const FactSource& facts)
 {
     if (!orderKeyShown(order, optV))
         return false;
-    const OrderKey def = orderSpec(order);
-    const bool descending = def.mode == Mode::TextDescending || def.mode == Mode::NumericDescending;
+    const OrderKey def = orderKey(order);
+    const bool descending = def.descending;
     switch (def.column) {
     case ColName:
         sortByName(rows, descending);

@@ -68,10 +68,10 @@ struct ResultRows
 
 namespace vellora {
 
-// Whether order (0..10) may run under the VEDI profile: its key column must be shown.
-[[nodiscard]] bool orderKeyShown(int order, const ColumnProfile& optV);
+// Whether order may run under the VEDI profile: its key column must be shown (never for None).
+[[nodiscard]] bool orderKeyShown(Order order, const ColumnProfile& optV);
 // Sorts rows.order by order (stable); false, leaving the order alone, when it may not run.
 // The size and date orders read every file again through facts.
-bool sortRows(ResultRows& rows, int order, const ColumnProfile& optV, const FactSource& facts);
+bool sortRows(ResultRows& rows, Order order, const ColumnProfile& optV, const FactSource& facts);
 
 } // namespace vellora

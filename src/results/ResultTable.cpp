@@ -135,7 +135,7 @@ QByteArray ResultTable::folderBytes(qsizetype row) const
 }
 
 void ResultTable::PopolaGriglia(FillResult&& fill, const QStringList& headings, const ColumnProfile& optV,
-                                int order)
+                                Order order)
 {
     beginResetModel();
     m_rows = std::move(fill.rows);
@@ -157,7 +157,7 @@ void ResultTable::PopolaGriglia(FillResult&& fill, const QStringList& headings, 
     NumeraGriglia(optV[ColNumber] == 1);
 }
 
-bool ResultTable::OrdinaGriglia(int order, const ColumnProfile& optV)
+bool ResultTable::OrdinaGriglia(Order order, const ColumnProfile& optV)
 {
     if (m_rows.order.empty() || m_cleared || !orderKeyShown(order, optV))
         return false;

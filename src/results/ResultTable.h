@@ -87,12 +87,13 @@ public:
     // Takes the filled rows (model reset) with the headings to show (Intestazioni; the
     // number heading is left empty when numberShown is false). When the fill completed, the
     // rows are ordered by order and numbered; an interrupted fill stays as it came.
-    void PopolaGriglia(FillResult&& fill, const QStringList& headings, const ColumnProfile& optV, int order);
+    void PopolaGriglia(FillResult&& fill, const QStringList& headings, const ColumnProfile& optV,
+                       Order order);
 
-    // The eleven orders (0..10; -1 or an order whose key column is not shown in optV leaves
-    // the rows as they are). Returns true when the rows were sorted. Size and date orders
-    // re-read each file once; a file that cannot be read leaves its key cell empty.
-    bool OrdinaGriglia(int order, const ColumnProfile& optV);
+    // The eleven orders (None, or an order whose key column is not shown in optV, leaves the
+    // rows as they are). Returns true when the rows were sorted. Size and date orders re-read
+    // each file once; a file that cannot be read leaves its key cell empty.
+    bool OrdinaGriglia(Order order, const ColumnProfile& optV);
     // Numbers rows 1..N when numberShown and asks the view to stand on row 1, columns 1..7.
     void NumeraGriglia(bool numberShown);
 

@@ -1,15 +1,10 @@
 #include "ScanDriver.h"
 
-#include "fileinfo/FolderPaths.h"
 #include "system/Prompter.h"
 
-#include <QFile>
-#include <QLoggingCategory>
 #include <QMetaObject>
 
 #include <cmath>
-
-Q_DECLARE_LOGGING_CATEGORY(lcResults)
 
 namespace vellora {
 
@@ -18,15 +13,6 @@ const QString kCercando = QStringLiteral("Ricerca in corso...");
 const QString kPrincipale = QStringLiteral("Cartella di Ricerca Principale");
 const QString kNonPredisposti = QStringLiteral("1 o più Files non sono predisposti per la Versione !");
 } // namespace
-
-struct ScanDriver::WorkerOutput
-{
-    bool walkInterrupted = false;
-    bool filled = false; // the fill ran (files found, walk not interrupted)
-    std::uint64_t totFile = 0;
-    std::uint64_t totCartelle = 0;
-    FillResult fill;
-};
 
 ScanDriver::ScanDriver(ResultTable& table, AppState& state, Prompter& prompter, QObject* parent)
     : QObject(parent), m_table(table), m_state(state), m_prompter(prompter)
@@ -85,24 +71,21 @@ void ScanDriver::start()
         return;
     joinWorker();
 
-    m_job.pattern = m_state.PatternFile;
-    // The folder's own bytes, also when it came from a command line that is not UTF-8.
-    m_job.folder = fileinfo::pathBytes(m_state.CartellaRicerca);
-    if (!m_job.folder.endsWith('/'))
-        m_job.folder.append('/');
-    m_job.subfolders = m_state.TipoRicerca == 1;
-    m_job.optV = m_state.OptV;
-    m_job.fill = FillOptions{};
-    m_job.fill.optV = m_state.OptV;
-    m_job.fill.infoKind = m_state.infoKind;
-    m_job.fill.beforeRow = m_hooks.beforeRow;
-    m_job.fill.facts = &m_table.facts();
-    m_job.headings = m_state.Intestazioni;
-    m_job.order = m_state.OrdineGriglia;
-    m_job.folderText = m_state.folderText();
+    m_scan.reset();
+    m_listing = std::make_unique<Listing>(m_state.listingRequest(), m_scan, &m_table.facts());
+    Listing::Hooks hooks;
+    if (m_hooks.folderEntered)
+        hooks.folderEntered = [this](const QByteArray& folder) { m_hooks.folderEntered(folder, m_scan); };
+    hooks.beforeRow = m_hooks.beforeRow;
+    hooks.filling = [this] {
+        QMetaObject::invokeMethod(
+            this, [this] { enterFilling(); }, Qt::QueuedConnection);
+    };
+    m_listing->setHooks(std::move(hooks));
+    m_headings = m_state.Intestazioni;
+    m_folderText = m_state.folderText();
 
     m_table.reset();
-    m_scan.reset();
     m_totFile = m_totCartelle = 0;
     m_clock.start();
 
@@ -123,32 +106,11 @@ void ScanDriver::start()
     setPhase(Phase::Scanning);
     m_progressTimer.start();
 
-    auto out = std::make_shared<WorkerOutput>();
-    m_worker = std::thread([this, out] { runWorker(out); });
-}
-
-void ScanDriver::runWorker(std::shared_ptr<WorkerOutput> out)
-{
-    ScanResults results;
-    FolderEnteredFn onFolder;
-    if (m_hooks.folderEntered)
-        onFolder = [this](const QByteArray& folder) { m_hooks.folderEntered(folder, m_scan); };
-    const bool ok =
-        ScandisciCartella(m_job.pattern, m_job.folder, m_job.subfolders, m_scan, results, onFolder);
-    if (!ok)
-        qCInfo(lcResults) << "cannot read the folder" << m_job.folder;
-    out->totFile = m_scan.totFile.load();
-    out->totCartelle = m_scan.totCartelle.load();
-    if (m_scan.interrupt.load()) {
-        out->walkInterrupted = true;
-    } else if (out->totFile > 0 && !results.entries.empty()) {
+    m_worker = std::thread([this] {
+        m_listing->collect();
         QMetaObject::invokeMethod(
-            this, [this] { enterFilling(); }, Qt::QueuedConnection);
-        out->fill = fillRows(std::move(results), m_job.fill, m_scan.interrupt);
-        out->filled = true;
-    }
-    QMetaObject::invokeMethod(
-        this, [this, out] { finish(out); }, Qt::QueuedConnection);
+            this, [this] { finish(); }, Qt::QueuedConnection);
+    });
 }
 
 void ScanDriver::enterFilling()
@@ -196,29 +158,30 @@ void ScanDriver::interrupt()
     setControls(c);
 }
 
-void ScanDriver::finish(std::shared_ptr<WorkerOutput> out)
+void ScanDriver::finish()
 {
     joinWorker();
     m_progressTimer.stop();
     setPhase(Phase::Finishing);
 
-    m_totFile = out->totFile;
-    m_totCartelle = out->totCartelle;
+    const ListingSummary& listed = m_listing->summary();
+    m_totFile = listed.files;
+    m_totCartelle = listed.folders;
     Controls c = m_controls;
     c.totFile = QString::number(m_totFile);
     c.cartelle = QString::number(m_totCartelle);
 
     bool versionError = false;
     bool rowOneWritten = false;
-    if (!out->walkInterrupted) {
-        if (m_totFile == 0 || !out->filled) {
+    if (!listed.walkInterrupted) {
+        if (m_totFile == 0 || !listed.filled) {
             c.printExportEnabled = false;
             c.esciEnabled = true;
         } else {
-            versionError = out->fill.versionError;
-            rowOneWritten = out->fill.filledRows >= 1;
-            const bool complete = !out->fill.interrupted;
-            m_table.PopolaGriglia(std::move(out->fill), m_job.headings, m_job.optV, m_job.order);
+            versionError = listed.versionError;
+            rowOneWritten = listed.filledRows >= 1;
+            const bool complete = listed.complete;
+            m_listing->deliver(m_table, m_headings);
             c.esciEnabled = true;
             if (complete) {
                 c.printExportEnabled = true;
@@ -231,15 +194,13 @@ void ScanDriver::finish(std::shared_ptr<WorkerOutput> out)
 
     c.interrompiEnabled = false;
     c.curDirTitle = kPrincipale;
-    c.curDir = m_job.folderText;
+    c.curDir = m_folderText;
     m_elapsedSeconds = qint64(std::llround(double(m_clock.elapsed()) / 1000.0));
     c.tempo = FormattaTempo(m_elapsedSeconds);
     c.busy = false;
     setControls(c);
 
-    m_state.totCartelle = m_totCartelle;
-    m_state.scanScope = m_job.subfolders ? 1 : 0;
-    m_state.listedFolderText = m_job.folderText;
+    m_state.listed = m_listing->summary();
 
     // The message comes before the table shows up, and after every other end state, print
     // and export included: the user reads it with the controls already as they stay.

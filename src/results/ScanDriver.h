@@ -1,10 +1,12 @@
 #pragma once
-// One scan from the start command to a filled, ordered table: the walk and the fill run on a
-// worker thread; the window binds its controls to Controls and follows controlsChanged.
-// Lives in results (not scan) because it hands its rows to the ResultTable and speaks
-// through the Prompter, both above the scan library.
+// The window's side of a listing, from the start command to a filled, ordered table: the
+// listing's walk and fill run on a worker thread, its order on the window's; the window binds
+// its controls to Controls and follows controlsChanged. Lives in results (not scan) because it
+// hands its rows to the ResultTable and speaks through the Prompter, both above the scan
+// library.
 
 #include "results/AppState.h"
+#include "results/Listing.h"
 #include "results/ResultTable.h"
 #include "scan/Scanner.h"
 
@@ -60,8 +62,8 @@ public:
     ScanDriver(ResultTable& table, AppState& state, Prompter& prompter, QObject* parent = nullptr);
     ~ScanDriver() override; // interrupts and waits for a running worker
 
-    // cmdAvvia: ignored while a scan runs. Reads CartellaRicerca, PatternFile, TipoRicerca,
-    // OptV, infoKind, Intestazioni and OrdineGriglia from the state when it starts.
+    // cmdAvvia: ignored while a scan runs. Takes the state's listing request and its headings
+    // (Intestazioni) when it starts; the state's listing facts follow when it ends.
     void start();
     // cmdInterrompi: the walk stops before its next entry, the fill before its next row.
     void interrupt();
@@ -87,13 +89,11 @@ Q_SIGNALS:
     void finished();
 
 private:
-    struct WorkerOutput;
     void setControls(const Controls& c);
     void setPhase(Phase p);
     void pollProgress();
     void enterFilling();
-    void runWorker(std::shared_ptr<WorkerOutput> out); // worker thread
-    void finish(std::shared_ptr<WorkerOutput> out);    // UI thread
+    void finish(); // UI thread, once the worker's collect() is done
     void joinWorker();
 
     ResultTable& m_table;
@@ -111,18 +111,11 @@ private:
     std::uint64_t m_totCartelle = 0;
     qint64 m_elapsedSeconds = 0;
 
-    // What start() took from the state, for the worker.
-    struct Job
-    {
-        QString pattern;
-        QByteArray folder;
-        bool subfolders = false;
-        FillOptions fill;
-        QStringList headings;
-        ColumnProfile optV{};
-        int order = 0;
-        QString folderText;
-    } m_job;
+    // What start() took from the state: the listing the worker runs, the headings it shows
+    // and the folder label's text.
+    std::unique_ptr<Listing> m_listing;
+    QStringList m_headings;
+    QString m_folderText;
 };
 
 } // namespace vellora

@@ -1,12 +1,11 @@
 #pragma once
 // The one door through which the program asks the user something or tells him something.
-// The window implements it with Qt's message and input boxes; tests replace it with
-// scripted answers (ScriptedPrompter), so no code path ever blocks on a real dialog there.
+// The window implements it with Qt's message and input boxes (and runs its dialogs through the
+// same door, ui/DialogPrompter.h); tests replace it with scripted answers (ScriptedPrompter),
+// so no code path ever blocks on a real box there.
 
-#include <QString>
 #include <optional>
-
-class QDialog;
+#include <QString>
 
 namespace vellora {
 
@@ -25,9 +24,6 @@ public:
     // An input box; std::nullopt when the user cancels.
     virtual std::optional<QString> input(const QString& prompt, const QString& title,
                                          const QString& defaultAnswer) = 0;
-
-    // Runs a modal dialog and returns its result code (QDialog::exec in the window).
-    virtual int exec(QDialog& dialog) = 0;
 };
 
 inline const QString kProgramTitle = QStringLiteral("Vellora");

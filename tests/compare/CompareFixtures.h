@@ -4,7 +4,7 @@
 // lines export.
 
 #include "../common/MemoryRows.h"
-#include "export/ExportFormats.h"
+#include "export/Export.h"
 #include "fileinfo/FolderPaths.h"
 #include "results/AppState.h"
 #include "system/SystemData.h"
@@ -84,17 +84,16 @@ inline bool saveListing(const vellora::RowSource& rows, const QByteArray& root, 
                         bool checksum)
 {
     vellora::AppState state;
-    state.listedFolderText = vellora::fileinfo::pathText(root) + QStringLiteral("*.*");
+    state.listed.listedText = vellora::fileinfo::pathText(root) + QStringLiteral("*.*");
     const vellora::SystemData system{QStringLiteral("2"), QStringLiteral("Debian"), QString(),
                                      QStringLiteral("6.1")};
     QFile out(listing);
     if (!out.open(QIODevice::WriteOnly))
         return false;
-    const vellora::FormatRequest request{rows,      state,
-                                         system,    QDateTime::currentDateTime(),
-                                         QString(), {vellora::FormatKind::JsonLines, checksum, {}},
-                                         nullptr,   {}};
-    return vellora::writeFormat(out, request).ok;
+    const vellora::ExportRequest request{
+        rows, state, system, QDateTime::currentDateTime(),
+        {vellora::ExportKind::JsonLines, vellora::NameLayout::Single, checksum}};
+    return vellora::writeExport(request, vellora::ExportTarget::stream(out)).ok;
 }
 
 // The tree at root, saved so.

@@ -2,9 +2,9 @@
 
 #include "../common/FileSizeLimit.h"
 #include "../common/MemoryRows.h"
-#include "export/Exporter.h"
+#include "export/Export.h"
 #include "results/AppState.h"
-#include "system/ScriptedPrompter.h"
+#include "ScriptedPrompter.h"
 #include "system/SystemData.h"
 
 #include <QBuffer>
@@ -29,9 +29,9 @@ private:
     MemoryRows m_rows;
     AppState m_state;
 
-    ExportRequest request(const QString& folder, NameLayout layout = NameLayout::Single) const
+    ExportRequest request(ExportKind kind, NameLayout layout = NameLayout::Single) const
     {
-        return ExportRequest{m_rows, m_state, m_system, m_now, folder, layout};
+        return ExportRequest{m_rows, m_state, m_system, m_now, ExportChoice{kind, layout}};
     }
 
     static QStringList entries(const QString& folder)
@@ -52,7 +52,7 @@ private Q_SLOTS:
         m_rows.add(QStringLiteral("uno"), QStringLiteral("txt"), data);
         m_rows.add(QStringLiteral("due"), QStringLiteral("bin"), data);
         m_state.CartellaRicerca = data;
-        m_state.TipoRicerca = 1;
+        m_state.TipoRicerca = Scope::Subfolders;
         m_state.OptS = {1, 1, 1, 1, 1, 1, 1, 0};
     }
 
@@ -79,10 +79,10 @@ private Q_SLOTS:
         const QString folder = m_tmp.path() + QStringLiteral("/nuova%1/temp/").arg(kind);
         MemoryRows longer = m_rows;
         longer.add(QStringLiteral("sparito"), QStringLiteral("txt"), m_state.CartellaRicerca);
-        const ExportOutcome first =
-            exportToFile(k, ExportRequest{longer, m_state, m_system, m_now, folder, NameLayout::Single});
+        const ExportOutcome first = writeExport(
+            ExportRequest{longer, m_state, m_system, m_now, ExportChoice{k}}, ExportTarget::folder(folder));
         QVERIFY2(first.ok, qPrintable(first.error));
-        QCOMPARE(first.stats.unreadableRows, 1);
+        QCOMPARE(first.unreadableRows, 1);
         ScriptedPrompter prompter;
         reportOutcome(prompter, k, first);
         QCOMPARE(prompter.messages.at(0).text,
@@ -90,13 +90,14 @@ private Q_SLOTS:
                      QStringLiteral("\r\n1 file non si è potuto leggere: i suoi campi sono vuoti."));
         QCOMPARE(prompter.messages.at(0).icon, Prompter::Icon::None);
 
-        const ExportOutcome outcome = exportToFile(k, request(folder, NameLayout::Separate));
+        const ExportOutcome outcome =
+            writeExport(request(k, NameLayout::Separate), ExportTarget::folder(folder));
         QVERIFY2(outcome.ok, qPrintable(outcome.error));
         QCOMPARE(outcome.filePath, folder + name);
         QCOMPARE(entries(folder), QStringList{name});
         QBuffer memory;
         memory.open(QIODevice::WriteOnly);
-        QVERIFY(exportTo(memory, k, request(folder, NameLayout::Separate)));
+        QVERIFY(writeExport(request(k, NameLayout::Separate), ExportTarget::stream(memory)).ok);
         QFile written(outcome.filePath);
         QVERIFY(written.open(QIODevice::ReadOnly));
         QCOMPARE(written.readAll(), memory.data());
@@ -136,7 +137,7 @@ private Q_SLOTS:
             QVERIFY(blocker.open(QIODevice::WriteOnly));
             folder = base + QStringLiteral("/temp/sotto/");
         } else if (setup == QLatin1String("dir-target")) {
-            QVERIFY(QDir().mkpath(folder + defaultExportFileName(ExportKind::Text, m_now)));
+            QVERIFY(QDir().mkpath(folder + exportFileName(ExportKind::Text, m_now)));
         } else if (setup == QLatin1String("size-limit")) {
             QVERIFY(QDir().mkpath(folder));
         } else {
@@ -154,7 +155,7 @@ private Q_SLOTS:
             std::optional<FileSizeLimit> limit;
             if (setup == QLatin1String("size-limit"))
                 limit.emplace(64);
-            outcome = exportToFile(ExportKind::Text, request(folder));
+            outcome = writeExport(request(ExportKind::Text), ExportTarget::folder(folder));
         }
         QVERIFY(!outcome.ok);
         QVERIFY2(outcome.error.startsWith(messageStart), qPrintable(outcome.error));

@@ -2,7 +2,7 @@
 
 #include "../common/LocaleText.h"
 #include "../common/MemoryRows.h"
-#include "export/Exporter.h"
+#include "export/Export.h"
 #include "results/AppState.h"
 #include "system/SystemData.h"
 
@@ -74,7 +74,7 @@ private:
     {
         AppState s;
         s.CartellaRicerca = kData;
-        s.TipoRicerca = scope;
+        s.TipoRicerca = Scope(scope);
         s.OptS = opts;
         s.infoKind = kind;
         return s;
@@ -82,17 +82,18 @@ private:
 
     QByteArray run(ExportKind kind, const AppState& s, MemoryRows rows,
                    NameLayout layout = NameLayout::Single, const FactSource* facts = nullptr,
-                   ExportStats* stats = nullptr)
+                   ExportOutcome* stats = nullptr)
     {
         QBuffer buffer;
         buffer.open(QIODevice::WriteOnly);
         rows.factSource = facts ? facts : &m_facts;
-        const ExportRequest request{rows, s, m_system, m_now, QString(), layout};
-        QString error;
-        const bool ok = exportTo(buffer, kind, request, stats, &error);
-        if (!ok)
-            qWarning() << error;
-        return ok ? buffer.data() : QByteArray("FAILED");
+        const ExportRequest request{rows, s, m_system, m_now, ExportChoice{kind, layout}};
+        const ExportOutcome outcome = writeExport(request, ExportTarget::stream(buffer));
+        if (stats)
+            *stats = outcome;
+        if (!outcome.ok)
+            qWarning() << outcome.error;
+        return outcome.ok ? buffer.data() : QByteArray("FAILED");
     }
 
 private Q_SLOTS:
@@ -168,8 +169,8 @@ private Q_SLOTS:
         AppState s = state(scope, flags(0, 0, 0, 0), InfoKind(kind));
         s.CartellaRicerca = folder;
         s.PatternFile = QStringLiteral("*.exe");
-        s.OrdineGriglia = order;
-        s.totCartelle = std::uint64_t(folders);
+        s.OrdineGriglia = Order(order);
+        s.listed.folders = std::uint64_t(folders);
         MemoryRows rows;
         for (int i = 0; i < rowCount; ++i)
             rows.add(QStringLiteral("f%1").arg(i), QStringLiteral("exe"), kData);
@@ -279,7 +280,7 @@ private Q_SLOTS:
         MemoryRows source;
         addRows(source, rows);
         const AppState s = state(scope, opts, InfoKind(kind));
-        ExportStats stats;
+        ExportOutcome stats;
         const QByteArray report = run(ExportKind::Text, s, source, NameLayout::Single, nullptr, &stats);
         QCOMPARE(splitLines(report).mid(6), text);
         QVERIFY(report.endsWith(crlfLines(text)));
@@ -330,14 +331,13 @@ private Q_SLOTS:
         MemoryRows rows = MemoryRows::numbered(20000, kData);
         rows.factSource = &m_facts;
         const AppState s = state(1, flags(0, 0, 0, 0));
-        const ExportRequest request{rows, s, m_system, m_now, {}, NameLayout::Single};
         for (const ExportKind kind : {ExportKind::Text, ExportKind::Tabbed}) {
             QFile full(QStringLiteral("/dev/full"));
             QVERIFY(full.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
-            ExportStats stats;
-            QString error;
-            QVERIFY(!exportTo(full, kind, request, &stats, &error));
-            QCOMPARE(error, QStringLiteral("spazio esaurito sul disco"));
+            const ExportOutcome stats = writeExport(
+                ExportRequest{rows, s, m_system, m_now, ExportChoice{kind}}, ExportTarget::stream(full));
+            QVERIFY(!stats.ok);
+            QCOMPARE(stats.error, QStringLiteral("spazio esaurito sul disco"));
             QVERIFY(stats.rows < 20000);
         }
     }

@@ -5,11 +5,11 @@
 #include "../common/FileSizeLimit.h"
 #include "../common/LocaleText.h"
 #include "../common/MemoryRows.h"
-#include "export/ExportFormats.h"
+#include "export/Export.h"
 #include "fileinfo/FolderPaths.h"
 #include "results/AppState.h"
+#include "ScriptedPrompter.h"
 #include "system/OutputFile.h"
-#include "system/ScriptedPrompter.h"
 #include "system/SystemData.h"
 
 #include <optional>
@@ -73,11 +73,11 @@ class TestFormatExport : public QObject
     SystemData m_system{QStringLiteral("2"), QStringLiteral("Debian"), QString(), QStringLiteral("6.1")};
     QDateTime m_now{QDate(2004, 5, 12), QTime(14, 30, 59)};
 
-    FormatRequest request(const AppState& state, FormatKind kind, bool checksum = false, QChar separator = {},
+    ExportRequest request(const AppState& state, ExportKind kind, bool checksum = false, QChar separator = {},
                           const std::atomic_bool* interrupt = nullptr) const
     {
-        return FormatRequest{m_rows,    state, m_system, m_now, QString(), {kind, checksum, separator},
-                             interrupt, {}};
+        return ExportRequest{
+            m_rows, state, m_system, m_now, {kind, NameLayout::Single, checksum, separator}, interrupt, {}};
     }
 
     AppState state(const ColumnProfile& opts) const
@@ -139,7 +139,7 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("lines"); // the records (the page: its table rows); %1 the folder
         const ColumnProfile all{1, 1, 1, 1, 1, 1, 1, 0};
         QTest::newRow("CSV, every column, checksum")
-            << int(FormatKind::Csv) << all << true << ","
+            << int(ExportKind::Csv) << all << true << ","
             << QStringList{"\xEF\xBB\xBFNome File,Ext,Dimensione,Data Ult. Modifica,Versione File,Produttore,"
                            "Directory,SHA-256",
                            "\"a,b; c\",txt,3,2004-05-12 14:30:00,,,%1," + kShaAbc,
@@ -149,7 +149,7 @@ private Q_SLOTS:
                            "tab?here,txt,3000000000,2004-05-12 14:30:00,,,%1," + kShaEmpty,
                            "sparito,txt,,,,,%1,"};
         QTest::newRow("CSV, semicolons, first-run columns")
-            << int(FormatKind::Csv) << kDefaultOptS << false << ";"
+            << int(ExportKind::Csv) << kDefaultOptS << false << ";"
             << QStringList{"\xEF\xBB\xBFNome File;Ext;Dimensione;Directory",
                            "\"a,b; c\";txt;3;%1",
                            "\"`=HYPERLINK(\"\"x\"\")\";exe;3000;%1",
@@ -161,7 +161,7 @@ private Q_SLOTS:
                              "'description':'%3','product':'%4','sha256':'%5'}";
         const QString none = rest.arg(QString(), QString(), QString(), QString());
         QTest::newRow("JSON lines: every member whatever the columns")
-            << int(FormatKind::JsonLines) << kDefaultOptS << true << ""
+            << int(ExportKind::JsonLines) << kDefaultOptS << true << ""
             << QStringList{
                    "{'number':1,'name':'a,b; c','extension':'txt','folder':'%1','path':'%1a,b; c.txt',"
                    "'relative':'a,b; c.txt','size':3" +
@@ -184,7 +184,7 @@ private Q_SLOTS:
             "<tr><td>%1</td><td>%2</td><td data-v='%3'>%4</td><td data-v='1084365000'>12/05/2004 "
             "14:30</td><td>%5</td><td>%6</td></tr>";
         QTest::newRow("HTML, escaped, numbers sortable")
-            << int(FormatKind::Html) << ColumnProfile{1, 1, 1, 1, 1, 0, 1, 0} << false << ""
+            << int(ExportKind::Html) << ColumnProfile{1, 1, 1, 1, 1, 0, 1, 0} << false << ""
             << QStringList{html.arg("a,b; c", "txt", "3", "3", "", "%1"),
                            html.arg("=HYPERLINK(&quot;x&quot;)", "exe", "3000", "3,000", "Acme S.p.A.", "%1"),
                            html.arg(" àè 日本 ", "", "3000000", "3,000,000", "", "%1"),
@@ -201,8 +201,9 @@ private Q_SLOTS:
         QFETCH(QStringList, lines);
         QBuffer out;
         out.open(QIODevice::WriteOnly);
-        const FormatOutcome outcome = writeFormat(out, request(state(opts), FormatKind(kind), checksum,
-                                                               separator.isEmpty() ? QChar() : separator[0]));
+        const ExportOutcome outcome = writeExport(
+            request(state(opts), ExportKind(kind), checksum, separator.isEmpty() ? QChar() : separator[0]),
+            ExportTarget::stream(out));
         QVERIFY2(outcome.ok, qPrintable(outcome.error));
         QCOMPARE(outcome.rows, 5);
         QCOMPARE(outcome.unreadableRows, 1);
@@ -212,15 +213,15 @@ private Q_SLOTS:
         // dates of the page as the C locale writes them.
         lines.replaceInStrings(QStringLiteral("'"), QStringLiteral("\""));
         lines.replaceInStrings(QStringLiteral("`"), QStringLiteral("'"));
-        if (FormatKind(kind) == FormatKind::Html)
+        if (ExportKind(kind) == ExportKind::Html)
             lines = localized(lines);
         QString text = QString::fromUtf8(out.data());
-        if (FormatKind(kind) == FormatKind::Html) {
+        if (ExportKind(kind) == ExportKind::Html) {
             const qsizetype from = text.indexOf(QStringLiteral("<tbody>\n")) + 8;
             text = text.mid(from, text.indexOf(QStringLiteral("</tbody>")) - from);
         }
         const QString end =
-            FormatKind(kind) == FormatKind::Csv ? QStringLiteral("\r\n") : QStringLiteral("\n");
+            ExportKind(kind) == ExportKind::Csv ? QStringLiteral("\r\n") : QStringLiteral("\n");
         QCOMPARE(text.split(end), lines.replaceInStrings(QStringLiteral("%1"), m_data) << QString());
     }
 
@@ -253,8 +254,8 @@ private Q_SLOTS:
         QBuffer out;
         out.open(QIODevice::WriteOnly);
         const AppState s = state({1, 1, 1, 1, 1, 0, 0, 0});
-        const FormatRequest r{rows, s, m_system, m_now, QString(), {FormatKind::Html, false, {}}, nullptr, {}};
-        QVERIFY(writeFormat(out, r).ok);
+        const ExportRequest r{rows, s, m_system, m_now, {ExportKind::Html}};
+        QVERIFY(writeExport(r, ExportTarget::stream(out)).ok);
         const QString page = QString::fromUtf8(out.data());
 
         QStringList blocks;
@@ -330,11 +331,11 @@ private Q_SLOTS:
         rows.factSource = &facts;
         rows.add(fileinfo::pathText(name), QString(), fileinfo::pathText(folder));
         AppState s = state(kDefaultOptS);
-        s.listedFolderText = listed + QStringLiteral("*.*");
+        s.listed.listedText = listed + QStringLiteral("*.*");
         QBuffer out;
         out.open(QIODevice::WriteOnly);
-        FormatRequest r{rows, s, m_system, m_now, QString(), {FormatKind::JsonLines, false, {}}, nullptr, {}};
-        QVERIFY(writeFormat(out, r).ok);
+        const ExportRequest r{rows, s, m_system, m_now, {ExportKind::JsonLines}};
+        QVERIFY(writeExport(r, ExportTarget::stream(out)).ok);
         const QJsonObject line = QJsonDocument::fromJson(out.data()).object();
         QTEST(line.contains(QLatin1String("relative")) ? line.value(QLatin1String("relative")).toString()
                                                        : QStringLiteral("-"),
@@ -345,10 +346,10 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("kind");
         QTest::addColumn<QString>("name");
-        QTest::newRow("CSV") << int(FormatKind::Csv) << "Lista_2004-05-12_14-30-59.csv";
-        QTest::newRow("XLSX") << int(FormatKind::Xlsx) << "Lista_2004-05-12_14-30-59.xlsx";
-        QTest::newRow("HTML") << int(FormatKind::Html) << "Lista_2004-05-12_14-30-59.html";
-        QTest::newRow("JSON lines") << int(FormatKind::JsonLines) << "Lista_2004-05-12_14-30-59.jsonl";
+        QTest::newRow("CSV") << int(ExportKind::Csv) << "Lista_2004-05-12_14-30-59.csv";
+        QTest::newRow("XLSX") << int(ExportKind::Xlsx) << "Lista_2004-05-12_14-30-59.xlsx";
+        QTest::newRow("HTML") << int(ExportKind::Html) << "Lista_2004-05-12_14-30-59.html";
+        QTest::newRow("JSON lines") << int(ExportKind::JsonLines) << "Lista_2004-05-12_14-30-59.jsonl";
     }
     // The file holds what the device gets, the workbook too (its zip is dated by the
     // export's clock), nothing else stays in the folder, and the closing message counts the
@@ -358,25 +359,25 @@ private Q_SLOTS:
         QFETCH(int, kind);
         QFETCH(QString, name);
         const AppState s = state({1, 1, 1, 1, 1, 1, 1, 0});
-        FormatRequest r = request(s, FormatKind(kind), true);
-        r.folder = m_tmp.path() + QStringLiteral("/nuova%1/temp").arg(kind);
-        const FormatOutcome outcome = writeFormatToFile(r);
+        ExportRequest r = request(s, ExportKind(kind), true);
+        const QString folder = m_tmp.path() + QStringLiteral("/nuova%1/temp").arg(kind);
+        const ExportOutcome outcome = writeExport(r, ExportTarget::folder(folder));
         QVERIFY2(outcome.ok, qPrintable(outcome.error));
-        QCOMPARE(outcome.filePath, r.folder + QLatin1Char('/') + name);
-        QCOMPARE(entries(r.folder), QStringList{name});
+        QCOMPARE(outcome.filePath, folder + QLatin1Char('/') + name);
+        QCOMPARE(entries(folder), QStringList{name});
         QBuffer memory;
         memory.open(QIODevice::WriteOnly);
-        QVERIFY(writeFormat(memory, r).ok);
+        QVERIFY(writeExport(r, ExportTarget::stream(memory)).ok);
         QFile written(outcome.filePath);
         QVERIFY(written.open(QIODevice::ReadOnly));
         QCOMPARE(written.readAll(), memory.data());
-        if (FormatKind(kind) == FormatKind::Xlsx)
+        if (ExportKind(kind) == ExportKind::Xlsx)
             QVERIFY(memory.data().startsWith("PK\x03\x04"));
 
         ScriptedPrompter prompter;
-        reportFormatOutcome(prompter, FormatKind(kind), outcome);
+        reportOutcome(prompter, ExportKind(kind), outcome);
         QCOMPARE(prompter.messages.at(0).text,
-                 formatCompletionMessage(FormatKind(kind), outcome.filePath) +
+                 completionMessage(ExportKind(kind), outcome.filePath) +
                      QStringLiteral("\r\n1 file non si è potuto leggere: i suoi campi sono vuoti."));
         QCOMPARE(prompter.messages.at(0).icon, Prompter::Icon::None);
     }
@@ -395,19 +396,20 @@ private Q_SLOTS:
         const auto restore = qScopeGuard([&] { qputenv("TMPDIR", savedTmp); });
         const AppState s = state({1, 1, 1, 1, 1, 1, 1, 0});
         std::atomic_bool interrupt{false};
-        FormatRequest r = request(s, FormatKind(kind), true, {}, &interrupt);
-        r.folder = m_tmp.path() + QStringLiteral("/ferma/") + QLatin1String(QTest::currentDataTag());
+        ExportRequest r = request(s, ExportKind(kind), true, {}, &interrupt);
+        const QString folder =
+            m_tmp.path() + QStringLiteral("/ferma/") + QLatin1String(QTest::currentDataTag());
         QStringList seen;
         r.progress = [&](qsizetype done, qsizetype total) {
             if (done == total && !interrupt) {
-                seen << entries(r.folder) << entries(scratch.path());
+                seen << entries(folder) << entries(scratch.path());
                 interrupt = true;
             }
         };
-        const FormatOutcome outcome = writeFormatToFile(r);
+        const ExportOutcome outcome = writeExport(r, ExportTarget::folder(folder));
         QVERIFY(interrupt);
         QVERIFY(outcome.interrupted && !outcome.ok);
-        QCOMPARE(seen + entries(r.folder) + entries(scratch.path()), QStringList());
+        QCOMPARE(seen + entries(folder) + entries(scratch.path()), QStringList());
     }
 
     // The closing notes say what the rows of files that could not be read leave blank: a
@@ -419,16 +421,16 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("notes");
         const QString many = QStringLiteral("2 file non si sono potuti leggere: %1.");
         QTest::newRow("JSON lines: every member")
-            << int(FormatKind::JsonLines) << kDefaultOptS
+            << int(ExportKind::JsonLines) << kDefaultOptS
             << QStringList{"1 file non si è potuto leggere: i suoi campi sono vuoti.",
                            many.arg("i loro dati di versione e il loro checksum sono vuoti"),
                            "1 file non si è potuto leggere: il suo checksum è vuoto."};
         QTest::newRow("CSV, size and date")
-            << int(FormatKind::Csv) << kDefaultOptS
+            << int(ExportKind::Csv) << kDefaultOptS
             << QStringList{"1 file non si è potuto leggere: i suoi campi sono vuoti.",
                            "3 file non si sono potuti leggere: il loro checksum è vuoto."};
         QTest::newRow("CSV, version only")
-            << int(FormatKind::Csv) << ColumnProfile{1, 1, 1, 0, 0, 1, 0, 0}
+            << int(ExportKind::Csv) << ColumnProfile{1, 1, 1, 0, 0, 1, 0, 0}
             << QStringList{"3 file non si sono potuti leggere: i loro campi sono vuoti.",
                            "1 file non si è potuto leggere: il suo checksum è vuoto."};
     }
@@ -451,8 +453,9 @@ private Q_SLOTS:
         const AppState s = state(opts);
         QBuffer out;
         out.open(QIODevice::WriteOnly);
-        FormatRequest r{rows, s, m_system, m_now, QString(), {FormatKind(kind), true, {}}, nullptr, {}};
-        QTEST(formatNotes(writeFormat(out, r)), "notes");
+        ExportRequest r{rows,    s, m_system, m_now, {ExportKind(kind), NameLayout::Single, true, {}},
+                        nullptr, {}};
+        QTEST(exportNotes(writeExport(r, ExportTarget::stream(out))), "notes");
     }
 
     // What a workbook holds is XML: its numbers are written the same in every locale, and no
@@ -471,10 +474,10 @@ private Q_SLOTS:
         facts.fake(rows.rowPath(1), 1234567, kMay12 + 45, v);
         facts.fake(rows.rowPath(2), 7, kMay12, v);
         AppState s = state({1, 1, 1, 1, 1, 0, 1, 0});
-        s.listedFolderText = folder + QStringLiteral("*.*");
+        s.listed.listedText = folder + QStringLiteral("*.*");
         const QString file = m_tmp.path() + QStringLiteral("/xml.xlsx");
-        FormatRequest r{rows, s, m_system, m_now, QString(), {FormatKind::Xlsx, false, {}}, nullptr, {}};
-        QVERIFY(writeFormatToPath(r, file).ok);
+        ExportRequest r{rows, s, m_system, m_now, {ExportKind::Xlsx}, nullptr, {}};
+        QVERIFY(writeExport(r, ExportTarget::file(file)).ok);
 
         const QString sheet = workbookPart(file, QStringLiteral("xl/worksheets/sheet1.xml"));
         for (const char* part : {"xl/worksheets/sheet2.xml", "docProps/core.xml"})
@@ -492,8 +495,8 @@ private Q_SLOTS:
         // The page is XML's cousin: the same texts.
         QBuffer page;
         page.open(QIODevice::WriteOnly);
-        r.choice.kind = FormatKind::Html;
-        QVERIFY(writeFormat(page, r).ok);
+        r.choice.kind = ExportKind::Html;
+        QVERIFY(writeExport(r, ExportTarget::stream(page)).ok);
         const QString html = QString::fromUtf8(page.data());
         for (const QString& text :
              {QStringLiteral("<title>Lista - /srv/a?b/*.*</title>"), QStringLiteral("<td>no?n</td>"),
@@ -542,17 +545,17 @@ private Q_SLOTS:
         facts.fake(rows.rowPath(1), 1, mtime, VersionData{});
         const AppState s = state({1, 1, 1, 1, 1, 0, 0, 0});
         QStringList got;
-        for (const FormatKind kind : {FormatKind::Csv, FormatKind::JsonLines, FormatKind::Xlsx}) {
-            const QString file = m_tmp.path() + QStringLiteral("/date") + formatFileName(kind, m_now);
-            FormatRequest r{rows,    s, m_system, m_now, QString(), {kind, false, QLatin1Char(',')},
+        for (const ExportKind kind : {ExportKind::Csv, ExportKind::JsonLines, ExportKind::Xlsx}) {
+            const QString file = m_tmp.path() + QStringLiteral("/date") + exportFileName(kind, m_now);
+            ExportRequest r{rows,    s, m_system, m_now, {kind, NameLayout::Single, false, QLatin1Char(',')},
                             nullptr, {}};
-            QVERIFY(writeFormatToPath(r, file).ok);
+            QVERIFY(writeExport(r, ExportTarget::file(file)).ok);
             QFile f(file);
             QVERIFY(f.open(QIODevice::ReadOnly));
             const QString text = QString::fromUtf8(f.readAll());
-            if (kind == FormatKind::Csv)
+            if (kind == ExportKind::Csv)
                 got << text.split(QStringLiteral("\r\n")).at(1).section(QLatin1Char(','), 3, 3);
-            else if (kind == FormatKind::JsonLines)
+            else if (kind == ExportKind::JsonLines)
                 got << captured(text, "\"modified\":(null|\"[^\"]*\")").value(0);
             else
                 got << captured(workbookPart(file, QStringLiteral("xl/worksheets/sheet1.xml")),
@@ -570,8 +573,8 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("kind");
         QTest::addColumn<QString>("how");
-        for (const FormatKind k :
-             {FormatKind::Csv, FormatKind::Xlsx, FormatKind::Html, FormatKind::JsonLines})
+        for (const ExportKind k :
+             {ExportKind::Csv, ExportKind::Xlsx, ExportKind::Html, ExportKind::JsonLines})
             for (const char* how : {"full disk", "/dev/full", "interrupted"})
                 QTest::addRow("%s, %s", qPrintable(formatTitle(k)), how)
                     << int(k) << QString::fromLatin1(how);
@@ -584,11 +587,11 @@ private Q_SLOTS:
         QFETCH(QString, how);
         const AppState s = state({1, 1, 1, 1, 1, 1, 1, 0});
         std::atomic_bool interrupt{how == QLatin1String("interrupted")};
-        FormatRequest r = request(s, FormatKind(kind), true, {}, &interrupt);
-        r.folder = m_tmp.path() + QStringLiteral("/fallite/%1/").arg(QTest::currentDataTag());
-        FormatOutcome outcome;
+        ExportRequest r = request(s, ExportKind(kind), true, {}, &interrupt);
+        const QString folder = m_tmp.path() + QStringLiteral("/fallite/%1/").arg(QTest::currentDataTag());
+        ExportOutcome outcome;
         if (how == QLatin1String("/dev/full")) {
-            outcome = writeFormatToPath(r, how);
+            outcome = writeExport(r, ExportTarget::file(how));
             QVERIFY(QFileInfo(how).exists() && !QFileInfo(how).isFile());
         } else {
             // Stands in for a full disk: every file of the process, the scratch ones too,
@@ -596,8 +599,8 @@ private Q_SLOTS:
             std::optional<FileSizeLimit> limit;
             if (how == QLatin1String("full disk"))
                 limit.emplace(64);
-            outcome = writeFormatToFile(r);
-            QCOMPARE(entries(r.folder), QStringList());
+            outcome = writeExport(r, ExportTarget::folder(folder));
+            QCOMPARE(entries(folder), QStringList());
         }
         QVERIFY(!outcome.ok);
         QCOMPARE(outcome.interrupted, bool(interrupt));

@@ -3,7 +3,7 @@
 #include "../common/LocaleText.h"
 #include "../common/MemoryRows.h"
 #include "print/PrintReport.h"
-#include "print/RecordingSurface.h"
+#include "RecordingSurface.h"
 
 #include <QtTest>
 
@@ -39,7 +39,7 @@ AppState makeState(const QString& folder, int scope, ColumnProfile flags)
 {
     AppState st;
     st.CartellaRicerca = folder;
-    st.TipoRicerca = scope;
+    st.TipoRicerca = Scope(scope);
     st.OptS = flags;
     return st;
 }
@@ -216,9 +216,9 @@ private Q_SLOTS:
         const MemoryRows rows = MemoryRows::numbered(123, kFolder);
         // The title names the folder that was listed, not the one selected since.
         AppState st = makeState(QStringLiteral("/altrove/"), scope, {0, 0, 0, 0, 0, 0, 0, 0});
-        st.listedFolderText = QStringLiteral("/srv/da\tti/*.*");
-        st.OrdineGriglia = order;
-        st.totCartelle = 12;
+        st.listed.listedText = QStringLiteral("/srv/da\tti/*.*");
+        st.OrdineGriglia = Order(order);
+        st.listed.folders = 12;
         RecordingSurface rec(3.2);
         (void)run(landscape, rec, rows, st);
         const QStringList& lines = rec.documents.at(0).pages.at(0).lines;
@@ -232,7 +232,7 @@ private Q_SLOTS:
                                    dashes};
         QCOMPARE(lines.mid(0, blanks + 6), QStringList(blanks, QString()) + localized(expected));
         // A folder too long for the line is cut where the separator ends.
-        st.listedFolderText = QStringLiteral("/x").repeated(200);
+        st.listed.listedText = QStringLiteral("/x").repeated(200);
         RecordingSurface longTitle(3.2);
         (void)run(landscape, longTitle, rows, st);
         const QString cut = longTitle.documents.at(0).pages.at(0).lines.at(blanks + 1);

@@ -6,8 +6,8 @@
 #include "print/HeadlessPrint.h"
 #include "print/PrintReport.h"
 #include "print/QtPrinterSurface.h"
-#include "print/RecordingSurface.h"
 #include "print/TextColumns.h"
+#include "RecordingSurface.h"
 
 #include <QFontDatabase>
 #include <QGuiApplication>
@@ -335,7 +335,7 @@ private Q_SLOTS:
             rows.add(QStringLiteral("row%1").arg(i), QString(60, QLatin1Char('e')),
                      QStringLiteral("/cartella/"));
         AppState st;
-        st.TipoRicerca = 1;
+        st.TipoRicerca = Scope::Subfolders;
         st.OptS = {1, 1, 1, 0, 0, 0, 0, 0};
         const ReportOutcome out = portrait(surface, rows, st);
         QVERIFY2(out.job.ok, qPrintable(out.job.error));
@@ -365,7 +365,7 @@ private Q_SLOTS:
         QtPrinterSurface surface;
         const MemoryRows rows = MemoryRows::numbered(3, tmp.path() + QLatin1Char('/'));
         AppState st;
-        st.TipoRicerca = 1;
+        st.TipoRicerca = Scope::Subfolders;
         st.OptS = {1, 1, 1, 0, 0, 0, 1, 0};
         const ReportInput input{rows, st, QStringLiteral("Sys")};
 

@@ -57,7 +57,7 @@ void build(ResultTable& t, const QString& root, const QList<FileCase>& files, co
         ResultRows::mark(r, ColVersion, optV[ColVersion] == 1);
         ResultRows::mark(r, ColInfo, optV[ColInfo] == 1);
     }
-    t.PopolaGriglia(std::move(f), defaultHeadings(), optV, -1);
+    t.PopolaGriglia(std::move(f), defaultHeadings(), optV, Order::None);
 }
 
 } // namespace
@@ -183,7 +183,7 @@ private Q_SLOTS:
             else if (f.sizeLater >= 0)
                 makeFile(dir.path(), f.path, f.sizeLater);
         }
-        t.OrdinaGriglia(order, optV);
+        t.OrdinaGriglia(Order(order), optV);
         t.NumeraGriglia(optV[ColNumber] == 1);
         QCOMPARE(displayedNames(t), expected);
         if (checkColumn >= 0)
@@ -225,7 +225,7 @@ private Q_SLOTS:
         FillOptions o;
         o.optV = kDefaultOptV;
         ResultTable t;
-        t.PopolaGriglia(fillRows(std::move(b.scan), o, no), defaultHeadings(), kDefaultOptV, -1);
+        t.PopolaGriglia(fillRows(std::move(b.scan), o, no), defaultHeadings(), kDefaultOptV, Order::None);
         QCollator collator{locale};
         collator.setCaseSensitivity(Qt::CaseInsensitive);
         for (const int order : {0, 1}) {
@@ -233,8 +233,8 @@ private Q_SLOTS:
             std::stable_sort(expected.begin(), expected.end(), [&](const QString& x, const QString& y) {
                 return order == 0 ? collator.compare(x, y) < 0 : collator.compare(y, x) < 0;
             });
-            t.OrdinaGriglia(-1, kDefaultOptV); // keeps the order
-            QVERIFY(t.OrdinaGriglia(order, kDefaultOptV));
+            t.OrdinaGriglia(Order::None, kDefaultOptV); // keeps the order
+            QVERIFY(t.OrdinaGriglia(Order(order), kDefaultOptV));
             // Rows the collator holds equal may stand in either order: compare their keys.
             const QStringList got = column(t, ColName);
             QCOMPARE(got.size(), expected.size());

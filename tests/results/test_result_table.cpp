@@ -117,7 +117,7 @@ private Q_SLOTS:
         QCOMPARE(f.filledRows, 1);
         ResultTable t;
         QAbstractItemModelTester tester(&t, QAbstractItemModelTester::FailureReportingMode::QtTest);
-        t.PopolaGriglia(std::move(f), defaultHeadings(), optV, -1);
+        t.PopolaGriglia(std::move(f), defaultHeadings(), optV, Order::None);
         QStringList got;
         for (int c = 0; c < ColFolder; ++c)
             got << t.text(1, c);
@@ -164,7 +164,7 @@ private Q_SLOTS:
         else
             QVERIFY(filledRows <= stopAt - 1);
         ResultTable t;
-        t.PopolaGriglia(std::move(f), defaultHeadings(), o.optV, 0);
+        t.PopolaGriglia(std::move(f), defaultHeadings(), o.optV, Order::NameAscending);
         QCOMPARE(t.rowCount(), 400);
         for (qsizetype r = 1; r <= 400; ++r) {
             const bool filled = r <= filledRows;
@@ -198,7 +198,7 @@ private Q_SLOTS:
             QVERIFY(f.versionError);
             QCOMPARE(facts.versions.load(), 700);
             QCOMPARE(facts.stats.load(), 700);
-            tables[threads].PopolaGriglia(std::move(f), defaultHeadings(), o.optV, -1);
+            tables[threads].PopolaGriglia(std::move(f), defaultHeadings(), o.optV, Order::None);
         }
         for (qsizetype r = 1; r <= 700; ++r)
             for (int c = 0; c < ColumnCount; ++c) {
@@ -218,7 +218,8 @@ private Q_SLOTS:
         for (const char* name : {"setup.exe", "archive.tar.gz", "Makefile"})
             b.add(root(), name);
         std::atomic_bool no{false};
-        t.PopolaGriglia(fillRows(std::move(b.scan), FillOptions{}, no), defaultHeadings(), kDefaultOptV, 0);
+        t.PopolaGriglia(fillRows(std::move(b.scan), FillOptions{}, no), defaultHeadings(), kDefaultOptV,
+                        Order::NameAscending);
         QCOMPARE(displayedNames(t), (QStringList{"archive.tar.gz", "Makefile", "setup.exe"}));
         QCOMPARE(column(t, ColNumber), (QStringList{"1", "2", "3"}));
         QCOMPARE(view.count(), 1);
@@ -252,10 +253,10 @@ private Q_SLOTS:
         QCOMPARE(t.rowCount(), 1);
         for (int c = 0; c < ColumnCount; ++c)
             QVERIFY(t.text(0, c).isEmpty() && t.text(1, c).isEmpty());
-        QVERIFY(!t.OrdinaGriglia(0, kDefaultOptV));
+        QVERIFY(!t.OrdinaGriglia(Order::NameAscending, kDefaultOptV));
         t.reset();
         QCOMPARE(t.rowCount(), 0);
-        QVERIFY(!t.OrdinaGriglia(0, kDefaultOptV));
+        QVERIFY(!t.OrdinaGriglia(Order::NameAscending, kDefaultOptV));
     }
 
     // Sizes and dates follow the user's locale; the C and Italian ones keep "/" and ":".

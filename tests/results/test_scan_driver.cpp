@@ -5,7 +5,7 @@
 #include "TableFixtures.h"
 
 #include "results/ScanDriver.h"
-#include "system/ScriptedPrompter.h"
+#include "ScriptedPrompter.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
@@ -135,7 +135,7 @@ private Q_SLOTS:
         for (int i = 0; i < 20; ++i)
             makeFile(dir.path(), QStringLiteral("d%1/f%1.txt").arg(i), 1);
         Rig rig(dir.path());
-        rig.state.TipoRicerca = 1;
+        rig.state.TipoRicerca = Scope::Subfolders;
         bool fired = false;
         rig.driver.setHooks({[&](const QByteArray&, ScanState& s) {
                                  if (!fired && s.totFile.load() >= std::uint64_t(afterFiles)) {

@@ -1,0 +1,323 @@
+// vellora-list's command line: the usage text and the parser (Qt's QCommandLineParser, which
+// takes "--name value" and "--name=value" anywhere, and "--" before a folder that begins with
+// "-"). Every bad argument or combination is refused here, before anything is scanned, with one
+// Italian line that names it.
+
+#include "ListCommand.h"
+#include "scan/PatternMatcher.h"
+
+#include <QCommandLineParser>
+
+namespace vellora {
+
+namespace {
+
+bool parseColumns(const QString& list, ColumnProfile& profile)
+{
+    profile = {0, 1, 1, 0, 0, 0, 0, 1};
+    if (list.isEmpty())
+        return true;
+    for (const QString& item : list.split(QLatin1Char(','))) {
+        const QString name = item.trimmed();
+        if (name == u"number")
+            profile[ColNumber] = 1;
+        else if (name == u"size")
+            profile[ColSize] = 1;
+        else if (name == u"date")
+            profile[ColDate] = 1;
+        else if (name == u"version")
+            profile[ColVersion] = 1;
+        else if (name == u"info")
+            profile[ColInfo] = 1;
+        else
+            return false;
+    }
+    return true;
+}
+
+// The options without a value, then those with one.
+const QStringList kFlags{"help", "version", "subfolders", "separate", "printers"};
+const QStringList kValued{"pattern",  "order",         "columns", "info",  "export",
+                          "checksum", "csv-separator", "output",  "print", "preview-pages"};
+
+QList<QCommandLineOption> options()
+{
+    QList<QCommandLineOption> all{
+        QCommandLineOption(QStringList{QStringLiteral("h"), QStringLiteral("help")})};
+    for (const QString& name : kFlags.mid(1))
+        all << QCommandLineOption(name);
+    for (const QString& name : kValued)
+        all << QCommandLineOption(name, QString(), QStringLiteral("value"));
+    return all;
+}
+
+// What made the parser give up: an unknown option, an option without its value (the last
+// argument), or a value given to an option that takes none.
+QString parserFailure(const QCommandLineParser& parser, const QStringList& args)
+{
+    const QStringList unknown = parser.unknownOptionNames();
+    if (!unknown.isEmpty()) {
+        const QString& name = unknown.front();
+        return QStringLiteral("opzione sconosciuta %1 (vedi --help)")
+            .arg((name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name);
+    }
+    for (const QString& a : args) {
+        if (a == u"--")
+            break;
+        const qsizetype eq = a.indexOf(QLatin1Char('='));
+        if (a.startsWith(u"--") && eq > 2 && kFlags.contains(a.mid(2, eq - 2)))
+            return QStringLiteral("l'opzione %1 non prende valori").arg(a.left(eq));
+    }
+    if (!args.isEmpty() && args.back().startsWith(u"--") && kValued.contains(args.back().mid(2)))
+        return QStringLiteral("l'opzione %1 richiede un valore").arg(args.back());
+    return QStringLiteral("argomenti non validi (vedi --help)");
+}
+
+// What the command line holds before the combinations are checked.
+struct Seen
+{
+    bool folder = false;
+    bool columns = false;
+    bool exportKind = false;
+    bool print = false;
+    bool printers = false;
+    bool preview = false;
+    bool separate = false;
+    bool checksum = false;
+    bool csvSeparator = false;
+    bool output = false;
+};
+
+// Reads what the first options choose: what to read and how; the first bad value's line, or
+// an empty text.
+QString readScanValues(const QCommandLineParser& p, ListOptions& o)
+{
+    if (p.isSet(QStringLiteral("pattern"))) {
+        o.listing.pattern = p.value(QStringLiteral("pattern"));
+        if (!isUsablePattern(o.listing.pattern))
+            return kInvalidPatternMessage;
+    }
+    if (p.isSet(QStringLiteral("order"))) {
+        bool ok = false;
+        const std::optional<Order> order = orderFromIndex(p.value(QStringLiteral("order")).toInt(&ok));
+        if (!ok || !order)
+            return QStringLiteral("--order richiede un numero da -1 a 10");
+        o.listing.order = *order;
+    }
+    if (p.isSet(QStringLiteral("columns")) &&
+        !parseColumns(p.value(QStringLiteral("columns")), o.listing.columns))
+        return QStringLiteral(
+            "--columns richiede un elenco separato da virgole di number, size, date, version, info");
+    if (p.isSet(QStringLiteral("info"))) {
+        const QString v = p.value(QStringLiteral("info"));
+        if (v == u"company")
+            o.listing.infoKind = InfoKind::CompanyName;
+        else if (v == u"description")
+            o.listing.infoKind = InfoKind::FileDescription;
+        else if (v == u"product")
+            o.listing.infoKind = InfoKind::ProductName;
+        else
+            return QStringLiteral("--info richiede company, description o product");
+    }
+    return {};
+}
+
+// Reads what the actions choose; the first bad value's line, or an empty text.
+QString readActionValues(const QCommandLineParser& p, ListOptions& o)
+{
+    if (p.isSet(QStringLiteral("export"))) {
+        const std::optional<ExportKind> kind = exportKindFromName(p.value(QStringLiteral("export")));
+        if (!kind)
+            return QStringLiteral("--export richiede text, tsv, csv, xlsx, html o json");
+        o.exportChoice.kind = *kind;
+    }
+    if (p.isSet(QStringLiteral("checksum"))) {
+        if (p.value(QStringLiteral("checksum")) != u"sha256")
+            return QStringLiteral("--checksum richiede sha256");
+        o.exportChoice.checksum = true;
+    }
+    if (p.isSet(QStringLiteral("csv-separator"))) {
+        const QString v = p.value(QStringLiteral("csv-separator"));
+        if (v != u"," && v != u";")
+            return QStringLiteral("--csv-separator richiede , oppure ;");
+        o.exportChoice.separator = v.front();
+    }
+    o.output = p.value(QStringLiteral("output"));
+    if (p.isSet(QStringLiteral("output")) && o.output.isEmpty())
+        return QStringLiteral("--output richiede il nome di un file oppure -");
+    o.printer = p.value(QStringLiteral("print"));
+    if (p.isSet(QStringLiteral("print")) && o.printer.isEmpty())
+        return QStringLiteral("--print richiede il nome di una stampante (PDF: quella incorporata)");
+    if (p.isSet(QStringLiteral("preview-pages"))) {
+        const QStringList ends = p.value(QStringLiteral("preview-pages")).split(QLatin1Char('-'));
+        bool okFrom = false;
+        bool okTo = ends.size() == 1;
+        o.previewFrom = ends.front().toInt(&okFrom);
+        o.previewTo = ends.size() == 2 ? ends[1].toInt(&okTo) : o.previewFrom;
+        if (ends.size() > 2 || !okFrom || !okTo || o.previewFrom < 1 || o.previewTo < o.previewFrom)
+            return QStringLiteral("--preview-pages richiede DA-A, numeri di pagina da 1");
+    }
+    return {};
+}
+
+// The first combination that makes no sense, or an empty text.
+QString badCombination(const ListOptions& o, const Seen& s)
+{
+    if (s.exportKind && s.print)
+        return QStringLiteral("--export e --print si escludono a vicenda");
+    if (s.preview && (s.exportKind || s.print || s.printers))
+        return QStringLiteral("--preview-pages non va con altre azioni");
+    if (s.preview && (!s.output || o.output == u"-"))
+        return QStringLiteral("--preview-pages richiede --output CARTELLA, la cartella delle immagini");
+    if (s.printers && (s.exportKind || s.print || s.output || s.folder))
+        return QStringLiteral("--printers non prende cartelle né altre azioni");
+    const ExportKind kind = o.exportChoice.kind;
+    if (s.separate && !(s.exportKind && kind == ExportKind::Tabbed))
+        return QStringLiteral("--separate va solo con --export tsv");
+    if (s.checksum && !(s.exportKind && !isWindowFile(kind)))
+        return QStringLiteral("--checksum va solo con --export csv, xlsx, html o json");
+    if (s.csvSeparator && !(s.exportKind && kind == ExportKind::Csv))
+        return QStringLiteral("--csv-separator va solo con --export csv");
+    if (s.output && !s.exportKind && !s.print && !s.preview)
+        return QStringLiteral("--output va solo con --export, --print o --preview-pages");
+    if (s.output && s.print && o.output == u"-")
+        return QStringLiteral("--print non può scrivere sull'output standard");
+    if (s.output && s.print && o.printer != u"PDF")
+        return QStringLiteral("--output va solo con --print PDF: le altre stampanti stampano su carta");
+    if (!s.folder && !s.printers)
+        return QStringLiteral("manca la cartella da leggere (vedi --help)");
+    return {};
+}
+
+} // namespace
+
+QString listUsage()
+{
+    return QStringLiteral(
+        "Usage: vellora-list [OPTIONS] FOLDER\n"
+        "       vellora-list --export text|tsv [--separate] [--output FILE|-] [OPTIONS] FOLDER\n"
+        "       vellora-list --export csv|xlsx|html|json [--checksum sha256] [--csv-separator ,|;]\n"
+        "                    [--output FILE|-] [OPTIONS] FOLDER\n"
+        "       vellora-list --print PRINTER [--output FILE.pdf] [OPTIONS] FOLDER\n"
+        "       vellora-list --preview-pages FROM-TO --output DIR [OPTIONS] FOLDER\n"
+        "       vellora-list --printers | --version | --help\n"
+        "\n"
+        "Reads FOLDER as the window's start button does (scan, fill, order). Without an\n"
+        "action it writes the table as tab-separated text (UTF-8): a heading row, then one\n"
+        "line per file with number, name, extension, size, date, version, info and folder.\n"
+        "\n"
+        "What to read:\n"
+        "  --subfolders        read FOLDER and all its subfolders (default: FOLDER only)\n"
+        "  --pattern PATTERN   file pattern, only '*' is special, case ignored (default *.*)\n"
+        "  --order N           0..10 as in the window's order list (default 0), -1 scan order\n"
+        "                      0 name A-Z, 1 name Z-A, 2 extension, 3 size 0-9, 4 size 9-0,\n"
+        "                      5 date 1-31, 6 date 31-1, 7 versions grouped, 8 info,\n"
+        "                      9 folder A-Z, 10 folder Z-A; an order whose column is not\n"
+        "                      in --columns keeps the scan order\n"
+        "  --columns LIST      comma-separated, possibly empty: number,size,date,version,info\n"
+        "                      the columns the table fills (default: number); with --export\n"
+        "                      and --print also the columns written or printed (default:\n"
+        "                      size); name, extension and, with --subfolders, the folder are\n"
+        "                      always there\n"
+        "  --info KIND         company (default), description or product: the info column\n"
+        "\n"
+        "Actions:\n"
+        "  --export KIND       write the window's export file instead of the table:\n"
+        "                      text: the text report (Lista_yyyy-mm-dd_hh-mm-ss.txt)\n"
+        "                      tsv:  the file for a spreadsheet (ListaExcel_...txt)\n"
+        "                      csv:  comma-separated values for any spreadsheet (Lista_...csv)\n"
+        "                      xlsx: an Excel workbook (Lista_...xlsx)\n"
+        "                      html: a web page with a sortable table (Lista_...html)\n"
+        "                      json: JSON lines, one object per file (Lista_...jsonl)\n"
+        "  --separate          with --export tsv: name and extension in two fields\n"
+        "  --checksum sha256   with the four formats above: the SHA-256 of every file\n"
+        "  --csv-separator S   with --export csv: ',' or ';' (default: ';' where the\n"
+        "                      locale writes decimals with a comma, else ',')\n"
+        "  --output FILE       the export file, '-' for the standard output; default: the\n"
+        "                      export folder (VELLORA_EXPORT_DIR, else ~/temp) and the name\n"
+        "                      the window gives it. With --print PDF: the PDF file\n"
+        "  --print PRINTER     print the report the print dialog chooses (portrait, or\n"
+        "                      landscape with --subfolders and info in --columns) on the\n"
+        "                      named printer; PDF is the built-in PDF printer, which writes\n"
+        "                      Stampa_yyyy-mm-dd_hh-mm-ss.pdf into the export folder\n"
+        "  --preview-pages FROM-TO\n"
+        "                      picture pages FROM to TO of that report, as the print preview\n"
+        "                      draws them on the PDF printer's pages, at 100 dpi: PNG files\n"
+        "                      page-0001.png and on in the folder --output DIR\n"
+        "  --printers          list the printers, one per line, the current one first\n"
+        "  --version           the program's version\n"
+        "  --help              this text\n"
+        "\n"
+        "Where a file was written goes to the standard error. Control characters inside\n"
+        "names are written as '?'.\n"
+        "Exit status: 0 done, 1 the folder cannot be read or the output cannot be written or\n"
+        "printed, 2 bad arguments, 130 interrupted.\n");
+}
+
+ParsedArguments parseListArguments(const QStringList& args)
+{
+    ParsedArguments parsed;
+    QCommandLineParser parser;
+    parser.addOptions(options());
+    // The first argument is the program's name to the parser.
+    if (!parser.parse(QStringList{QStringLiteral("vellora-list")} + args)) {
+        parsed.error = parserFailure(parser, args);
+        return parsed;
+    }
+    ListOptions o;
+    if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("version"))) {
+        o.action =
+            parser.isSet(QStringLiteral("help")) ? ListOptions::Action::Help : ListOptions::Action::Version;
+        parsed.options = o;
+        return parsed;
+    }
+    const QStringList folders = parser.positionalArguments();
+    if (folders.size() > 1) {
+        parsed.error = QStringLiteral("si può indicare una sola cartella");
+        return parsed;
+    }
+    o.folder = folders.value(0);
+    o.listing.scope = parser.isSet(QStringLiteral("subfolders")) ? Scope::Subfolders : Scope::Folder;
+    parsed.error = readScanValues(parser, o);
+    if (parsed.error.isEmpty())
+        parsed.error = readActionValues(parser, o);
+    if (!parsed.error.isEmpty())
+        return parsed;
+    Seen seen;
+    seen.folder = !folders.isEmpty();
+    seen.columns = parser.isSet(QStringLiteral("columns"));
+    seen.exportKind = parser.isSet(QStringLiteral("export"));
+    seen.print = parser.isSet(QStringLiteral("print"));
+    seen.printers = parser.isSet(QStringLiteral("printers"));
+    seen.preview = parser.isSet(QStringLiteral("preview-pages"));
+    seen.separate = parser.isSet(QStringLiteral("separate"));
+    seen.checksum = parser.isSet(QStringLiteral("checksum"));
+    seen.csvSeparator = parser.isSet(QStringLiteral("csv-separator"));
+    seen.output = parser.isSet(QStringLiteral("output"));
+    if (seen.separate)
+        o.exportChoice.layout = NameLayout::Separate;
+    parsed.error = badCombination(o, seen);
+    if (!parsed.error.isEmpty())
+        return parsed;
+    if (seen.printers)
+        o.action = ListOptions::Action::Printers;
+    else if (seen.print)
+        o.action = ListOptions::Action::Print;
+    else if (seen.preview)
+        o.action = ListOptions::Action::Preview;
+    else if (seen.exportKind)
+        o.action = ListOptions::Action::Export;
+    // One list of columns is both profiles: what is filled and what is written.
+    if (seen.columns)
+        o.optS = o.listing.columns;
+    parsed.options = o;
+    return parsed;
+}
+
+bool needsGuiApplication(const ListOptions& options)
+{
+    return options.action == ListOptions::Action::Print || options.action == ListOptions::Action::Printers ||
+           options.action == ListOptions::Action::Preview;
+}
+
+} // namespace vellora

@@ -1,0 +1,76 @@
+#pragma once
+// The print preview, opened from the print dialog: every page of the report the dialog would
+// print, laid out by the same code and on the same page as the current printer's, with the
+// tools to move through them and zoom, and to print or save a PDF from here. The pages are
+// placed a slice at a time while the window is open, so a long list shows its first page
+// at once; the window is modal, so the table cannot change under it.
+
+#include "print/PrintReport.h"
+#include "settings/PreviewSettings.h"
+
+#include <memory>
+#include <optional>
+#include <QDialog>
+#include <QTimer>
+
+class QLabel;
+class QPushButton;
+class QSpinBox;
+
+namespace vellora {
+
+class PreviewView;
+class Prompter;
+
+class FrmAnteprima : public QDialog
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(FrmAnteprima)
+
+public:
+    // What the window closed with; a print asked for is run by the print dialog, on its
+    // own button's path.
+    enum Outcome : int { Chiusa = QDialog::Rejected, StampaRichiesta = 2 };
+
+    // Lays out page 1 before it returns. surface (the current printer), the input's table
+    // and state, the prompter and the store outlive the window. Without a store nothing
+    // is remembered.
+    FrmAnteprima(PrinterSurface& surface, const ReportInput& input, Prompter& prompter,
+                 std::optional<SettingsStore> store = std::nullopt, QWidget* parent = nullptr);
+    ~FrmAnteprima() override;
+
+    [[nodiscard]] ReportPages& pages() { return *m_pages; }
+    [[nodiscard]] PreviewView& view() { return *m_view; }
+
+    void done(int result) override;
+
+private:
+    void buildControls();
+    void addShortcuts();
+    void layOutMore();
+    void goToPage(int page);
+    void pageChanged(int page);
+    void showPageCount();
+    void showZoom(int percent);
+    void cmdSalvaPDF_Click();
+
+    ReportInput m_input;
+    Prompter& m_prompter;
+    std::optional<SettingsStore> m_store;
+    std::unique_ptr<ReportPages> m_pages;
+    QTimer m_layoutTimer;
+
+    PreviewView* m_view = nullptr;
+    QSpinBox* m_txtPagina = nullptr;
+    QLabel* m_lblZoom = nullptr;
+    QPushButton* m_cmdPrima = nullptr;
+    QPushButton* m_cmdPrecedente = nullptr;
+    QPushButton* m_cmdSuccessiva = nullptr;
+    QPushButton* m_cmdUltima = nullptr;
+    QPushButton* m_cmdLarghezza = nullptr;
+    QPushButton* m_cmdPaginaIntera = nullptr;
+    QPushButton* m_cmdUnaPagina = nullptr;
+    QPushButton* m_cmdDuePagine = nullptr;
+};
+
+} // namespace vellora

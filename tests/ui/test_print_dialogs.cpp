@@ -1,0 +1,216 @@
+// The print dialog and the printer selection, driven through their object names.
+
+#include "../common/MemoryRows.h"
+#include "print/PrinterSelection.h"
+#include "RecordingSurface.h"
+#include "ScriptedPrompter.h"
+#include "ui/FrmImpostaStampante.h"
+#include "ui/FrmStampaDir.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+#include <QtTest>
+
+using namespace vellora;
+using vellora::test::MemoryRows;
+
+namespace {
+
+AppState stateFor(int scope, ColumnProfile flags)
+{
+    AppState st;
+    st.CartellaRicerca = QStringLiteral("/nowhere/");
+    st.TipoRicerca = Scope(scope);
+    st.OptS = flags;
+    return st;
+}
+
+template <typename T> T* child(QWidget& w, const char* name)
+{
+    T* c = w.findChild<T*>(QLatin1String(name));
+    if (!c)
+        qFatal("no child %s", name);
+    return c;
+}
+
+} // namespace
+
+class TestPrintDialogs : public QObject
+{
+    Q_OBJECT
+
+    const MemoryRows m_rows = MemoryRows::numbered(3, QStringLiteral("/nowhere/"));
+
+private Q_SLOTS:
+    void load_data()
+    {
+        QTest::addColumn<int>("scope");
+        QTest::addColumn<ColumnProfile>("flags");
+        QTest::addColumn<bool>("landscape");
+        QTest::addColumn<QString>("columns");
+        QTest::newRow("selected folder, info")
+            << 0 << ColumnProfile{1, 1, 1, 0, 0, 0, 1, 0} << false << "Nome File\nExt\nProduttore\n";
+        QTest::newRow("subfolders, info")
+            << 1 << ColumnProfile{1, 1, 1, 1, 1, 1, 1, 1} << true
+            << "Nome File\nExt\nDimensione\nData Ult. Modifica\nVersione File\nProduttore\n";
+        QTest::newRow("subfolders, no info")
+            << 1 << ColumnProfile{1, 1, 1, 1, 0, 0, 0, 0} << false << "Nome File\nExt\nDimensione\n";
+        QTest::newRow("nothing chosen") << 0 << ColumnProfile{1, 0, 0, 0, 0, 0, 0, 1} << false << "";
+    }
+
+    void load()
+    {
+        QFETCH(int, scope);
+        QFETCH(ColumnProfile, flags);
+        QFETCH(bool, landscape);
+        QFETCH(QString, columns);
+        RecordingSurface rec(3.2, {QStringLiteral("Ufficio"), QStringLiteral("PDF")});
+        AppState st = stateFor(scope, flags);
+        ScriptedPrompter prompter;
+        FrmStampaDir dlg(rec, st, m_rows, QString(), prompter);
+        QCOMPARE(child<QLabel>(dlg, "lblStampante")->text(), QStringLiteral("Ufficio"));
+        QCOMPARE(child<QLabel>(dlg, "lblColonne")->text(), columns);
+        QCOMPARE(child<QLabel>(dlg, "imgLAND")->isVisibleTo(&dlg), landscape);
+        QCOMPARE(child<QLabel>(dlg, "imgPORT")->isVisibleTo(&dlg), !landscape);
+        QVERIFY(!child<QFrame>(dlg, "txtBARRA")->isVisibleTo(&dlg));
+        QVERIFY(!child<QFrame>(dlg, "txtBARRAd")->isVisibleTo(&dlg));
+        // Cancelled: nothing printed, no job left open.
+        child<QPushButton>(dlg, "cmdAnnulla")->click();
+        QCOMPARE(dlg.result(), int(QDialog::Rejected));
+        QVERIFY(rec.documents.empty());
+        QVERIFY(!rec.jobOpen());
+    }
+
+    void changeColumnsTurnsThePage()
+    {
+        RecordingSurface rec(3.2);
+        AppState st = stateFor(1, {1, 1, 1, 1, 0, 0, 0, 0});
+        st.ProfiloColonne = ProfileKind::Vedi;
+        ScriptedPrompter prompter;
+        FrmStampaDir dlg(rec, st, m_rows, QString(), prompter);
+        ProfileKind profileSeen = ProfileKind::Vedi;
+        dlg.setColumnsOpener([&] {
+            profileSeen = st.ProfiloColonne;
+            st.OptS[ColInfo] = 1;
+        });
+        dlg.setWaitMs(0);
+        QVERIFY(child<QLabel>(dlg, "imgPORT")->isVisibleTo(&dlg));
+        child<QPushButton>(dlg, "cmdCambiaCAMPI")->click();
+        QCOMPARE(profileSeen, ProfileKind::Stampa);
+        QCOMPARE(st.ProfiloColonne, ProfileKind::Stampa);
+        QVERIFY(child<QLabel>(dlg, "imgLAND")->isVisibleTo(&dlg));
+        QVERIFY(child<QLabel>(dlg, "lblColonne")->text().endsWith(QStringLiteral("Produttore\n")));
+        child<QPushButton>(dlg, "cmdStampa")->click();
+        QCOMPARE(rec.documents.at(0).pages.at(0).orientation, PrinterSurface::Orientation::Landscape);
+    }
+
+    void printRunsChosenReport_data()
+    {
+        QTest::addColumn<JobResult>("result");
+        QTest::addColumn<int>("messages");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("real printer") << JobResult{} << 0 << QString();
+        QTest::newRow("pdf") << JobResult{true, QStringLiteral("/home/u/temp/Stampa_x.pdf"), {}} << 1
+                             << QStringLiteral("Stampa terminata: vedi file \r\n/home/u/temp/Stampa_x.pdf");
+        QTest::newRow("failure") << JobResult{false, {}, QStringLiteral("Impossibile scrivere il file y")}
+                                 << 1 << QStringLiteral("Impossibile scrivere il file y");
+    }
+
+    void printRunsChosenReport()
+    {
+        QFETCH(JobResult, result);
+        QFETCH(int, messages);
+        QFETCH(QString, text);
+        RecordingSurface rec(3.2);
+        rec.nextResult = result;
+        AppState st = stateFor(0, {1, 1, 1, 0, 0, 0, 0, 0});
+        ScriptedPrompter prompter;
+        FrmStampaDir dlg(rec, st, m_rows, QStringLiteral("Sys"), prompter);
+        dlg.setWaitMs(0);
+        child<QPushButton>(dlg, "cmdStampa")->click();
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        QCOMPARE(rec.documents.size(), size_t(1));
+        QCOMPARE(rec.documents[0].pages.at(0).orientation, PrinterSurface::Orientation::Portrait);
+        // The bar ends full and was repainted only when its width changed.
+        QVERIFY(child<QFrame>(dlg, "txtBARRA")->isVisibleTo(&dlg));
+        QCOMPARE(dlg.barWidthPixels(), 6615 * dlg.logicalDpiX() / 1440);
+        QVERIFY(dlg.barRepaints() >= 1 && dlg.barRepaints() <= 3);
+        QCOMPARE(int(prompter.messages.size()), messages);
+        if (messages > 0) {
+            QCOMPARE(prompter.messages[0].text, text);
+            QCOMPARE(prompter.messages[0].buttons, Prompter::Buttons::Ok);
+            QCOMPARE(prompter.messages[0].icon, result.ok ? Prompter::Icon::None : Prompter::Icon::Critical);
+        }
+    }
+
+    void changePrinterFromPrintDialog()
+    {
+        RecordingSurface rec(3.2,
+                             {QStringLiteral("Ufficio"), QStringLiteral("Laser"), QStringLiteral("PDF")});
+        PrinterSelection selection(rec);
+        AppState st = stateFor(0, kDefaultOptS);
+        ScriptedPrompter prompter;
+        prompter.onDialog = [](QDialog& d) {
+            child<QComboBox>(d, "cboPRN")->setCurrentIndex(2);
+            child<QPushButton>(d, "cmdOK")->click();
+            return d.result();
+        };
+        FrmStampaDir dlg(rec, st, m_rows, QString(), prompter);
+        dlg.setPrinterSelection(&selection);
+        child<QPushButton>(dlg, "cmdCambiaST")->click();
+        QCOMPARE(prompter.dialogsRun, 1);
+        QCOMPARE(rec.deviceName(), QStringLiteral("PDF"));
+        QCOMPARE(child<QLabel>(dlg, "lblStampante")->text(), QStringLiteral("PDF"));
+    }
+
+    // Opened with "Laser" current: a pick takes effect at once, the label keeps the printer
+    // that was current at opening, and the next opening shows the new one.
+    void selectionPicks()
+    {
+        RecordingSurface rec(3.2,
+                             {QStringLiteral("Ufficio"), QStringLiteral("Laser"), QStringLiteral("PDF")});
+        rec.selectPrinter(1);
+        PrinterSelection selection(rec);
+        for (const auto& [pick, current] : {std::pair{0, 1}, std::pair{-1, 0}}) {
+            FrmImpostaStampante dlg(selection);
+            QCOMPARE(child<QComboBox>(dlg, "cboPRN")->count(), 3);
+            QCOMPARE(child<QComboBox>(dlg, "cboPRN")->currentIndex(), current);
+            if (pick >= 0)
+                child<QComboBox>(dlg, "cboPRN")->setCurrentIndex(pick);
+            const int chosen = pick >= 0 ? pick : current;
+            QCOMPARE(rec.currentIndex(), chosen);
+            QCOMPARE(child<QLabel>(dlg, "lblPredef")->text(), rec.printers().at(current));
+            child<QPushButton>(dlg, "cmdOK")->click();
+            QCOMPARE(rec.currentIndex(), chosen);
+            QVERIFY(selection.firstNotificationSeen());
+        }
+    }
+
+    void selectionDuplicateNames()
+    {
+        RecordingSurface rec(3.2, {QStringLiteral("Twin"), QStringLiteral("Other"), QStringLiteral("Twin")});
+        rec.selectPrinter(2);
+        PrinterSelection selection(rec);
+        {
+            // First opening: the preselection (the last entry of that name) is swallowed.
+            FrmImpostaStampante dlg(selection);
+            QCOMPARE(child<QComboBox>(dlg, "cboPRN")->currentIndex(), 2);
+            QCOMPARE(rec.currentIndex(), 2);
+        }
+        {
+            // Later openings treat it as a choice: the first printer of that name wins.
+            FrmImpostaStampante dlg(selection);
+            QCOMPARE(rec.currentIndex(), 0);
+            child<QComboBox>(dlg, "cboPRN")->setCurrentIndex(1);
+            QCOMPARE(rec.currentIndex(), 1);
+            child<QComboBox>(dlg, "cboPRN")->setCurrentIndex(2);
+            QCOMPARE(rec.currentIndex(), 0);
+        }
+    }
+};
+
+QTEST_MAIN(TestPrintDialogs)
+#include "test_print_dialogs.moc"
