@@ -16,6 +16,7 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QSpinBox>
+#include <utility>
 
 namespace vellora {
 
@@ -317,12 +318,16 @@ void FrmAnteprima::pdfSaved()
     if (!m_saved.job.ok && !m_saved.job.interrupted)
         qCWarning(lcPrint) << "preview: PDF not written:" << m_saved.job.error;
     showJobOutcome(m_prompter, m_saved.job, m_saved.unreadableRows);
+    if (const std::optional<int> asked = std::exchange(m_closeWhenSaved, std::nullopt))
+        done(*asked);
 }
 
 void FrmAnteprima::done(int result)
 {
+    // Closing while the PDF is written stops it; the window closes once it has stopped.
     if (m_saving) {
         m_interrupt = true;
+        m_closeWhenSaved = result;
         return;
     }
     m_layoutTimer.stop();

@@ -6,8 +6,8 @@
 // at once; the window is modal, so the table cannot change under it.
 //
 // "Salva &PDF" draws the PDF on a thread of its own, its progress in the bar at the window's
-// foot; the pages can still be read meanwhile, and "&Annulla" there (or Esc, or closing the
-// window) stops it after the page being drawn and removes the partial file.
+// foot; the pages can still be read meanwhile, and "&Annulla" there stops it after the page
+// being drawn and removes the partial file (Esc, or closing the window, stops it and closes).
 
 #include "print/PrintReport.h"
 #include "settings/PreviewSettings.h"
@@ -52,7 +52,7 @@ public:
     // Whether "Salva &PDF" is writing the file.
     [[nodiscard]] bool saving() const { return m_saving; }
 
-    // While the PDF is written, closing the window stops it instead.
+    // While the PDF is written, closing the window stops it first.
     void done(int result) override;
 
 private:
@@ -74,7 +74,8 @@ private:
     BackgroundTask* m_task = nullptr; // child
     std::atomic_bool m_interrupt{false};
     bool m_saving = false;
-    ReportOutcome m_saved; // written by the PDF's thread until pdfSaved
+    ReportOutcome m_saved;               // written by the PDF's thread until pdfSaved
+    std::optional<int> m_closeWhenSaved; // the window was closed while the PDF was written
 
     PreviewView* m_view = nullptr;
     QSpinBox* m_txtPagina = nullptr;

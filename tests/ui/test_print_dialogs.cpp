@@ -160,20 +160,22 @@ private Q_SLOTS:
     void printKeepsTheWindowAnswering_data()
     {
         QTest::addColumn<bool>("fromPreview");
-        QTest::addColumn<bool>("stop");
-        QTest::newRow("print dialog, to the end") << false << false;
-        QTest::newRow("print dialog, stopped") << false << true;
-        QTest::newRow("preview's PDF, to the end") << true << false;
-        QTest::newRow("preview's PDF, stopped") << true << true;
+        QTest::addColumn<QString>("stopWith"); // the button pressed half way, if any
+        QTest::newRow("print dialog, to the end") << false << QString();
+        QTest::newRow("print dialog, stopped") << false << "cmdAnnulla";
+        QTest::newRow("preview's PDF, to the end") << true << QString();
+        QTest::newRow("preview's PDF, stopped") << true << "cmdAnnulla";
+        QTest::newRow("preview's PDF, closed") << true << "cmdChiudi";
     }
 
     // A long report is drawn on a thread of its own: half way through, the event loop turns,
     // the bar shows and only "&Annulla" is live; "&Annulla" stops the report, leaves no PDF
-    // behind and says so, and the window stays open.
+    // behind and says so, and the window stays open; closing the preview stops it and closes.
     void printKeepsTheWindowAnswering()
     {
         QFETCH(bool, fromPreview);
-        QFETCH(bool, stop);
+        QFETCH(QString, stopWith);
+        const bool stop = !stopWith.isEmpty();
         QTemporaryDir exportDir;
         qputenv("VELLORA_EXPORT_DIR", QFile::encodeName(exportDir.path()));
         test::HeldRows rows;
@@ -204,7 +206,7 @@ private Q_SLOTS:
                        .arg(start)
                        .arg(child<QPushButton>(*window, start)->isEnabled());
             if (stop)
-                child<QPushButton>(*window, "cmdAnnulla")->click();
+                child<QPushButton>(*window, qPrintable(stopWith))->click();
         });
         child<QPushButton>(*window, start)->click();
         QVERIFY(QTest::qWaitFor([&] { return !prompter.messages.empty(); }, 30000));
@@ -221,7 +223,7 @@ private Q_SLOTS:
             QCOMPARE(files.size(), 1);
             QCOMPARE(prompter.messages[0].text, pdfDoneText(exportDir.filePath(files[0])));
         }
-        QCOMPARE(window->isVisible(), stop || fromPreview);
+        QCOMPARE(window->isVisible(), stopWith == u"cmdAnnulla" || (fromPreview && !stop));
         QVERIFY(child<QPushButton>(*window, start)->isEnabled() || !window->isVisible());
         qunsetenv("VELLORA_EXPORT_DIR");
     }
