@@ -3,7 +3,9 @@
 // Settings go to a temporary file; the user's own are not touched. With SHOT_SCROLL_RIGHT
 // set, the table is scrolled to its right edge first (the number column stays in view).
 // With SHOT_PREVIEW set, the picture is of the print preview opened on the scan from the
-// print dialog (size, date and version printed; SHOT_PREVIEW=2 shows two pages a row).
+// print dialog (size, date and version printed; SHOT_PREVIEW=2 shows two pages a row,
+// SHOT_PREVIEW=3 the preview while "Salva PDF" writes the file).
+// With SHOT_EXPORT set, the picture is of the newer formats' export dialog while it writes.
 // SHOT_ALL_COLUMNS set fills every column of the table; SHOT_ORDER=N picks that order.
 
 #include "ScriptedPrompter.h"
@@ -11,11 +13,15 @@
 #include "ui/MainWindow.h"
 #include "ui/PreviewView.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFileSystemModel>
 #include <QPixmap>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScrollBar>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -86,11 +92,36 @@ int main(int argc, char* argv[])
             if (qEnvironmentVariableIntValue("SHOT_PREVIEW") == 2)
                 d.findChild<QPushButton*>(QStringLiteral("cmdDuePagine"))->click();
             QTest::qWait(300);
+            auto* bar = d.findChild<QProgressBar*>(QStringLiteral("prgSalva"));
+            if (qEnvironmentVariableIntValue("SHOT_PREVIEW") == 3 && bar) {
+                d.findChild<QPushButton*>(QStringLiteral("cmdSalvaPDF"))->click();
+                (void)QTest::qWaitFor([&] { return bar->value() >= 30; }, 60000);
+            }
             saved = d.grab().save(QString::fromLocal8Bit(argv[2]));
             d.reject();
+            (void)QTest::qWaitFor([&] { return !preview.saving(); }, 60000);
             return int(QDialog::Rejected);
         };
         w.findChild<QPushButton*>(QStringLiteral("cmdStampa"))->click();
+        w.close();
+        return saved ? 0 : 1;
+    }
+    if (qEnvironmentVariableIsSet("SHOT_EXPORT")) {
+        // The newer formats' export dialog while it writes a workbook with checksums.
+        bool saved = false;
+        prompter.onDialog = [&](QDialog& d) {
+            d.show();
+            d.findChild<QRadioButton*>(QStringLiteral("optXLSX"))->click();
+            d.findChild<QCheckBox*>(QStringLiteral("ckChecksum"))->setChecked(true);
+            auto* bar = d.findChild<QProgressBar*>(QStringLiteral("prgEsporta"));
+            d.findChild<QPushButton*>(QStringLiteral("cmdEsporta"))->click();
+            (void)QTest::qWaitFor([&] { return bar->value() > bar->maximum() / 4; }, 60000);
+            saved = d.grab().save(QString::fromLocal8Bit(argv[2]));
+            d.reject();
+            (void)QTest::qWaitFor([&] { return !prompter.messages.empty(); }, 60000);
+            return int(QDialog::Rejected);
+        };
+        w.findChild<QAction*>(QStringLiteral("mnuAltroFormato"))->trigger();
         w.close();
         return saved ? 0 : 1;
     }

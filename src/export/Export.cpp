@@ -300,10 +300,12 @@ QStringList exportNotes(const ExportOutcome& outcome)
 
 ClosingMessage closingMessage(ExportKind kind, const ExportOutcome& outcome)
 {
+    // The window's two files end with a box without icon, as they always have; the newer
+    // formats with the information icon their "interrupted" box has.
     if (outcome.ok)
         return {(QStringList{completionMessage(kind, outcome.filePath)} + exportNotes(outcome))
                     .join(QStringLiteral("\r\n")),
-                Prompter::Icon::None};
+                isWindowFile(kind) ? Prompter::Icon::None : Prompter::Icon::Information};
     if (outcome.interrupted)
         return {QStringLiteral("Esportazione interrotta: nessun file è stato scritto."),
                 Prompter::Icon::Information};

@@ -48,6 +48,7 @@ public:
     [[nodiscard]] int page() const override { return 1; }
     void newPage() override {}
     [[nodiscard]] JobResult endDoc() override { return {}; }
+    [[nodiscard]] JobResult abortDoc() override { return {false, {}, {}, true}; }
 
 private:
     [[nodiscard]] double pixelsToMm(double px) const { return px / m_geometry.dpi * 25.4; }

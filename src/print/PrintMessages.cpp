@@ -12,6 +12,10 @@ QString pdfDoneText(const QString& path)
 
 void showJobOutcome(Prompter& prompter, const JobResult& result, qsizetype unreadableRows)
 {
+    if (result.interrupted) {
+        prompter.message(result.error, QString(), Prompter::Icon::Information, Prompter::Buttons::Ok);
+        return;
+    }
     if (!result.ok) {
         prompter.message(result.error.isEmpty() ? QStringLiteral("Stampa non riuscita") : result.error,
                          QString(), Prompter::Icon::Critical, Prompter::Buttons::Ok);

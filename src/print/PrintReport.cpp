@@ -64,14 +64,21 @@ ReportOutcome runReport(PrinterSurface& surface, const ReportInput& input, const
     // Page after page until the rows run out. A last row that fills its page ends the
     // report there: a further page would hold nothing but blank lines and a footer. An
     // empty list still prints one page, with its header.
+    // A stop asked for is seen between pages: the page on the paper is always whole.
     for (int page = 1;; ++page) {
+        if (options.interrupt && options.interrupt->load()) {
+            out.job = surface.abortDoc();
+            qCInfo(lcPrint) << "report stopped by the user after" << page - 1 << "pages";
+            return out;
+        }
+        if (page > 1)
+            surface.newPage();
         if (!layout.paintPage(surface, page, feed)) {
             out.job = surface.endDoc();
             return out;
         }
         if (!feed.peek())
             break;
-        surface.newPage();
     }
     out.pages = surface.page();
     out.job = surface.endDoc();

@@ -7,6 +7,7 @@
 
 #include "ReportLayout.h"
 
+#include <atomic>
 #include <functional>
 #include <QDate>
 
@@ -20,6 +21,9 @@ struct ReportOptions
     std::function<void(int)> progress;
     // Date of header line 3; the current date when null.
     QDate today;
+    // Set by the user to stop: the page being drawn is finished, then the document is
+    // dropped (PrinterSurface::abortDoc). May be null.
+    const std::atomic_bool* interrupt = nullptr;
 };
 
 struct ReportOutcome

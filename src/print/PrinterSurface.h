@@ -21,8 +21,9 @@ namespace vellora {
 struct JobResult
 {
     bool ok = true;
-    QString pdfPath; // the written file, when the current printer is the built-in PDF printer
-    QString error;   // short Italian cause when ok is false
+    QString pdfPath;          // the written file, when the current printer is the built-in PDF printer
+    QString error;            // short Italian cause when ok is false; what became of the job when interrupted
+    bool interrupted = false; // dropped on the user's word (abortDoc): ok is false
 };
 
 // A page as the current printer lays it out, for whatever pictures pages instead of printing
@@ -109,6 +110,10 @@ public:
     virtual void newPage() = 0;
     // Ends the last page and hands the job over; the next output starts a new job.
     [[nodiscard]] virtual JobResult endDoc() = 0;
+    // Drops the open document, when the user stops a report: a PDF's file is removed, a
+    // printer's job cancelled. Says so (interrupted, and in error how it went) also when no
+    // document was open yet. The next output starts a new job.
+    [[nodiscard]] virtual JobResult abortDoc() = 0;
 
     // Convenience for the common one-item line.
     void printLine(const QString& text) { print({Item::txt(text)}, true); }

@@ -397,18 +397,45 @@ JobResult QtPrinterSurface::endDoc()
     return result;
 }
 
-void QtPrinterSurface::abortJob()
+JobResult QtPrinterSurface::abortDoc()
+{
+    const bool cancelled = abortJob();
+    m_pageNumber = 1;
+    m_x = 0;
+    m_y = 0;
+    m_column = 1;
+    refreshMetrics();
+    JobResult result;
+    result.ok = false;
+    result.interrupted = true;
+    if (currentIsPdf())
+        result.error = QStringLiteral("Stampa interrotta: nessun file è stato scritto.");
+    else if (cancelled)
+        result.error = QStringLiteral("Stampa interrotta: il lavoro per la stampante ") + deviceName() +
+                       QStringLiteral(" è stato annullato.");
+    else
+        result.error = QStringLiteral("Stampa interrotta: la stampante ") + deviceName() +
+                       QStringLiteral(" non ha annullato le pagine già ricevute.");
+    qCInfo(lcPrint) << "document dropped on" << deviceName()
+                    << (cancelled ? "" : "(the printer kept its pages)");
+    return result;
+}
+
+bool QtPrinterSurface::abortJob()
 {
     if (!m_job)
-        return;
+        return true;
+    bool cancelled = true;
     if (m_job->device == m_systemPrinter.get() && m_systemPrinter && m_job->painter.isActive())
-        m_systemPrinter->abort();
+        cancelled = m_systemPrinter->abort();
     if (m_job->painter.isActive())
         m_job->painter.end();
+    // The partial PDF goes: its temporary file is removed, the final name never made.
     if (m_job->file)
         m_job->file->cancel();
     m_job.reset();
     m_pageHeight = 0;
+    return cancelled;
 }
 
 } // namespace vellora

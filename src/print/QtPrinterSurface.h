@@ -61,6 +61,7 @@ public:
     [[nodiscard]] int page() const override { return m_pageNumber; }
     void newPage() override;
     [[nodiscard]] JobResult endDoc() override;
+    [[nodiscard]] JobResult abortDoc() override;
 
     // The installed face that stands in for the requested one, and its metrics in device
     // pixels of the current printer.
@@ -79,7 +80,8 @@ private:
     void applyPageLayout(QPagedPaintDevice& device) const;
     [[nodiscard]] int pageHeightPixels(QPagedPaintDevice& device) const;
     void startJobIfNeeded();
-    void abortJob();
+    // Drops the open job; false when a system printer would not cancel it.
+    bool abortJob();
 
     QStringList m_names;
     int m_pdfIndex = 0;

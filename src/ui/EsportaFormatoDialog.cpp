@@ -1,5 +1,6 @@
 #include "EsportaFormatoDialog.h"
 
+#include "BackgroundTask.h"
 #include "results/AppState.h"
 #include "results/RowSource.h"
 
@@ -40,11 +41,18 @@ EsportaFormatoDialog::EsportaFormatoDialog(AppState& state, const RowSource& row
     : ExportDialogBase(state, rows, system, prompter, parent, "frmEsportaFormato",
                        QStringLiteral("Esporta Lista in altro formato"))
 {
+    m_task = new BackgroundTask(this);
     buildControls();
     showChoices();
 }
 
-EsportaFormatoDialog::~EsportaFormatoDialog() = default;
+EsportaFormatoDialog::~EsportaFormatoDialog()
+{
+    m_interrupt = true;
+    m_task->wait();
+    if (m_running)
+        QApplication::restoreOverrideCursor();
+}
 
 void EsportaFormatoDialog::buildControls()
 {
@@ -99,14 +107,18 @@ void EsportaFormatoDialog::buildControls()
     where->addRow(named(new QLabel(QStringLiteral("Cartella:"), this), "lblCartella_"), m_lblCartella);
     top->addLayout(where);
 
+    // The bar takes the free room beside the buttons while an export runs, its room kept when
+    // it hides: the dialog keeps its height, with no empty band where the bar was.
     m_prgEsporta = named(new QProgressBar(this), "prgEsporta");
+    QSizePolicy keepRoom = m_prgEsporta->sizePolicy();
+    keepRoom.setRetainSizeWhenHidden(true);
+    m_prgEsporta->setSizePolicy(keepRoom);
     m_prgEsporta->setVisible(false);
-    top->addWidget(m_prgEsporta);
-
     m_cmdEsporta = named(new QPushButton(QStringLiteral("&Esporta"), this), "cmdEsporta");
     m_cmdEsporta->setDefault(true);
     m_cmdAnnulla = named(new QPushButton(QStringLiteral("&Annulla"), this), "cmdAnnulla");
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_prgEsporta, 1);
     buttons->addStretch();
     buttons->addWidget(m_cmdEsporta);
     buttons->addWidget(m_cmdAnnulla);
@@ -145,10 +157,12 @@ void EsportaFormatoDialog::showColumns()
     m_lblSeparatore_->setEnabled(csv);
     m_cboSeparatore->setEnabled(csv);
     m_lblFile->setText(namePattern(c.kind));
-    // JSON lines is for scripts, which want every member on every line.
-    m_lblColonne->setText(c.kind == ExportKind::JsonLines
-                              ? QStringLiteral("Tutti i campi, sempre")
-                              : exportColumnHeadings(m_state, c).join(QLatin1Char('\n')));
+    // JSON lines is for scripts, which want every member on every line: there is no column
+    // to choose.
+    const bool json = c.kind == ExportKind::JsonLines;
+    m_lblColonne->setText(json ? QStringLiteral("Tutti i campi, sempre")
+                               : exportColumnHeadings(m_state, c).join(QLatin1Char('\n')));
+    m_cmdCambiaCAMPI->setEnabled(!json);
 }
 
 void EsportaFormatoDialog::reject()
@@ -160,6 +174,12 @@ void EsportaFormatoDialog::reject()
     QDialog::reject();
 }
 
+void EsportaFormatoDialog::setChoicesEnabled(bool enabled)
+{
+    for (QWidget* w : std::initializer_list<QWidget*>{m_fraFormato, m_ckChecksum, m_fraCampi, m_cmdEsporta})
+        w->setEnabled(enabled);
+}
+
 void EsportaFormatoDialog::Esporta()
 {
     if (m_running)
@@ -167,25 +187,29 @@ void EsportaFormatoDialog::Esporta()
     m_running = true;
     m_interrupt = false;
     const ExportChoice c = choice();
-    // Only "&Annulla" stays live while the export runs.
-    for (QWidget* w : std::initializer_list<QWidget*>{m_fraFormato, m_ckChecksum, m_fraCampi, m_cmdEsporta})
-        w->setEnabled(false);
+    // Only "&Annulla" stays live while the export runs: the state the export reads does not
+    // change under it (the main window waits behind this modal dialog).
+    setChoicesEnabled(false);
     m_prgEsporta->setRange(0, int(qMin<qsizetype>(m_rows.rowCount(), INT_MAX)));
     m_prgEsporta->setValue(0);
     m_prgEsporta->setVisible(true);
     QApplication::setOverrideCursor(Qt::BusyCursor);
 
-    (void)exportToFolder(c, &m_interrupt, [this](qsizetype done, qsizetype) {
-        m_prgEsporta->setValue(int(qMin<qsizetype>(done, INT_MAX)));
-        QApplication::processEvents();
-    });
+    const ProgressFn progress = [this](qsizetype done, qsizetype) {
+        const int value = int(qMin<qsizetype>(done, INT_MAX));
+        m_task->post([this, value] { m_prgEsporta->setValue(value); });
+    };
+    m_task->start([this, c, progress] { (void)exportToFolder(c, &m_interrupt, progress); },
+                  [this, kind = c.kind] { exportEnded(kind); });
+}
 
+void EsportaFormatoDialog::exportEnded(ExportKind kind)
+{
     QApplication::restoreOverrideCursor();
     m_prgEsporta->setVisible(false);
-    for (QWidget* w : std::initializer_list<QWidget*>{m_fraFormato, m_ckChecksum, m_fraCampi, m_cmdEsporta})
-        w->setEnabled(true);
+    setChoicesEnabled(true);
     m_running = false;
-    reportLastOutcome(c.kind);
+    reportLastOutcome(kind);
 }
 
 } // namespace vellora

@@ -2,8 +2,9 @@
 // The dialog of the newer exports ("Esporta in altro formato"), in the style of the export
 // dialog: the format, the checksum, the columns of the export profile with the button that
 // changes them, where the file goes, and a progress bar while a long export runs. The
-// export runs on this thread between progress updates, so "&Annulla" can stop it; the
-// files themselves are read on worker threads.
+// export runs on a thread of its own (the files themselves are read on further workers), so
+// the window answers and repaints until it ends, a workbook's compression included; only
+// "&Annulla" is live meanwhile, and it stops the export.
 
 #include "ui/ExportDialogBase.h"
 
@@ -19,6 +20,8 @@ class QRadioButton;
 
 namespace vellora {
 
+class BackgroundTask;
+
 class EsportaFormatoDialog : public ExportDialogBase
 {
     Q_OBJECT
@@ -28,12 +31,15 @@ public:
     // state, rows, system and prompter are the caller's and must outlive the dialog.
     EsportaFormatoDialog(AppState& state, const RowSource& rows, const SystemData& system, Prompter& prompter,
                          QWidget* parent = nullptr);
+    // Stops an export still running and waits for its thread.
     ~EsportaFormatoDialog() override;
 
     // What the controls ask for now.
     [[nodiscard]] ExportChoice choice() const;
-    // "&Esporta": writes the file and tells the user how it went.
+    // "&Esporta": starts writing the file; the user is told how it went when it ends.
     void Esporta();
+    // Whether an export is running.
+    [[nodiscard]] bool running() const { return m_running; }
 
 public Q_SLOTS:
     // While an export runs, "&Annulla", Esc and closing the window stop it instead.
@@ -43,9 +49,12 @@ private:
     void buildControls();
     void showFolder(const QString& folder) override;
     void showColumns() override;
+    void exportEnded(ExportKind kind);
+    void setChoicesEnabled(bool enabled);
 
     std::atomic_bool m_interrupt{false};
     bool m_running = false;
+    BackgroundTask* m_task = nullptr; // child
 
     // Children of the dialog, owned by it.
     QGroupBox* m_fraFormato = nullptr;

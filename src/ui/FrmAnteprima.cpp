@@ -1,5 +1,6 @@
 #include "FrmAnteprima.h"
 
+#include "BackgroundTask.h"
 #include "PreviewView.h"
 #include "print/PrintLog.h"
 #include "print/PrintMessages.h"
@@ -10,10 +11,12 @@
 #include <QApplication>
 #include <QBoxLayout>
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
 #include <QSpinBox>
+#include <utility>
 
 namespace vellora {
 
@@ -36,7 +39,7 @@ QPushButton* button(QWidget* parent, const char* name, const QString& caption, c
     return b;
 }
 
-// Keeps the wait cursor up for the life of a long step.
+// Keeps the wait cursor up for the life of a step that runs on this thread.
 class WaitCursor
 {
 public:
@@ -77,6 +80,7 @@ FrmAnteprima::FrmAnteprima(PrinterSurface& surface, const ReportInput& input, Pr
     showPageCount();
     pageChanged(1);
 
+    m_task = new BackgroundTask(this);
     m_layoutTimer.setInterval(0);
     connect(&m_layoutTimer, &QTimer::timeout, this, &FrmAnteprima::layOutMore);
     if (!m_pages->complete())
@@ -84,7 +88,13 @@ FrmAnteprima::FrmAnteprima(PrinterSurface& surface, const ReportInput& input, Pr
     m_view->setFocus();
 }
 
-FrmAnteprima::~FrmAnteprima() = default;
+FrmAnteprima::~FrmAnteprima()
+{
+    m_interrupt = true;
+    m_task->wait();
+    if (m_saving)
+        QApplication::restoreOverrideCursor();
+}
 
 void FrmAnteprima::buildControls()
 {
@@ -118,10 +128,10 @@ void FrmAnteprima::buildControls()
         b->setCheckable(true);
     m_cmdUnaPagina->setChecked(true);
 
-    auto* cmdStampa = button(this, "cmdStampa", QStringLiteral("&Stampa"),
-                             QStringLiteral("Stampa sulla stampante selezionata"));
-    auto* cmdSalvaPDF = button(this, "cmdSalvaPDF", QStringLiteral("Salva &PDF"),
-                               QStringLiteral("Scrive il PDF nella cartella di esportazione"));
+    m_cmdStampa = button(this, "cmdStampa", QStringLiteral("&Stampa"),
+                         QStringLiteral("Stampa sulla stampante selezionata"));
+    m_cmdSalvaPDF = button(this, "cmdSalvaPDF", QStringLiteral("Salva &PDF"),
+                           QStringLiteral("Scrive il PDF nella cartella di esportazione"));
     auto* cmdChiudi = button(this, "cmdChiudi", QStringLiteral("&Chiudi"));
 
     m_view = new PreviewView(*m_pages, this);
@@ -139,13 +149,32 @@ void FrmAnteprima::buildControls()
     tools->addWidget(m_cmdUnaPagina);
     tools->addWidget(m_cmdDuePagine);
     tools->addStretch(1);
-    tools->addWidget(cmdStampa);
-    tools->addWidget(cmdSalvaPDF);
+    tools->addWidget(m_cmdStampa);
+    tools->addWidget(m_cmdSalvaPDF);
     tools->addWidget(cmdChiudi);
+
+    // The status area, shown while the PDF is written.
+    m_fraSalva = new QWidget(this);
+    m_fraSalva->setObjectName(QStringLiteral("fraSalva"));
+    auto* lblSalva = new QLabel(QStringLiteral("Salvataggio del PDF:"), m_fraSalva);
+    lblSalva->setObjectName(QStringLiteral("lblSalva"));
+    m_prgSalva = new QProgressBar(m_fraSalva);
+    m_prgSalva->setObjectName(QStringLiteral("prgSalva"));
+    m_prgSalva->setRange(0, 100);
+    auto* cmdAnnulla = button(m_fraSalva, "cmdAnnulla", QStringLiteral("&Annulla"),
+                              QStringLiteral("Interrompe il salvataggio dopo la pagina in corso"));
+    auto* status = new QHBoxLayout(m_fraSalva);
+    status->setContentsMargins(0, 0, 0, 0);
+    status->addWidget(lblSalva);
+    status->addWidget(m_prgSalva, 1);
+    status->addWidget(cmdAnnulla);
+    m_fraSalva->hide();
+
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);
     layout->addLayout(tools);
     layout->addWidget(m_view, 1);
+    layout->addWidget(m_fraSalva);
 
     const auto step = [this](int by) { goToPage(m_view->currentPage() + by); };
     connect(m_cmdPrima, &QPushButton::clicked, this, [this] { goToPage(1); });
@@ -164,8 +193,9 @@ void FrmAnteprima::buildControls()
     connect(cmdIngrandisci, &QPushButton::clicked, m_view, &PreviewView::zoomIn);
     connect(m_cmdUnaPagina, &QPushButton::clicked, this, [this] { m_view->setSideBySide(1); });
     connect(m_cmdDuePagine, &QPushButton::clicked, this, [this] { m_view->setSideBySide(2); });
-    connect(cmdStampa, &QPushButton::clicked, this, [this] { done(StampaRichiesta); });
-    connect(cmdSalvaPDF, &QPushButton::clicked, this, &FrmAnteprima::cmdSalvaPDF_Click);
+    connect(m_cmdStampa, &QPushButton::clicked, this, [this] { done(StampaRichiesta); });
+    connect(m_cmdSalvaPDF, &QPushButton::clicked, this, &FrmAnteprima::cmdSalvaPDF_Click);
+    connect(cmdAnnulla, &QPushButton::clicked, this, [this] { m_interrupt = true; });
     connect(cmdChiudi, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_view, &PreviewView::currentPageChanged, this, &FrmAnteprima::pageChanged);
     connect(m_view, &PreviewView::zoomChanged, this, &FrmAnteprima::showZoom);
@@ -250,24 +280,56 @@ void FrmAnteprima::showZoom(int percent)
 
 void FrmAnteprima::cmdSalvaPDF_Click()
 {
+    if (m_saving)
+        return;
+    m_saving = true;
+    m_interrupt = false;
+    m_cmdStampa->setEnabled(false);
+    m_cmdSalvaPDF->setEnabled(false);
+    m_prgSalva->setValue(0);
+    m_fraSalva->show();
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+
+    ReportOptions options;
+    options.waitMs = 0;
+    options.interrupt = &m_interrupt;
+    options.progress = [this](int percent) {
+        m_task->post([this, percent] { m_prgSalva->setValue(percent); });
+    };
     // The built-in PDF printer, whatever printer is current: it writes into the export
-    // folder under the name of the time, as a print to it would, and says where.
-    ReportOutcome outcome;
-    {
-        const WaitCursor wait;
-        QtPrinterSurface pdf;
-        pdf.selectPrinter(pdf.pdfIndex());
-        ReportOptions options;
-        options.waitMs = 0;
-        outcome = printChosenReport(pdf, m_input, options);
-    }
-    if (!outcome.job.ok)
-        qCWarning(lcPrint) << "preview: PDF not written:" << outcome.job.error;
-    showJobOutcome(m_prompter, outcome.job, outcome.unreadableRows);
+    // folder under the name of the time, as a print to it would, and says where. Made on the
+    // PDF's thread, which alone uses it; the preview keeps drawing through its own printer.
+    m_task->start(
+        [this, options] {
+            QtPrinterSurface pdf;
+            pdf.selectPrinter(pdf.pdfIndex());
+            m_saved = printChosenReport(pdf, m_input, options);
+        },
+        [this] { pdfSaved(); });
+}
+
+void FrmAnteprima::pdfSaved()
+{
+    QApplication::restoreOverrideCursor();
+    m_saving = false;
+    m_fraSalva->hide();
+    m_cmdStampa->setEnabled(true);
+    m_cmdSalvaPDF->setEnabled(true);
+    if (!m_saved.job.ok && !m_saved.job.interrupted)
+        qCWarning(lcPrint) << "preview: PDF not written:" << m_saved.job.error;
+    showJobOutcome(m_prompter, m_saved.job, m_saved.unreadableRows);
+    if (const std::optional<int> asked = std::exchange(m_closeWhenSaved, std::nullopt))
+        done(*asked);
 }
 
 void FrmAnteprima::done(int result)
 {
+    // Closing while the PDF is written stops it; the window closes once it has stopped.
+    if (m_saving) {
+        m_interrupt = true;
+        m_closeWhenSaved = result;
+        return;
+    }
     m_layoutTimer.stop();
     if (m_store) {
         PreviewSettings values;

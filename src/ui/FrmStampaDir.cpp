@@ -1,5 +1,6 @@
 #include "FrmStampaDir.h"
 
+#include "BackgroundTask.h"
 #include "FrmAnteprima.h"
 #include "FrmImpostaStampante.h"
 #include "print/PrintMessages.h"
@@ -108,11 +109,21 @@ FrmStampaDir::FrmStampaDir(PrinterSurface& surface, AppState& state, const RowSo
     showOrientation();
     fillColumns();
 
+    m_task = new BackgroundTask(this);
+    m_idleOnly = {cmdCambiaST, cmdCambiaCAMPI, cmdAnteprima, cmdStampa};
     connect(cmdCambiaST, &QPushButton::clicked, this, &FrmStampaDir::cmdCambiaST_Click);
     connect(cmdCambiaCAMPI, &QPushButton::clicked, this, &FrmStampaDir::cmdCambiaCAMPI_Click);
     connect(cmdStampa, &QPushButton::clicked, this, &FrmStampaDir::cmdStampa_Click);
     connect(cmdAnteprima, &QPushButton::clicked, this, &FrmStampaDir::cmdAnteprima_Click);
-    connect(cmdAnnulla, &QPushButton::clicked, this, &QDialog::reject);
+    connect(cmdAnnulla, &QPushButton::clicked, this, &FrmStampaDir::reject);
+}
+
+FrmStampaDir::~FrmStampaDir()
+{
+    m_interrupt = true;
+    m_task->wait();
+    if (m_printing)
+        QApplication::restoreOverrideCursor();
 }
 
 void FrmStampaDir::fillColumns()
@@ -163,26 +174,61 @@ void FrmStampaDir::setBarPercent(int percent)
     if (width == m_txtBARRA->width())
         return;
     m_txtBARRA->resize(width, m_txtBARRA->height());
-    m_txtBARRA->repaint();
+    m_txtBARRA->update();
     ++m_barRepaints;
+}
+
+void FrmStampaDir::setControlsEnabled(bool enabled)
+{
+    for (QWidget* w : std::as_const(m_idleOnly))
+        w->setEnabled(enabled);
 }
 
 void FrmStampaDir::cmdStampa_Click()
 {
+    if (m_printing)
+        return;
+    m_printing = true;
+    m_interrupt = false;
+    setControlsEnabled(false);
     m_txtBARRAd->show();
     m_txtBARRA->resize(0, m_txtBARRA->height());
     m_txtBARRA->show();
-    m_txtBARRAd->repaint();
+    QApplication::setOverrideCursor(Qt::BusyCursor);
 
-    QApplication::setOverrideCursor(Qt::WaitCursor);
     ReportOptions options;
     options.waitMs = m_waitMs;
-    options.progress = [this](int percent) { setBarPercent(percent); };
-    m_outcome = printChosenReport(m_surface, ReportInput{m_rows, m_state, m_systemLine}, options);
-    QApplication::restoreOverrideCursor();
+    options.interrupt = &m_interrupt;
+    options.progress = [this](int percent) { m_task->post([this, percent] { setBarPercent(percent); }); };
+    const ReportInput input{m_rows, m_state, m_systemLine};
+    // The table and the state stay as they are meanwhile: the main window waits behind this
+    // modal dialog, and the controls that change the state here are disabled.
+    m_task->start([this, input, options] { m_outcome = printChosenReport(m_surface, input, options); },
+                  [this] { printEnded(); });
+}
 
+void FrmStampaDir::printEnded()
+{
+    QApplication::restoreOverrideCursor();
+    m_printing = false;
     showJobOutcome(m_prompter, m_outcome.job, m_outcome.unreadableRows);
-    accept();
+    if (!m_outcome.job.interrupted) {
+        accept();
+        return;
+    }
+    // Stopped: nothing was printed, and the user may change the choices and print again.
+    m_txtBARRAd->hide();
+    m_txtBARRA->hide();
+    setControlsEnabled(true);
+}
+
+void FrmStampaDir::reject()
+{
+    if (m_printing) {
+        m_interrupt = true;
+        return;
+    }
+    QDialog::reject();
 }
 
 void FrmStampaDir::cmdAnteprima_Click()

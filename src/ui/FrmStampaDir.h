@@ -3,10 +3,15 @@
 // the user change either, pictures the page orientation, and on "&Stampa" runs the portrait
 // or the landscape report while the progress bar fills, then closes. "A&nteprima" shows the
 // pages of that report first; a print asked for there runs here, as the button's does.
+//
+// The report is drawn on a thread of its own, so the window answers and repaints while a
+// long list prints; meanwhile only "&Annulla" (or Esc) is live, and it stops the report after
+// the page being drawn, dropping the document. The dialog then stays open.
 
 #include "print/PrintReport.h"
 #include "settings/SettingsStore.h"
 
+#include <atomic>
 #include <functional>
 #include <optional>
 #include <QDialog>
@@ -17,6 +22,7 @@ class QPushButton;
 
 namespace vellora {
 
+class BackgroundTask;
 class PrinterSelection;
 class DialogPrompter;
 class RowSource;
@@ -31,6 +37,8 @@ public:
     // Everything passed by reference outlives the dialog (the main window owns it).
     FrmStampaDir(PrinterSurface& surface, AppState& state, const RowSource& rows, const QString& systemLine,
                  DialogPrompter& prompter, QWidget* parent = nullptr);
+    // Stops a report still being drawn and waits for its thread.
+    ~FrmStampaDir() override;
 
     // "Ca&mbia": the main window's printer selection handler. Without one, the dialog
     // opens the printer selection itself on the object given here (it must outlive it).
@@ -46,6 +54,12 @@ public:
     [[nodiscard]] const ReportOutcome& lastOutcome() const { return m_outcome; }
     [[nodiscard]] int barWidthPixels() const;
     [[nodiscard]] int barRepaints() const { return m_barRepaints; }
+    // Whether a report is being drawn.
+    [[nodiscard]] bool printing() const { return m_printing; }
+
+public Q_SLOTS:
+    // While a report is drawn, "&Annulla", Esc and closing the window stop it instead.
+    void reject() override;
 
 private:
     void cmdCambiaST_Click();
@@ -55,6 +69,8 @@ private:
     void fillColumns();
     void showOrientation();
     void setBarPercent(int percent);
+    void printEnded();
+    void setControlsEnabled(bool enabled);
     [[nodiscard]] int twips(double tw) const;
 
     PrinterSurface& m_surface;
@@ -67,8 +83,11 @@ private:
     std::function<void()> m_printerOpener;
     std::function<void()> m_columnsOpener;
     int m_waitMs = 1000;
-    ReportOutcome m_outcome;
+    ReportOutcome m_outcome; // written by the report's thread until printEnded
     int m_barRepaints = 0;
+    std::atomic_bool m_interrupt{false};
+    bool m_printing = false;
+    BackgroundTask* m_task = nullptr; // child
 
     QLabel* m_lblStampante = nullptr;
     QLabel* m_lblColonne = nullptr;
@@ -76,6 +95,7 @@ private:
     QLabel* m_imgLAND = nullptr;
     QFrame* m_txtBARRAd = nullptr;
     QFrame* m_txtBARRA = nullptr;
+    QList<QWidget*> m_idleOnly; // the controls that wait while a report is drawn
 };
 
 } // namespace vellora

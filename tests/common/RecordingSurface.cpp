@@ -90,6 +90,8 @@ QString& RecordingSurface::lineAt(int index)
 
 void RecordingSurface::print(const Items& items, bool endLine)
 {
+    if (onPrint)
+        onPrint();
     startJobIfNeeded();
     const auto put = [this](int column, QStringView text) {
         QString& line = lineAt(m_line);
@@ -142,6 +144,18 @@ JobResult RecordingSurface::endDoc()
     m_line = 0;
     m_column = 1;
     return nextResult;
+}
+
+JobResult RecordingSurface::abortDoc()
+{
+    if (m_jobOpen)
+        ++abortedDocuments;
+    m_open = {};
+    m_jobOpen = false;
+    m_pageNumber = 1;
+    m_line = 0;
+    m_column = 1;
+    return {false, {}, QStringLiteral("Stampa interrotta."), true};
 }
 
 } // namespace vellora

@@ -7,6 +7,7 @@
 
 #include "print/PrinterSurface.h"
 
+#include <functional>
 #include <vector>
 
 namespace vellora {
@@ -61,6 +62,8 @@ public:
     [[nodiscard]] int page() const override { return m_pageNumber; }
     void newPage() override;
     [[nodiscard]] JobResult endDoc() override;
+    // Drops the open document: it is not kept among the documents.
+    [[nodiscard]] JobResult abortDoc() override;
 
     // Finished documents, and the one being printed (empty when no job is open).
     std::vector<Document> documents;
@@ -69,6 +72,10 @@ public:
     std::vector<FontChoice> fonts;
     // What endDoc answers, so callers' failure paths can be tried.
     JobResult nextResult;
+    int abortedDocuments = 0; // documents dropped by abortDoc
+    // Called before each printed item list, on the thread that prints: lets a test hold a
+    // report at a known place.
+    std::function<void()> onPrint;
 
 private:
     void startJobIfNeeded();

@@ -379,7 +379,7 @@ private Q_SLOTS:
         QCOMPARE(prompter.messages.at(0).text,
                  completionMessage(ExportKind(kind), outcome.filePath) +
                      QStringLiteral("\r\n1 file non si è potuto leggere: i suoi campi sono vuoti."));
-        QCOMPARE(prompter.messages.at(0).icon, Prompter::Icon::None);
+        QCOMPARE(prompter.messages.at(0).icon, Prompter::Icon::Information);
     }
 
     // A stop after the last row, while the file is finished (a million rows take seconds to

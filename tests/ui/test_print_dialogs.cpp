@@ -1,9 +1,12 @@
 // The print dialog and the printer selection, driven through their object names.
 
-#include "../common/MemoryRows.h"
+#include "../common/HeldRows.h"
 #include "print/PrinterSelection.h"
+#include "print/PrintMessages.h"
+#include "print/QtPrinterSurface.h"
 #include "RecordingSurface.h"
 #include "ScriptedPrompter.h"
+#include "ui/FrmAnteprima.h"
 #include "ui/FrmImpostaStampante.h"
 #include "ui/FrmStampaDir.h"
 
@@ -12,6 +15,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace vellora;
@@ -34,6 +38,13 @@ template <typename T> T* child(QWidget& w, const char* name)
     if (!c)
         qFatal("no child %s", name);
     return c;
+}
+
+// "&Stampa", and the wait for the report drawn on its own thread.
+bool print(FrmStampaDir& dlg)
+{
+    child<QPushButton>(dlg, "cmdStampa")->click();
+    return QTest::qWaitFor([&] { return !dlg.printing(); });
 }
 
 } // namespace
@@ -103,7 +114,7 @@ private Q_SLOTS:
         QCOMPARE(st.ProfiloColonne, ProfileKind::Stampa);
         QVERIFY(child<QLabel>(dlg, "imgLAND")->isVisibleTo(&dlg));
         QVERIFY(child<QLabel>(dlg, "lblColonne")->text().endsWith(QStringLiteral("Produttore\n")));
-        child<QPushButton>(dlg, "cmdStampa")->click();
+        QVERIFY(print(dlg));
         QCOMPARE(rec.documents.at(0).pages.at(0).orientation, PrinterSurface::Orientation::Landscape);
     }
 
@@ -130,7 +141,7 @@ private Q_SLOTS:
         ScriptedPrompter prompter;
         FrmStampaDir dlg(rec, st, m_rows, QStringLiteral("Sys"), prompter);
         dlg.setWaitMs(0);
-        child<QPushButton>(dlg, "cmdStampa")->click();
+        QVERIFY(print(dlg));
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
         QCOMPARE(rec.documents.size(), size_t(1));
         QCOMPARE(rec.documents[0].pages.at(0).orientation, PrinterSurface::Orientation::Portrait);
@@ -144,6 +155,77 @@ private Q_SLOTS:
             QCOMPARE(prompter.messages[0].buttons, Prompter::Buttons::Ok);
             QCOMPARE(prompter.messages[0].icon, result.ok ? Prompter::Icon::None : Prompter::Icon::Critical);
         }
+    }
+
+    void printKeepsTheWindowAnswering_data()
+    {
+        QTest::addColumn<bool>("fromPreview");
+        QTest::addColumn<QString>("stopWith"); // the button pressed half way, if any
+        QTest::newRow("print dialog, to the end") << false << QString();
+        QTest::newRow("print dialog, stopped") << false << "cmdAnnulla";
+        QTest::newRow("preview's PDF, to the end") << true << QString();
+        QTest::newRow("preview's PDF, stopped") << true << "cmdAnnulla";
+        QTest::newRow("preview's PDF, closed") << true << "cmdChiudi";
+    }
+
+    // A long report is drawn on a thread of its own: half way through, the event loop turns,
+    // the bar shows and only "&Annulla" is live; "&Annulla" stops the report, leaves no PDF
+    // behind and says so, and the window stays open; closing the preview stops it and closes.
+    void printKeepsTheWindowAnswering()
+    {
+        QFETCH(bool, fromPreview);
+        QFETCH(QString, stopWith);
+        const bool stop = !stopWith.isEmpty();
+        QTemporaryDir exportDir;
+        qputenv("VELLORA_EXPORT_DIR", QFile::encodeName(exportDir.path()));
+        test::HeldRows rows;
+        rows.rows = MemoryRows::numbered(400, QStringLiteral("/nowhere/")).rows;
+        AppState st = stateFor(0, {1, 1, 1, 0, 0, 0, 0, 0});
+        ScriptedPrompter prompter;
+        QtPrinterSurface pdf;
+        pdf.selectPrinter(pdf.pdfIndex());
+        std::unique_ptr<QDialog> window;
+        if (fromPreview) {
+            auto preview =
+                std::make_unique<FrmAnteprima>(pdf, ReportInput{rows, st, QStringLiteral("Sys")}, prompter);
+            QVERIFY(QTest::qWaitFor([&] { return preview->pages().complete(); }));
+            window = std::move(preview);
+        } else {
+            auto dialog = std::make_unique<FrmStampaDir>(pdf, st, rows, QStringLiteral("Sys"), prompter);
+            dialog->setWaitMs(0);
+            window = std::move(dialog);
+        }
+        window->show();
+        const char* start = fromPreview ? "cmdSalvaPDF" : "cmdStampa";
+        QString seen;
+        rows.heldAt = 150; // on the third page
+        test::HoldProbe probe(rows, [&] {
+            seen = QStringLiteral("%1 messages, bar %2, %3 %4")
+                       .arg(prompter.messages.size())
+                       .arg(child<QWidget>(*window, fromPreview ? "prgSalva" : "txtBARRA")->isVisible())
+                       .arg(start)
+                       .arg(child<QPushButton>(*window, start)->isEnabled());
+            if (stop)
+                child<QPushButton>(*window, qPrintable(stopWith))->click();
+        });
+        child<QPushButton>(*window, start)->click();
+        QVERIFY(QTest::qWaitFor([&] { return !prompter.messages.empty(); }, 30000));
+        QVERIFY(rows.releasedInTime);
+        QCOMPARE(seen, QStringLiteral("0 messages, bar 1, %1 0").arg(start));
+        const QStringList files = QDir(exportDir.path()).entryList(QDir::Files | QDir::Hidden);
+        QCOMPARE(prompter.messages.size(), std::size_t(1));
+        if (stop) {
+            QCOMPARE(files, QStringList());
+            QCOMPARE(prompter.messages[0].text,
+                     QStringLiteral("Stampa interrotta: nessun file è stato scritto."));
+            QCOMPARE(prompter.messages[0].icon, Prompter::Icon::Information);
+        } else {
+            QCOMPARE(files.size(), 1);
+            QCOMPARE(prompter.messages[0].text, pdfDoneText(exportDir.filePath(files[0])));
+        }
+        QCOMPARE(window->isVisible(), stopWith == u"cmdAnnulla" || (fromPreview && !stop));
+        QVERIFY(child<QPushButton>(*window, start)->isEnabled() || !window->isVisible());
+        qunsetenv("VELLORA_EXPORT_DIR");
     }
 
     void changePrinterFromPrintDialog()

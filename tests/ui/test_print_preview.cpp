@@ -213,6 +213,7 @@ private Q_SLOTS:
             if (zoom == 0) {
                 d.resize(700, 500);
                 child<QPushButton>(d, "cmdSalvaPDF")->click();
+                (void)QTest::qWaitFor([&] { return !dynamic_cast<FrmAnteprima&>(d).saving(); });
                 child<QPushButton>(d, "cmdIngrandisci")->click();
                 zoom = view.zoom();
                 child<QPushButton>(d, "cmdChiudi")->click();
@@ -235,6 +236,7 @@ private Q_SLOTS:
         QVERIFY(prompter.messages[0].text.contains(pdfs[0]));
 
         child<QPushButton>(dlg, "cmdAnteprima")->click();
+        QVERIFY(QTest::qWaitFor([&] { return !dlg.printing(); }));
         QCOMPARE(reopened, QStringLiteral("Anteprima di stampa - Vellora 700x500 0 %1").arg(zoom));
         QCOMPARE(rec.documents.size(), std::size_t(1));
         QCOMPARE(rec.documents[0].pages.size(), std::size_t(2));

@@ -1,6 +1,6 @@
 // The export dialogs driven through their controls, offscreen.
 
-#include "../common/MemoryRows.h"
+#include "../common/HeldRows.h"
 #include "export/Export.h"
 #include "results/AppState.h"
 #include "ScriptedPrompter.h"
@@ -219,14 +219,65 @@ private Q_SLOTS:
         QCOMPARE(child<QLabel>(d, "lblFile")->text(),
                  "Lista_aaaa-mm-gg_hh-mm-ss" + file.mid(file.indexOf('.')));
         QCOMPARE(child<QComboBox>(d, "cboSeparatore")->isEnabled(), option == QLatin1String("optCSV"));
+        // JSON lines always writes every field: nothing to change.
+        QCOMPARE(child<QPushButton>(d, "cmdCambiaCAMPI")->isEnabled(), option != QLatin1String("optJSON"));
+        QApplication::processEvents(); // the layout follows the columns shown
+        const int height = d.height();
 
         QTest::mouseClick(child<QPushButton>(d, "cmdEsporta"), Qt::LeftButton);
+        QVERIFY(QTest::qWaitFor([&] { return !d.running(); }));
         QCOMPARE(prompter.messages.size(), 1u);
         QCOMPARE(prompter.messages[0].text, completionMessage(d.choice().kind, exportDir() + file));
+        QCOMPARE(prompter.messages[0].icon, Prompter::Icon::Information);
+        // No empty band where the bar was.
+        QCOMPARE(d.height(), height);
         QVERIFY(QFileInfo(exportDir() + file).size() > 0);
         QVERIFY(d.isVisible() && child<QPushButton>(d, "cmdEsporta")->isEnabled());
         QVERIFY(!child<QProgressBar>(d, "prgEsporta")->isVisible());
         QVERIFY(!QApplication::overrideCursor());
+    }
+
+    void formatExportKeepsTheWindowAnswering_data()
+    {
+        QTest::addColumn<bool>("stop");
+        QTest::newRow("to the end") << false;
+        QTest::newRow("stopped") << true;
+    }
+    // A workbook of a long list is written on a thread of its own: half way through, the
+    // event loop turns, the bar shows and only "&Annulla" is live; "&Annulla" stops it and
+    // no file is left.
+    void formatExportKeepsTheWindowAnswering()
+    {
+        QFETCH(bool, stop);
+        QDir(exportDir()).removeRecursively();
+        HeldRows rows;
+        rows.rows = MemoryRows::numbered(3000, QStringLiteral("/nowhere/")).rows;
+        rows.heldAt = 1500;
+        AppState state;
+        ScriptedPrompter prompter;
+        EsportaFormatoDialog d(state, rows, m_system, prompter);
+        d.setExportFolder(exportDir());
+        d.show();
+        child<QRadioButton>(d, "optXLSX")->click();
+        QString seen;
+        HoldProbe probe(rows, [&] {
+            seen = QStringLiteral("%1 messages, bar %2, cmdEsporta %3, cmdAnnulla %4")
+                       .arg(prompter.messages.size())
+                       .arg(child<QProgressBar>(d, "prgEsporta")->isVisible())
+                       .arg(child<QPushButton>(d, "cmdEsporta")->isEnabled())
+                       .arg(child<QPushButton>(d, "cmdAnnulla")->isEnabled());
+            if (stop)
+                child<QPushButton>(d, "cmdAnnulla")->click();
+        });
+        child<QPushButton>(d, "cmdEsporta")->click();
+        QVERIFY(QTest::qWaitFor([&] { return !prompter.messages.empty(); }, 30000));
+        QVERIFY(rows.releasedInTime);
+        QCOMPARE(seen, QStringLiteral("0 messages, bar 1, cmdEsporta 0, cmdAnnulla 1"));
+        QVERIFY(d.isVisible());
+        QCOMPARE(QDir(exportDir()).entryList(QDir::Files | QDir::Hidden).size(), stop ? 0 : 1);
+        if (stop)
+            QCOMPARE(prompter.messages[0].text,
+                     QStringLiteral("Esportazione interrotta: nessun file è stato scritto."));
     }
 };
 
