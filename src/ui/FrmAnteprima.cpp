@@ -263,7 +263,7 @@ void FrmAnteprima::cmdSalvaPDF_Click()
     }
     if (!outcome.job.ok)
         qCWarning(lcPrint) << "preview: PDF not written:" << outcome.job.error;
-    showJobOutcome(m_prompter, outcome.job, outcome.unreadableRows);
+    showJobOutcome(m_prompter, outcome.job, outcome.unreadableRows, outcome.unlistedRows);
 }
 
 void FrmAnteprima::done(int result)

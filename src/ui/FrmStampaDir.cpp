@@ -181,7 +181,7 @@ void FrmStampaDir::cmdStampa_Click()
     m_outcome = printChosenReport(m_surface, ReportInput{m_rows, m_state, m_systemLine}, options);
     QApplication::restoreOverrideCursor();
 
-    showJobOutcome(m_prompter, m_outcome.job, m_outcome.unreadableRows);
+    showJobOutcome(m_prompter, m_outcome.job, m_outcome.unreadableRows, m_outcome.unlistedRows);
     accept();
 }
 
