@@ -16,7 +16,8 @@ namespace vellora {
 
 namespace {
 
-const QStringList kUnits{QStringLiteral("byte"), QStringLiteral("KB"), QStringLiteral("MB"), QStringLiteral("GB")};
+const QStringList kUnits{QStringLiteral("byte"), QStringLiteral("KB"), QStringLiteral("MB"),
+                         QStringLiteral("GB")};
 
 // The largest unit that holds the bytes whole, so that a stored "1 MB" opens as 1 MB.
 std::pair<std::int64_t, int> inLargestUnit(std::int64_t bytes)
@@ -37,7 +38,8 @@ template <typename W> W* named(W* widget, const char* name)
 
 } // namespace
 
-FiltriDialog::FiltriDialog(const ListingFilters& filters, QWidget* parent) : QDialog(parent), m_filters(filters)
+FiltriDialog::FiltriDialog(const ListingFilters& filters, QWidget* parent)
+    : QDialog(parent), m_filters(filters)
 {
     setObjectName(QStringLiteral("frmFiltri"));
     setWindowTitle(QStringLiteral("Filtri"));
@@ -56,8 +58,8 @@ FiltriDialog::FiltriDialog(const ListingFilters& filters, QWidget* parent) : QDi
     grid->addWidget(new QLabel(QStringLiteral("a"), this), 0, 3);
     grid->addWidget(m_to.number, 0, 4);
     grid->addWidget(m_to.unit, 0, 5);
-    grid->addWidget(new QLabel(QStringLiteral("1 KB = 1.024 byte; un campo vuoto non pone limiti."), this), 1, 1,
-                    1, 5);
+    grid->addWidget(new QLabel(QStringLiteral("1 KB = 1.024 byte; un campo vuoto non pone limiti."), this), 1,
+                    1, 1, 5);
     grid->addWidget(new QLabel(QStringLiteral("Modificati"), this), 2, 0);
     grid->addWidget(m_since.on, 2, 1);
     grid->addWidget(m_since.day, 2, 2);
@@ -72,7 +74,8 @@ FiltriDialog::FiltriDialog(const ListingFilters& filters, QWidget* parent) : QDi
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
     buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Annulla"));
-    QPushButton* reset = named(buttons->addButton(QStringLiteral("A&zzera"), QDialogButtonBox::ResetRole), "cmdAzzera");
+    QPushButton* reset =
+        named(buttons->addButton(QStringLiteral("A&zzera"), QDialogButtonBox::ResetRole), "cmdAzzera");
     connect(reset, &QPushButton::clicked, this, &FiltriDialog::clear);
     connect(buttons, &QDialogButtonBox::accepted, this, &FiltriDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &FiltriDialog::reject);
@@ -88,7 +91,8 @@ FiltriDialog::SizeEnd FiltriDialog::makeSizeEnd(const char* numberName, const ch
 {
     SizeEnd end;
     end.number = named(new QLineEdit(this), numberName);
-    end.number->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("\\d{0,19}")), end.number));
+    end.number->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("\\d{0,19}")), end.number));
     end.unit = named(new QComboBox(this), unitName);
     end.unit->addItems(kUnits);
     if (bytes) {
@@ -99,8 +103,8 @@ FiltriDialog::SizeEnd FiltriDialog::makeSizeEnd(const char* numberName, const ch
     return end;
 }
 
-FiltriDialog::DayEnd FiltriDialog::makeDayEnd(const char* checkName, const char* dayName, const QString& caption,
-                                              const std::optional<QDate>& day)
+FiltriDialog::DayEnd FiltriDialog::makeDayEnd(const char* checkName, const char* dayName,
+                                              const QString& caption, const std::optional<QDate>& day)
 {
     DayEnd end;
     end.on = named(new QCheckBox(caption, this), checkName);

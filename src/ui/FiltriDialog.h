@@ -43,7 +43,8 @@ private:
         QCheckBox* on = nullptr;
         QDateEdit* day = nullptr;
     };
-    SizeEnd makeSizeEnd(const char* numberName, const char* unitName, const std::optional<std::int64_t>& bytes);
+    SizeEnd makeSizeEnd(const char* numberName, const char* unitName,
+                        const std::optional<std::int64_t>& bytes);
     DayEnd makeDayEnd(const char* checkName, const char* dayName, const QString& caption,
                       const std::optional<QDate>& day);
     // The bytes of one end; nullopt for an open end. False when the number does not fit.

@@ -66,17 +66,19 @@ private Q_SLOTS:
         QTest::addColumn<std::optional<std::int64_t>>("minSize");
         QTest::addColumn<std::optional<std::int64_t>>("maxSize");
         const QDate nov1(2026, 11, 1), nov30(2026, 11, 30);
-        QTest::newRow("nothing") << DialogInput{{}, 0, {}, 0, {}, {}} << true << 0 << std::optional<std::int64_t>()
-                                 << std::optional<std::int64_t>();
-        QTest::newRow("1 MB and a day") << DialogInput{"1", 2, {}, 0, nov1, {}} << true << 2
-                                        << std::optional<std::int64_t>(1 << 20) << std::optional<std::int64_t>();
-        QTest::newRow("0 byte to 3 GB") << DialogInput{"0", 0, "3", 3, {}, {}} << true << 1
-                                        << std::optional<std::int64_t>(0)
-                                        << std::optional<std::int64_t>(3LL << 30);
+        QTest::newRow("nothing") << DialogInput{{}, 0, {}, 0, {}, {}} << true << 0
+                                 << std::optional<std::int64_t>() << std::optional<std::int64_t>();
+        QTest::newRow("1 MB and a day")
+            << DialogInput{"1", 2, {}, 0, nov1, {}} << true << 2 << std::optional<std::int64_t>(1 << 20)
+            << std::optional<std::int64_t>();
+        QTest::newRow("0 byte to 3 GB")
+            << DialogInput{"0", 0, "3", 3, {}, {}} << true << 1 << std::optional<std::int64_t>(0)
+            << std::optional<std::int64_t>(3LL << 30);
         QTest::newRow("days reversed") << DialogInput{{}, 0, {}, 0, nov30, nov1} << false << 0
                                        << std::optional<std::int64_t>() << std::optional<std::int64_t>();
-        QTest::newRow("1025 byte over 1 KB") << DialogInput{"1025", 0, "1", 1, {}, {}} << false << 0
-                                             << std::optional<std::int64_t>() << std::optional<std::int64_t>();
+        QTest::newRow("1025 byte over 1 KB")
+            << DialogInput{"1025", 0, "1", 1, {}, {}} << false << 0 << std::optional<std::int64_t>()
+            << std::optional<std::int64_t>();
         QTest::newRow("too large") << DialogInput{"9999999999999", 3, {}, 0, {}, {}} << false << 0
                                    << std::optional<std::int64_t>() << std::optional<std::int64_t>();
     }
@@ -154,7 +156,8 @@ private Q_SLOTS:
         for (int r = 1; r <= w->table().rowCount(); ++r)
             names << w->table().text(r, ColName);
         names.sort();
-        QCOMPARE(names, (QStringList{QStringLiteral("a"), QStringLiteral("d")})); // the name column has no extension
+        QCOMPARE(names,
+                 (QStringList{QStringLiteral("a"), QStringLiteral("d")})); // the name column has no extension
         ListingFilters shown = w->state().filters;
         QCOMPARE(shown.exclusions, (QStringList{QStringLiteral(".git"), QStringLiteral("*.tmp")}));
         QCOMPARE(labelText(*w, "lblCurDir"), titleWithFilters(t + masks->currentText(), shown));
