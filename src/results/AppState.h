@@ -35,7 +35,7 @@ struct AppState
     InfoKind infoKind = InfoKind::CompanyName; // the checked entry of "Colonna &Info"
     ExportKind exportKind =
         ExportKind::Text; // the export dialog's file (Text or Tabbed), as the menu chose it
-    // The exclusions ("Escludi") and the ranges ("&Filtri...") the next listing uses; the
+    // The exclusions ("Escludi") and the ranges ("Fi&ltri...") the next listing uses; the
     // masks are PatternFile's.
     ListingFilters filters;
 

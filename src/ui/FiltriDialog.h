@@ -1,5 +1,5 @@
 #pragma once
-// The "&Filtri..." dialog: the size range (a whole number and a unit each end, 1 KB =
+// The "Fi&ltri..." dialog: the size range (a whole number and a unit each end, 1 KB =
 // 1,024 bytes) and the range of modification days (two optional days, the last included).
 // It edits the ranges of a ListingFilters and leaves its masks and exclusions alone.
 //

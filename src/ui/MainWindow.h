@@ -196,7 +196,7 @@ private:
     FolderReveal* m_treeReveal = nullptr; // keeps the chosen folder in view while the tree loads
     QLabel* m_lblTipoFile_ = nullptr;
     QComboBox* m_cboPATTERN = nullptr;
-    QPushButton* m_cmdFiltri = nullptr; // "&Filtri...", "&Filtri (N)" while N ranges are on
+    QPushButton* m_cmdFiltri = nullptr; // "Fi&ltri...", "Fi&ltri (N)" while N ranges are on
     QLabel* m_lblEscludi_ = nullptr;
     QComboBox* m_cboESCLUDI = nullptr; // masks left out, with the last ten used
     QLabel* m_lbl_Sottocartelle = nullptr;

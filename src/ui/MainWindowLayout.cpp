@@ -128,10 +128,10 @@ QGroupBox* MainWindow::buildSettingsFrame()
     // What is typed stays typed: the list keeps its items.
     m_cboPATTERN->setInsertPolicy(QComboBox::NoInsert);
     m_lblTipoFile_->setBuddy(m_cboPATTERN);
-    m_cmdFiltri = button(frame, "cmdFiltri", QStringLiteral("&Filtri..."),
+    m_cmdFiltri = button(frame, "cmdFiltri", QStringLiteral("Fi&ltri..."),
                          QStringLiteral("Dimensione e data dei file da elencare"));
 
-    m_lblEscludi_ = label(frame, "lblEscludi_", QStringLiteral("&Escludi"));
+    m_lblEscludi_ = label(frame, "lblEscludi_", QStringLiteral("E&scludi"));
     m_cboESCLUDI = named(new QComboBox(frame), "cboESCLUDI");
     m_cboESCLUDI->setEditable(true);
     // The history is the window's: a scan that used the text puts it first.

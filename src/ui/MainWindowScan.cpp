@@ -156,7 +156,7 @@ void MainWindow::openFilters()
 void MainWindow::showFilterCount()
 {
     const int on = m_state.filters.rangeCount();
-    m_cmdFiltri->setText(on == 0 ? QStringLiteral("&Filtri...") : QStringLiteral("&Filtri (%1)").arg(on));
+    m_cmdFiltri->setText(on == 0 ? QStringLiteral("Fi&ltri...") : QStringLiteral("Fi&ltri (%1)").arg(on));
 }
 
 void MainWindow::scopeChanged(int index)

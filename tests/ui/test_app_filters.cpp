@@ -1,4 +1,4 @@
-// The window's filters: the "Escludi" box with its history, the "&Filtri..." dialog and its
+// The window's filters: the "Escludi" box with its history, the "Fi&ltri..." dialog and its
 // caption, the sets of masks in the pattern box, what a scan with them lists, and the
 // filters kept across a restart.
 
@@ -8,6 +8,7 @@
 
 #include <QCheckBox>
 #include <QDateEdit>
+#include <QMenuBar>
 
 using namespace vellora;
 using namespace vellora::testing;
@@ -105,7 +106,7 @@ private Q_SLOTS:
         }
         QCOMPARE(w->state().filters, expected);
         QCOMPARE(child<QPushButton>(*w, "cmdFiltri")->text(),
-                 on ? QStringLiteral("&Filtri (%1)").arg(on) : QStringLiteral("&Filtri..."));
+                 on ? QStringLiteral("Fi&ltri (%1)").arg(on) : QStringLiteral("Fi&ltri..."));
         QCOMPARE(labelText(*w, "lblCurDir"), titleWithFilters(box.tree() + QStringLiteral("*.*"), expected));
 
         // Opened again, the dialog shows the ranges as they are; "Azzera" then OK takes them off.
@@ -116,7 +117,7 @@ private Q_SLOTS:
         };
         child<QPushButton>(*w, "cmdFiltri")->click();
         QCOMPARE(w->state().filters, ListingFilters());
-        QCOMPARE(child<QPushButton>(*w, "cmdFiltri")->text(), QStringLiteral("&Filtri..."));
+        QCOMPARE(child<QPushButton>(*w, "cmdFiltri")->text(), QStringLiteral("Fi&ltri..."));
         QCOMPARE(labelText(*w, "lblCurDir"), box.tree() + QStringLiteral("*.*"));
     }
 
@@ -197,13 +198,36 @@ private Q_SLOTS:
         QCOMPARE(exclude->currentText(), QStringLiteral("node_modules;.git"));
         QCOMPARE(exclude->count(), 2);
         QCOMPARE(exclude->itemText(1), QStringLiteral("*.tmp"));
-        QCOMPARE(child<QPushButton>(*w, "cmdFiltri")->text(), QStringLiteral("&Filtri (2)"));
+        QCOMPARE(child<QPushButton>(*w, "cmdFiltri")->text(), QStringLiteral("Fi&ltri (2)"));
         ListingFilters expected;
         expected.exclusions = QStringList{QStringLiteral("node_modules"), QStringLiteral(".git")};
         expected.maxSize = 10 << 20;
         expected.modifiedTo = day;
         QCOMPARE(w->state().filters, expected);
         QCOMPARE(labelText(*w, "lblCurDir"), titleWithFilters(box.tree() + QStringLiteral("*.*"), expected));
+    }
+
+    // The new controls' Alt keys are theirs alone: none takes the key of a menu or of another
+    // control of the window (Alt+F opens the "File" menu, Alt+E goes to the folder tree).
+    void ownAccelerators()
+    {
+        Sandbox box;
+        auto w = box.window();
+        QList<QKeySequence> others;
+        for (QAction* menu : w->menuBar()->actions())
+            others << QKeySequence::mnemonic(menu->text());
+        for (QLabel* l : w->findChildren<QLabel*>())
+            if (l->buddy() && l->objectName() != u"lblEscludi_")
+                others << QKeySequence::mnemonic(l->text());
+        for (QPushButton* b : w->findChildren<QPushButton*>())
+            if (b->objectName() != u"cmdFiltri")
+                others << QKeySequence::mnemonic(b->text());
+        for (const char* name : {"lblEscludi_", "cmdFiltri"}) {
+            auto* own = child<QWidget>(*w, name);
+            const QString text = own->property("text").toString();
+            QVERIFY2(!QKeySequence::mnemonic(text).isEmpty(), name);
+            QVERIFY2(!others.contains(QKeySequence::mnemonic(text)), qPrintable(text));
+        }
     }
 
 private:
