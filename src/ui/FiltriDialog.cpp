@@ -6,6 +6,7 @@
 #include <QDateEdit>
 #include <QDialogButtonBox>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -61,10 +62,13 @@ FiltriDialog::FiltriDialog(const ListingFilters& filters, QWidget* parent)
     grid->addWidget(new QLabel(QStringLiteral("1 KB = 1.024 byte; un campo vuoto non pone limiti."), this), 1,
                     1, 1, 5);
     grid->addWidget(new QLabel(QStringLiteral("Modificati"), this), 2, 0);
-    grid->addWidget(m_since.on, 2, 1);
-    grid->addWidget(m_since.day, 2, 2);
-    grid->addWidget(m_until.on, 2, 3);
-    grid->addWidget(m_until.day, 2, 4, 1, 2);
+    // Each day beside its box, the two ends under the two ends of the size.
+    for (const auto& [end, column] : {std::pair{m_since, 1}, std::pair{m_until, 4}}) {
+        auto* pair = new QHBoxLayout;
+        pair->addWidget(end.on);
+        pair->addWidget(end.day, 1);
+        grid->addLayout(pair, 2, column, 1, 2);
+    }
 
     m_error = named(new QLabel(this), "lblErrore");
     QPalette red = m_error->palette();
