@@ -5,7 +5,6 @@
 #include "export/Export.h"
 #include "ListTestSupport.h"
 #include "PeBuilder.h"
-#include "results/FilterSummary.h"
 #include "results/ResultTable.h"
 #include "scan/PatternMatcher.h"
 #include "system/SystemData.h"
@@ -249,77 +248,6 @@ private Q_SLOTS:
         QCOMPARE(c.bytes, QByteArray("setup\texe\tAcme\r\n"));
     }
 
-    // With filters on, the titles of the text report, the page, the workbook and the printed
-    // report name them after the folder and the pattern.
-    void titlesWithFilters()
-    {
-        ListingFilters f;
-        f.exclusions = QStringList{QStringLiteral("cartella")};
-        f.minSize = 1024;
-        f.modifiedFrom = QDate(2003, 12, 31);
-        const QString title = titleWithFilters(m_exp.path() + QStringLiteral("/*.*"), f);
-        const QStringList filters{"--subfolders", "--exclude", "cartella", "--min-size", "1K",
-                                  "--modified-from", "2003-12-31", "--output"};
-        Captured c = runList(QStringList(filters) << "-" << "--export" << "text" << m_exp.path());
-        QCOMPARE(c.rc, kExitOk);
-        const QStringList lines = QString::fromUtf8(c.bytes).split(QStringLiteral("\r\n"));
-        QCOMPARE(lines[1], QStringLiteral("Esporta (con Sottocartelle): ") + title);
-        QVERIFY2(lines[2].startsWith(QStringLiteral("Totale File 2 (Ordinamento Nome File A-Z - Cartelle "
-                                                    "Controllate 1)")),
-                 qPrintable(lines[2]));
-        c = runList(QStringList(filters) << "-" << "--export" << "html" << m_exp.path());
-        QVERIFY2(c.bytes.contains(title.toUtf8()), c.bytes.constData());
-        const QString book = m_out.filePath(QStringLiteral("filtri.xlsx"));
-        QCOMPARE(runList(QStringList(filters) << book << "--export" << "xlsx" << m_exp.path()).rc, kExitOk);
-        const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
-        const QString unzip = QStandardPaths::findExecutable(QStringLiteral("unzip"));
-        if (pdftotext.isEmpty() || unzip.isEmpty())
-            QSKIP("pdftotext or unzip is not installed");
-        QProcess members;
-        members.start(unzip, {QStringLiteral("-p"), book});
-        QVERIFY(members.waitForFinished(30000));
-        QVERIFY(members.readAllStandardOutput().contains(describeFilters(f).toUtf8()));
-        const QString pdf = m_out.filePath(QStringLiteral("filtri.pdf"));
-        QCOMPARE(runList(QStringList(filters) << pdf << "--print" << "PDF" << m_exp.path()).rc, kExitOk);
-        QProcess text;
-        text.start(pdftotext, {pdf, QStringLiteral("-")});
-        QVERIFY(text.waitForFinished(30000));
-        const QString page = QString::fromUtf8(text.readAllStandardOutput()).simplified();
-        QVERIFY2(page.contains(describeFilters(f).simplified()), qPrintable(page));
-    }
-
-    // A file whose size cannot be read is not listed while a size range is on, and the
-    // closing lines say so, apart from the files whose rows have blanks.
-    void unlistedUnreadable()
-    {
-        QTemporaryDir tmp;
-        const QString closed = tmp.filePath(QStringLiteral("chiusa"));
-        makeFile(tmp.filePath(QStringLiteral("visto.txt")), 5);
-        makeFile(closed + QStringLiteral("/nascosto.txt"), 5);
-        makeFile(closed + QStringLiteral("/nascosto2.txt"), 5);
-        QVERIFY(::chmod(QFile::encodeName(tmp.path()).constData(), 0755) == 0);
-        QVERIFY(::chmod(QFile::encodeName(closed).constData(), 0444) == 0); // names read, files not reached
-        Captured c[2];
-        {
-            const bool wasRoot = ::geteuid() == 0;
-            if (wasRoot && ::seteuid(65534) != 0)
-                QSKIP("cannot act as an ordinary user");
-            c[0] = runList({"--subfolders", "--min-size", "0", tmp.path()});
-            c[1] = runList({"--subfolders", "--modified-to", "2999-12-31", "--export", "csv", "--output", "-", tmp.path()});
-            if (wasRoot)
-                QVERIFY(::seteuid(0) == 0);
-        }
-        ::chmod(QFile::encodeName(closed).constData(), 0755);
-        const QString note = QStringLiteral("vellora-list: 2 file non si sono potuti leggere: non sono elencati, la loro "
-                                            "dimensione o la loro data è ignota.\n");
-        QCOMPARE(c[0].rc, kExitOk);
-        QCOMPARE(c[0].out.size(), 2);
-        QCOMPARE(c[0].err, note);
-        QCOMPARE(c[1].rc, kExitOk);
-        QVERIFY(!c[1].bytes.contains("nascosto"));
-        QCOMPARE(c[1].err, note);
-    }
-
     // Without --output the file goes to the export folder under the window's name.
     void exportsToExportFolder()
     {
@@ -438,16 +366,6 @@ private Q_SLOTS:
         QTest::newRow("version and info of plain files are empty")
             << QStringList{"--pattern", "A.doc", "--columns", "version,info", "--info", "description"}
             << QStringList{"\tA\tdoc\t\t\t\t\t%1"} << "Descrizione File";
-        QTest::newRow("two masks, a folder and a mask excluded")
-            << QStringList{"--subfolders", "--pattern", " *.doc ;*.TXT;", "--exclude", "sub", "--exclude=tab*"}
-            << QStringList{"1\tA\tdoc\t\t\t\t\t%1", "2\tb\ttxt\t\t\t\t\t%1"} << "Produttore";
-        // Both ends included: 900 bytes exactly, 23:59 of the last day.
-        QTest::newRow("size and date ranges")
-            << QStringList{"--subfolders", "--min-size", "11", "--max-size", "900B", "--modified-to", "2003-12-31"}
-            << QStringList{"1\tb\ttxt\t\t\t\t\t%1"} << "Produttore";
-        QTest::newRow("from a day, in K")
-            << QStringList{"--subfolders", "--max-size", "976k", "--modified-from", "2004-01-01"}
-            << QStringList{"1\tA\tdoc\t\t\t\t\t%1"} << "Produttore";
     }
     void listsTree()
     {
@@ -624,22 +542,6 @@ private Q_SLOTS:
                                            << "--csv-separator richiede , oppure ;";
         QTest::newRow("empty pattern") << QStringList{"--pattern", "", "."} << kInvalidPatternMessage;
         QTest::newRow("blank pattern") << QStringList{"--pattern=  ", "."} << kInvalidPatternMessage;
-        QTest::newRow("no mask left") << QStringList{"--pattern", " ;;", "."} << kInvalidPatternMessage;
-        QTest::newRow("exclusion with a slash")
-            << QStringList{"--exclude", "*.tmp", "--exclude", "a/b", "."}
-            << "esclusione non valida: \"a/b\" (un nome non contiene \"/\")";
-        QTest::newRow("size unit") << QStringList{"--min-size", "1X", "."}
-                                   << "dimensione non valida: \"1X\" (un numero intero di byte, anche seguito da K, M o G)";
-        QTest::newRow("size too large")
-            << QStringList{"--max-size", "9999999999G", "."} << "dimensione troppo grande: \"9999999999G\"";
-        QTest::newRow("sizes reversed") << QStringList{"--min-size", "2K", "--max-size", "2047", "."}
-                                        << "la dimensione minima supera la massima";
-        QTest::newRow("no such day")
-            << QStringList{"--modified-from", "2026-02-30", "."} << "data non valida: \"2026-02-30\" (usare AAAA-MM-GG)";
-        QTest::newRow("day in another form")
-            << QStringList{"--modified-to", "01/02/2026", "."} << "data non valida: \"01/02/2026\" (usare AAAA-MM-GG)";
-        QTest::newRow("days reversed") << QStringList{"--modified-from", "2026-02-01", "--modified-to", "2026-01-31", "."}
-                                       << "la data iniziale segue la data finale";
     }
     void rejectsBadArguments()
     {
