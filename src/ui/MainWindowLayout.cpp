@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
 #include <QTableView>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -127,6 +128,10 @@ QGroupBox* MainWindow::buildSettingsFrame()
     m_cboPATTERN->addItems(kPatterns);
     // What is typed stays typed: the list keeps its items.
     m_cboPATTERN->setInsertPolicy(QComboBox::NoInsert);
+    // The sets of masks are longer than the box: its list is as wide as they are.
+    QAbstractItemView* masks = m_cboPATTERN->view();
+    masks->setMinimumWidth(masks->sizeHintForColumn(0) + masks->style()->pixelMetric(QStyle::PM_ScrollBarExtent) +
+                           2 * masks->frameWidth());
     m_lblTipoFile_->setBuddy(m_cboPATTERN);
     m_cmdFiltri = button(frame, "cmdFiltri", QStringLiteral("Fi&ltri..."),
                          QStringLiteral("Dimensione e data dei file da elencare"));
