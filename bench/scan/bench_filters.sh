@@ -13,13 +13,16 @@
 #     exclusion. Target: at most 0.3x.
 # Each pair is checked to list what it should. With BASE_SCAN_BENCH set to the scan_bench of
 # an earlier build, the scans without filters are also timed against it (target: within 1.05x).
+# With VELLORA_LIST set to a vellora-list, the pairs run through it instead, with the same
+# options: the whole listing as a user runs it (scan, fill and name order of the table, printed
+# without optional columns).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 tree=${1:-${TMPDIR:-/tmp}/vellora-bench-tree}
 gittree=${2:-${TMPDIR:-/tmp}/vellora-bench-git-tree}
 runs=${RUNS:-5}
 scan_bench=${SCAN_BENCH:-$here/../../build/bench/scan/scan_bench}
-[ -x "$scan_bench" ] || { echo "bench_filters.sh: no scan_bench at $scan_bench (set SCAN_BENCH)" >&2; exit 2; }
+[ -n "${VELLORA_LIST:-}" ] || [ -x "$scan_bench" ] || { echo "bench_filters.sh: no scan_bench at $scan_bench (set SCAN_BENCH)" >&2; exit 2; }
 export LC_ALL=C.UTF-8
 
 [ -d "$tree" ] || python3 "$here/make_tree.py" "$tree" --files 200000 >/dev/null
@@ -33,6 +36,12 @@ fi
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+if [ -n "${VELLORA_LIST:-}" ]; then
+  [ -x "$VELLORA_LIST" ] || { echo "bench_filters.sh: no vellora-list at $VELLORA_LIST" >&2; exit 2; }
+  scan_bench=$work/vellora-list
+  printf '#!/bin/sh\nexec "%s" --columns= "$@"\n' "$VELLORA_LIST" > "$scan_bench"
+  chmod +x "$scan_bench"
+fi
 
 secs() { # CMD...: wall seconds of one run, output discarded
   local t0 t1

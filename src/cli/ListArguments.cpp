@@ -4,7 +4,7 @@
 // Italian line that names it.
 
 #include "ListCommand.h"
-#include "scan/PatternMatcher.h"
+#include "scan/ListingFilters.h"
 
 #include <QCommandLineParser>
 
@@ -38,7 +38,8 @@ bool parseColumns(const QString& list, ColumnProfile& profile)
 // The options without a value, then those with one.
 const QStringList kFlags{"help", "version", "subfolders", "separate", "printers"};
 const QStringList kValued{"pattern",  "order",         "columns", "info",  "export",
-                          "checksum", "csv-separator", "output",  "print", "preview-pages"};
+                          "checksum", "csv-separator", "output",  "print", "preview-pages",
+                          "exclude",  "min-size",      "max-size", "modified-from", "modified-to"};
 
 QList<QCommandLineOption> options()
 {
@@ -92,11 +93,24 @@ struct Seen
 // an empty text.
 QString readScanValues(const QCommandLineParser& p, ListOptions& o)
 {
-    if (p.isSet(QStringLiteral("pattern"))) {
+    if (p.isSet(QStringLiteral("pattern")))
         o.listing.pattern = p.value(QStringLiteral("pattern"));
-        if (!isUsablePattern(o.listing.pattern))
-            return kInvalidPatternMessage;
+    // The masks, the exclusions and the ranges in one go: the first bad value names itself.
+    // An empty bound given on purpose is a mistake, not an open end.
+    for (const char* name : {"min-size", "max-size", "modified-from", "modified-to"}) {
+        const QString option = QLatin1String(name);
+        if (p.isSet(option) && p.value(option).trimmed().isEmpty())
+            return QStringLiteral("l'opzione --%1 richiede un valore").arg(option);
     }
+    QString error;
+    const std::optional<ListingFilters> filters = parseFilters(
+        {o.listing.pattern, p.values(QStringLiteral("exclude")), p.value(QStringLiteral("min-size")),
+         p.value(QStringLiteral("max-size")), p.value(QStringLiteral("modified-from")),
+         p.value(QStringLiteral("modified-to"))},
+        &error);
+    if (!filters)
+        return error;
+    o.listing.filters = *filters;
     if (p.isSet(QStringLiteral("order"))) {
         bool ok = false;
         const std::optional<Order> order = orderFromIndex(p.value(QStringLiteral("order")).toInt(&ok));
@@ -208,7 +222,16 @@ QString listUsage()
         "\n"
         "What to read:\n"
         "  --subfolders        read FOLDER and all its subfolders (default: FOLDER only)\n"
-        "  --pattern PATTERN   file pattern, only '*' is special, case ignored (default *.*)\n"
+        "  --pattern PATTERN   file pattern, only '*' is special, case ignored (default *.*);\n"
+        "                      several masks separated by ';' list a name any of them matches\n"
+        "  --exclude MASKS     leave out the files and the folders (not entered) whose names\n"
+        "                      match one of the masks (';' between them); may be repeated\n"
+        "  --min-size N[K|M|G] only files of at least N bytes (1 K = 1024 bytes)\n"
+        "  --max-size N[K|M|G] only files of at most N bytes\n"
+        "  --modified-from YYYY-MM-DD\n"
+        "                      only files changed on that day or later\n"
+        "  --modified-to YYYY-MM-DD\n"
+        "                      only files changed on that day or earlier\n"
         "  --order N           0..10 as in the window's order list (default 0), -1 scan order\n"
         "                      0 name A-Z, 1 name Z-A, 2 extension, 3 size 0-9, 4 size 9-0,\n"
         "                      5 date 1-31, 6 date 31-1, 7 versions grouped, 8 info,\n"

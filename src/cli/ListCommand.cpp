@@ -134,10 +134,12 @@ void ListCommand::say(const QString& line)
     std::fflush(m_err);
 }
 
-void ListCommand::sayUnreadable(qsizetype count)
+void ListCommand::sayUnreadable(qsizetype count, std::uint64_t unlisted)
 {
     if (count > 0)
         say(QStringLiteral("vellora-list: ") + unreadableFilesNote(count));
+    if (unlisted > 0)
+        say(QStringLiteral("vellora-list: ") + unlistedUnreadableNote(unlisted));
 }
 
 int ListCommand::run(const QStringList& args)
@@ -318,7 +320,7 @@ int ListCommand::list(const ListOptions& options)
         return kExitInterrupted;
     // Files whose size, date or version the profile asks for but that could not be read:
     // the closing note, as the exports have.
-    sayUnreadable(state.listed.unreadableRows);
+    sayUnreadable(state.listed.unreadableRows, state.listed.unlistedUnreadable);
     return kExitOk;
 }
 
@@ -413,7 +415,7 @@ int ListCommand::print(const ListOptions& options)
     }
     if (!outcome.job.pdfPath.isEmpty())
         say(pdfDoneText(outcome.job.pdfPath));
-    sayUnreadable(outcome.unreadableRows);
+    sayUnreadable(outcome.unreadableRows, outcome.unlistedRows);
     return kExitOk;
 }
 

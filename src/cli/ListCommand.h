@@ -33,6 +33,8 @@ struct ListOptions
     // the fill reads, which orders may run) and --info. Its folder's bytes are set when the
     // folder has been made absolute.
     ListingRequest listing;
+    // --exclude (any number of times), --min-size, --max-size, --modified-from and
+    // --modified-to go to listing.filters, parsed with the pattern's masks.
     // --columns also chooses what --export and --print write. Without --columns both keep the
     // window's first-run profiles.
     ColumnProfile optS = kDefaultOptS;
@@ -103,7 +105,9 @@ private:
     [[nodiscard]] int listPrinters();
     [[nodiscard]] int previewPages(const ListOptions& options);
     void say(const QString& line); // one line on err
-    void sayUnreadable(qsizetype count);
+    // The closing notes on files that could not be read: listed with blank fields (count), and
+    // left out by a range (unlisted).
+    void sayUnreadable(qsizetype count, std::uint64_t unlisted);
 
     std::FILE* m_out;
     std::FILE* m_err;

@@ -3,6 +3,7 @@
 #include "ExportLog.h"
 #include "FormatWriters.h"
 #include "results/AppState.h"
+#include "results/FilterSummary.h"
 #include "results/RowSource.h"
 #include "system/ErrorText.h"
 #include "system/OutputFile.h"
@@ -27,6 +28,10 @@ ListingFacts listingFacts(const ExportRequest& r)
     const qsizetype slash = listed.lastIndexOf(QLatin1Char('/'));
     l.folder = listed.left(slash + 1);
     l.pattern = listed.mid(slash + 1);
+    // The description without its brackets: the facts of the page and the workbook give it
+    // a line of its own, the titles put it back in brackets.
+    const QString filters = describeFilters(r.state.listingFilters());
+    l.filters = filters.isEmpty() ? QString() : filters.mid(1, filters.size() - 2);
     l.scope = scopeCaption(r.state.TipoRicerca);
     l.order = r.state.OrdineGriglia == Order::None ? QStringLiteral("Nessun ordinamento")
                                                    : orderCaption(r.state.OrdineGriglia);
@@ -147,6 +152,7 @@ ExportOutcome writeTo(QIODevice& out, const ExportRequest& request)
     plan.checksum = setup.checksum;
 
     ExportOutcome outcome;
+    outcome.unlistedRows = request.state.listed.unlistedUnreadable;
     const auto stopped = [&] { return request.interrupt && request.interrupt->load(); };
     const std::unique_ptr<RecordWriter> writer = makeWriter(choice, out, setup);
     RecordReader reader(request.rows, plan, request.interrupt);
@@ -287,6 +293,8 @@ QStringList exportNotes(const ExportOutcome& outcome)
     QStringList notes;
     if (outcome.unreadableRows > 0)
         notes << unreadableFilesNote(outcome.unreadableRows);
+    if (outcome.unlistedRows > 0)
+        notes << unlistedUnreadableNote(outcome.unlistedRows);
     if (outcome.noVersionRows > 0)
         notes << gapNote(outcome.noVersionRows, "i suoi dati di versione sono vuoti",
                          "i loro dati di versione sono vuoti");

@@ -122,6 +122,9 @@ struct ExportOutcome
     qsizetype noVersionRows = 0;       // its version data
     qsizetype noVersionNoHashRows = 0; // its version data and its checksum
     qsizetype noHashRows = 0;          // its checksum alone
+    // Files the listing left out because a size or date range was on and their size or date
+    // could not be read (no row of theirs was written).
+    std::uint64_t unlistedRows = 0;
 };
 
 [[nodiscard]] ExportOutcome writeExport(const ExportRequest& request, const ExportTarget& target);
@@ -130,7 +133,8 @@ struct ExportOutcome
 // vedi file ", "Esportazione in formato CSV terminata: vedi file "..., CR LF and the file's name.
 [[nodiscard]] QString completionMessage(ExportKind kind, const QString& filePath);
 // What the closing message adds: the files that could not be read, one line for each kind
-// of gap (every field, the version data, the checksum); empty when every file was read.
+// of gap (every field, the files a range left out, the version data, the checksum); empty
+// when every file was read.
 [[nodiscard]] QStringList exportNotes(const ExportOutcome& outcome);
 
 // The closing message box's text and icon: completion with its notes, the interruption, or

@@ -26,6 +26,9 @@ struct ListingFacts
     QString systemLine;
     QString folder; // ends with "/"
     QString pattern;
+    // The filters beyond the masks, as titles tell them ("esclusi .git; da 1 MB"); empty when
+    // none was on.
+    QString filters;
     QString scope; // "Cartella Selezionata" or "Sottocartelle"
     QString order; // the order's caption, or "Nessun ordinamento"
     qsizetype files = 0;
@@ -35,6 +38,14 @@ struct ListingFacts
     // The text report's bracket: the order's caption (none without an order),
     // " - Cartelle Controllate " and the folders.
     QString bracket;
+
+    // The folder and the pattern, then the filters in brackets when any was on: the title
+    // that names what was listed.
+    [[nodiscard]] QString title() const
+    {
+        return filters.isEmpty() ? folder + pattern
+                                 : folder + pattern + QStringLiteral("  (") + filters + QLatin1Char(')');
+    }
 };
 
 // The cells a row shows, in the table's order: name, extension, then the columns of the

@@ -126,7 +126,7 @@ public:
         out += QLatin1String("<!DOCTYPE html>\n<html lang=\"it\">\n<head>\n<meta charset=\"utf-8\">\n"
                              "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
                              "<title>Lista - ");
-        appendEscaped(out, l.folder + l.pattern);
+        appendEscaped(out, l.title());
         out += QLatin1String("</title>\n<style>\n");
         out += QLatin1String(page::kStyle);
         for (qsizetype i = 0; i < m_setup.fields.size(); ++i) {
@@ -201,6 +201,8 @@ private:
         fact("Sistema", l.systemLine);
         fact("Cartella", l.folder);
         fact("Pattern", l.pattern);
+        if (!l.filters.isEmpty())
+            fact("Filtri", l.filters);
         fact("Ricerca in", l.scope);
         fact("Totale File", QString::number(l.files));
         fact("Cartelle Controllate", QString::number(l.folders));

@@ -55,7 +55,7 @@ public:
         QString& h = m_sink.text();
         h += sanitizeLine(l.systemLine) + crlf;
         h += (l.subfolders ? QStringLiteral("Esporta (con Sottocartelle): ") : QStringLiteral("Esporta: "));
-        h += sanitizeLine(l.folder + l.pattern) + crlf;
+        h += sanitizeLine(l.title()) + crlf;
         h += QStringLiteral("Totale File ") + count + QStringLiteral(" (") + bracket + QLatin1Char(')');
         // A bracket text too long for the line gets no padding rather than a negative one.
         h += QString(qMax<qsizetype>(gap, 0), QLatin1Char(' '));

@@ -181,7 +181,7 @@ public:
         if (!m_book)
             return fail(errnoCause(errno, QStringLiteral("impossibile creare la cartella di lavoro")));
         // The export's own time, so the same choices give the same workbook.
-        m_title = xmlLine(QStringLiteral("Lista - %1%2").arg(m_setup.listing.folder, m_setup.listing.pattern))
+        m_title = xmlLine(QStringLiteral("Lista - ") + m_setup.listing.title())
                       .toUtf8();
         lxw_doc_properties props{};
         props.title = m_title.data();
@@ -295,6 +295,8 @@ private:
         text("Sistema", l.systemLine);
         text("Cartella", l.folder);
         text("Pattern", l.pattern);
+        if (!l.filters.isEmpty())
+            text("Filtri", l.filters);
         text("Ricerca in", l.scope);
         number("Totale File", double(l.files));
         number("Cartelle Controllate", double(l.folders));

@@ -1,5 +1,6 @@
 #include "PrintMessages.h"
 
+#include "scan/ListingFilters.h"
 #include "system/ErrorText.h"
 #include "system/Prompter.h"
 
@@ -10,7 +11,8 @@ QString pdfDoneText(const QString& path)
     return QStringLiteral("Stampa terminata: vedi file \r\n") + path;
 }
 
-void showJobOutcome(Prompter& prompter, const JobResult& result, qsizetype unreadableRows)
+void showJobOutcome(Prompter& prompter, const JobResult& result, qsizetype unreadableRows,
+                    std::uint64_t unlistedRows)
 {
     if (result.interrupted) {
         prompter.message(result.error, QString(), Prompter::Icon::Information, Prompter::Buttons::Ok);
@@ -21,7 +23,9 @@ void showJobOutcome(Prompter& prompter, const JobResult& result, qsizetype unrea
                          QString(), Prompter::Icon::Critical, Prompter::Buttons::Ok);
         return;
     }
-    const QString note = unreadableFilesNote(unreadableRows);
+    QStringList notes{unreadableFilesNote(unreadableRows), unlistedUnreadableNote(unlistedRows)};
+    notes.removeAll(QString());
+    const QString note = notes.join(QStringLiteral("\r\n"));
     if (!result.pdfPath.isEmpty())
         prompter.message(pdfDoneText(result.pdfPath) +
                              (note.isEmpty() ? QString() : QStringLiteral("\r\n") + note),

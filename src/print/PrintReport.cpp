@@ -58,6 +58,7 @@ ReportOutcome runReport(PrinterSurface& surface, const ReportInput& input, const
                         bool landscape)
 {
     ReportOutcome out;
+    out.unlistedRows = input.state.listed.unlistedUnreadable;
     const std::unique_ptr<FactReader> reader = input.rows.facts().reader();
     const ReportLayout layout(surface, input, landscape, options.today);
     PrintFeed feed(layout, *reader, options, out);

@@ -31,6 +31,9 @@ struct ReportOutcome
     JobResult job;
     qsizetype rows = 0;
     qsizetype unreadableRows = 0; // files that could not be read again at print time
+    // Files the listing left out because a range was on and their size or date could not be
+    // read: told beside the others.
+    std::uint64_t unlistedRows = 0;
     int pages = 0;
 };
 

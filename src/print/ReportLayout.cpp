@@ -95,7 +95,7 @@ QString ReportLayout::headerText() const
     // A long folder is cut where the separator ends, not at the paper's edge.
     lines << kIndent + m_measure.leftColumns((subTitle ? QStringLiteral("Stampa (con Sottocartelle) di ")
                                                        : QStringLiteral("Stampa di ")) +
-                                                 sanitizeLine(st.listingText()),
+                                                 sanitizeLine(st.listingTitle()),
                                              m_shape.separatorWidth);
     lines << kIndent + QStringLiteral("Totale File ") + count + QStringLiteral(" (") + bracket +
                  QStringLiteral(")") + QString(spaces, QLatin1Char(' ')) + QStringLiteral("(") +

@@ -1,6 +1,7 @@
 #include "AppState.h"
 
 #include "fileinfo/FolderPaths.h"
+#include "results/FilterSummary.h"
 
 namespace vellora {
 
@@ -42,6 +43,7 @@ ListingRequest AppState::listingRequest() const
     if (!r.folder.endsWith('/'))
         r.folder.append('/');
     r.pattern = PatternFile;
+    r.filters = filters;
     r.scope = TipoRicerca;
     r.order = OrdineGriglia;
     r.columns = OptV;
@@ -54,12 +56,23 @@ AppState AppState::forRequest(const ListingRequest& request)
     AppState s;
     s.CartellaRicerca = QString::fromUtf8(request.folder);
     s.PatternFile = request.pattern;
+    s.filters = request.filters;
     s.TipoRicerca = request.scope;
     s.OrdineGriglia = request.order;
     s.OptV = request.columns;
     s.infoKind = request.infoKind;
     s.Intestazioni[ColInfo] = infoHeadingAtStartup(request.infoKind);
     return s;
+}
+
+QString AppState::folderText() const
+{
+    return titleWithFilters(CartellaRicerca + PatternFile, filters);
+}
+
+QString AppState::listingTitle() const
+{
+    return titleWithFilters(listingText(), listingFilters());
 }
 
 QString AppState::bracketText() const

@@ -35,6 +35,9 @@ struct AppState
     InfoKind infoKind = InfoKind::CompanyName; // the checked entry of "Colonna &Info"
     ExportKind exportKind =
         ExportKind::Text; // the export dialog's file (Text or Tabbed), as the menu chose it
+    // The exclusions ("Escludi") and the ranges ("Fi&ltri...") the next listing uses; the
+    // masks are PatternFile's.
+    ListingFilters filters;
 
     // What the last listing left for reports and exports: the listing service's summary,
     // as it ended.
@@ -48,14 +51,21 @@ struct AppState
     // order, table profile and info kind at start-up (the info heading as start-up names it).
     [[nodiscard]] static AppState forRequest(const ListingRequest& request);
 
-    // lblCurDir's text when it shows the folder: CartellaRicerca followed by PatternFile.
-    [[nodiscard]] QString folderText() const { return CartellaRicerca + PatternFile; }
-    // What report and export titles name: the folder and pattern of the listing they
-    // write, which stays the same when the user picks another folder after the scan.
+    // lblCurDir's text when it shows the folder: CartellaRicerca followed by PatternFile,
+    // then the filters that are on (titleWithFilters).
+    [[nodiscard]] QString folderText() const;
+    // The folder and pattern of the listing reports and exports write, which stay the same
+    // when the user picks another folder after the scan; and the filters it was listed with.
     [[nodiscard]] QString listingText() const
     {
-        return listed.listedText.isEmpty() ? folderText() : listed.listedText;
+        return listed.listedText.isEmpty() ? CartellaRicerca + PatternFile : listed.listedText;
     }
+    [[nodiscard]] const ListingFilters& listingFilters() const
+    {
+        return listed.listedText.isEmpty() ? filters : listed.filters;
+    }
+    // What report titles name: listingText(), then the filters that were on.
+    [[nodiscard]] QString listingTitle() const;
     // Order caption, " - Cartelle Controllate ", folder count: the bracket text of headers.
     [[nodiscard]] QString bracketText() const;
 };

@@ -34,6 +34,10 @@ Listing::Listing(ListingRequest request, ScanState& scan, const FactSource* fact
 {
     m_summary.scope = m_request.scope;
     m_summary.listedText = QString::fromUtf8(m_request.folder) + m_request.pattern;
+    // Both front ends refuse a pattern without a mask before they list; should one come
+    // anyway, no mask lists nothing rather than everything.
+    m_request.filters.masks = parseMasks(m_request.pattern).value_or(QStringList());
+    m_summary.filters = m_request.filters;
 }
 
 Listing::~Listing() = default;
@@ -42,13 +46,14 @@ void Listing::collect()
 {
     ScanResults found;
     const bool subfolders = m_request.scope == Scope::Subfolders;
-    m_summary.folderRead = ScandisciCartella(m_request.pattern, m_request.folder, subfolders, m_scan, found,
+    m_summary.folderRead = ScandisciCartella(m_request.filters, m_request.folder, subfolders, m_scan, found,
                                              m_hooks.folderEntered);
     if (!m_summary.folderRead)
         qCInfo(lcResults) << "cannot read the folder" << m_request.folder;
     m_summary.files = m_scan.totFile.load();
     m_summary.folders = m_scan.totCartelle.load();
     m_summary.walkInterrupted = m_scan.interrupt.load();
+    m_summary.unlistedUnreadable = m_scan.unreadable.load();
     if (!m_summary.walkInterrupted && m_summary.files > 0 && !found.entries.empty()) {
         if (m_hooks.filling)
             m_hooks.filling();

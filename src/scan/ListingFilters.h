@@ -47,8 +47,8 @@ struct ListingFilters
     // Anything on beyond the masks: without it, titles and headers are those of a plain
     // pattern, and the scan walks as it always did.
     [[nodiscard]] bool isActive() const { return !exclusions.isEmpty() || hasSizeRange() || hasDateRange(); }
-    // The filters of the "&Filtri..." dialog that are on: the size range and the date range
-    // count one each, whichever of their ends are set (the button reads "&Filtri (2)").
+    // The filters of the "Fi&ltri..." dialog that are on: the size range and the date range
+    // count one each, whichever of their ends are set (the button reads "Fi&ltri (2)").
     [[nodiscard]] int rangeCount() const { return int(hasSizeRange()) + int(hasDateRange()); }
 
     // The first second (since the epoch) of modifiedFrom, and the first second after

@@ -65,18 +65,24 @@ StoredFilters readFilters(const SettingsKey& key)
 
 void writeFilters(SettingsKey& key, const StoredFilters& values)
 {
-    key.writeString(kExclude, values.exclude);
-    // Every place is written, so that a shorter list leaves no older entry behind.
+    // A value is written when it is set, or to empty one the key holds: a user who never set
+    // a filter keeps a settings file without their names.
+    const auto write = [&key](const QString& name, const QString& value) {
+        if (!value.isEmpty() || key.holds(name))
+            key.writeString(name, value);
+    };
+    write(kExclude, values.exclude);
+    // Every place, so that a shorter list leaves no older entry behind.
     for (int i = 0; i < StoredFilters::kExcludeHistory; ++i)
-        key.writeString(kHistory + QString::number(i), values.excludeHistory.value(i));
+        write(kHistory + QString::number(i), values.excludeHistory.value(i));
     const auto size = [](const std::optional<std::int64_t>& v) {
         return v ? QString::number(*v) : QString();
     };
     const auto day = [](const std::optional<QDate>& v) { return v ? v->toString(kDayFormat) : QString(); };
-    key.writeString(kMinSize, size(values.minSize));
-    key.writeString(kMaxSize, size(values.maxSize));
-    key.writeString(kFrom, day(values.modifiedFrom));
-    key.writeString(kTo, day(values.modifiedTo));
+    write(kMinSize, size(values.minSize));
+    write(kMaxSize, size(values.maxSize));
+    write(kFrom, day(values.modifiedFrom));
+    write(kTo, day(values.modifiedTo));
 }
 
 StoredFilters LeggiFiltri(const SettingsStore& store)

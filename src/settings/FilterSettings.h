@@ -8,7 +8,9 @@
 //                                          number cannot hold them); "" for no bound
 //   DataDa, DataA                  string  first and last day of the modification range,
 //                                          "yyyy-MM-dd"; "" for no bound
-// The masks themselves are the pattern, kept as "PatternFile".
+// The masks themselves are the pattern, kept as "PatternFile". A value is written only when
+// set or when the key already holds it, so the file of a user who never set a filter holds
+// none of these names.
 //
 // Reading follows the rule of every other value: what is missing, unreadable (255
 // characters or more) or does not fit reads as its default (no filter), with no message. A

@@ -109,6 +109,11 @@ void SettingsKey::writeNumber(const QString& name, qint32 value)
     m_dirty = true;
 }
 
+bool SettingsKey::holds(const QString& name) const
+{
+    return isReadable() && valueOf(name).isValid();
+}
+
 QVariant SettingsKey::valueOf(const QString& name) const
 {
     for (auto it = m_pending.rbegin(); it != m_pending.rend(); ++it)

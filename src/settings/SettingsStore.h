@@ -57,6 +57,9 @@ public:
     // export of the Windows build holds it); nullopt when missing or not a whole number.
     [[nodiscard]] std::optional<qint32> readNumber(const QString& name) const;
 
+    // Whether the key holds a value of that name, readable or not.
+    [[nodiscard]] bool holds(const QString& name) const;
+
     void writeString(const QString& name, const QString& value);
     void writeNumber(const QString& name, qint32 value);
 

@@ -64,6 +64,7 @@ StoredSettings LeggiREGEDIT(const SettingsStore& store)
         s.infoFile = *info;
     if (const auto state = key.readNumber(QStringLiteral("WinState")); inRange(state, 0, 2))
         s.winState = *state;
+    s.filters = readFilters(key);
 
     return s;
 }
@@ -97,6 +98,7 @@ bool ScriviREGEDIT(const SettingsStore& store, const StoredSettings& values, QSt
         key.writeNumber(QStringLiteral("TipoRic"), *values.tipoRic);
     key.writeNumber(QStringLiteral("InfoFile"), values.infoFile);
     key.writeNumber(QStringLiteral("WinState"), values.winState);
+    writeFilters(key, values.filters);
 
     return key.close(errorText);
 }

@@ -19,6 +19,7 @@
 //   WinState     0 (normal) unless 0, 1 or 2.
 //   Col_0..Col_7 absent unless 0 to kMaxColumnWidth twips.
 
+#include "FilterSettings.h"
 #include "SettingsStore.h"
 
 #include <array>
@@ -44,12 +45,14 @@ struct StoredSettings
     int winState = 0;               // 0 normal, 1 minimized, 2 maximized
     StoredColumnWidths colWidths{}; // written by ScriviREGEDIT; LeggiREGEDIT leaves
                                     // them empty, LeggiLarghezzeColonne reads them
+    StoredFilters filters;          // "Escludi" and the ranges, under their own names
 
     bool operator==(const StoredSettings&) const = default;
 };
 
 // Reads every value but the column widths, in the order "LastDir", "PatternFile",
-// "OrderGrid", "OptS0".."OptS7", "OptV0".."OptV7", "TipoRic", "InfoFile", "WinState".
+// "OrderGrid", "OptS0".."OptS7", "OptV0".."OptV7", "TipoRic", "InfoFile", "WinState", then
+// the filters (FilterSettings.h).
 [[nodiscard]] StoredSettings LeggiREGEDIT(const SettingsStore& store);
 
 // Reads "Col_0".."Col_7" (the window's start-up does it after setting the default widths).
@@ -57,7 +60,8 @@ struct StoredSettings
 
 // Writes every value, changed or not, in the order "LastDir", "PatternFile", "OrderGrid",
 // "OptS0".."OptS7", "OptV0".."OptV7", "Col_0".."Col_7", "TipoRic", "InfoFile", "WinState".
-// Widths that are nullopt and a nullopt scope are not written. Returns false when the file
+// Widths that are nullopt and a nullopt scope are not written; the filters follow, each only
+// when set or already in the file. Returns false when the file
 // could not be written, with the Italian message in errorText.
 bool ScriviREGEDIT(const SettingsStore& store, const StoredSettings& values, QString* errorText = nullptr);
 

@@ -317,7 +317,7 @@ void FrmAnteprima::pdfSaved()
     m_cmdSalvaPDF->setEnabled(true);
     if (!m_saved.job.ok && !m_saved.job.interrupted)
         qCWarning(lcPrint) << "preview: PDF not written:" << m_saved.job.error;
-    showJobOutcome(m_prompter, m_saved.job, m_saved.unreadableRows);
+    showJobOutcome(m_prompter, m_saved.job, m_saved.unreadableRows, m_saved.unlistedRows);
     if (const std::optional<int> asked = std::exchange(m_closeWhenSaved, std::nullopt))
         done(*asked);
 }

@@ -211,7 +211,7 @@ void FrmStampaDir::printEnded()
 {
     QApplication::restoreOverrideCursor();
     m_printing = false;
-    showJobOutcome(m_prompter, m_outcome.job, m_outcome.unreadableRows);
+    showJobOutcome(m_prompter, m_outcome.job, m_outcome.unreadableRows, m_outcome.unlistedRows);
     if (!m_outcome.job.interrupted) {
         accept();
         return;

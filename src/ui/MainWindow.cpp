@@ -1,6 +1,6 @@
 #include "MainWindow.h"
 
-#include "scan/PatternMatcher.h"
+#include "scan/ListingFilters.h"
 
 #include "print/PrinterSelection.h"
 #include "print/QtPrinterSurface.h"
@@ -161,6 +161,15 @@ void MainWindow::Form_Load()
     selectDriveItem(m_state.DriveSelezionato);
 
     m_cboPATTERN->setEditText(m_state.PatternFile);
+    m_excludeHistory = stored.filters.excludeHistory;
+    m_cboESCLUDI->addItems(m_excludeHistory);
+    m_cboESCLUDI->setEditText(stored.filters.exclude);
+    exclusionsTaken(); // masks that cannot be used stay in the box, to be told at the scan
+    m_state.filters.minSize = stored.filters.minSize;
+    m_state.filters.maxSize = stored.filters.maxSize;
+    m_state.filters.modifiedFrom = stored.filters.modifiedFrom;
+    m_state.filters.modifiedTo = stored.filters.modifiedTo;
+    showFilterCount();
     m_lblCurDir->setText(m_state.folderText());
 
     m_cmdStampa->setEnabled(false);
@@ -236,6 +245,12 @@ void MainWindow::writeSettings()
     values.infoFile = m_mnuPD->isChecked() ? 3 : m_mnuFD->isChecked() ? 2 : 1;
     const Qt::WindowStates ws = windowState();
     values.winState = (ws & Qt::WindowMinimized) ? 1 : (ws & Qt::WindowMaximized) ? 2 : 0;
+    values.filters = {.exclude = m_cboESCLUDI->currentText(),
+                      .excludeHistory = m_excludeHistory,
+                      .minSize = m_state.filters.minSize,
+                      .maxSize = m_state.filters.maxSize,
+                      .modifiedFrom = m_state.filters.modifiedFrom,
+                      .modifiedTo = m_state.filters.modifiedTo};
     // Closing goes on either way; the user learns that the settings were not kept, and why.
     QString error;
     if (!ScriviREGEDIT(m_options.store, values, &error)) {
@@ -305,7 +320,8 @@ QString MainWindow::screenResolutionText(int width, int height)
 
 bool MainWindow::patternUsable(const QString& pattern)
 {
-    return isUsablePattern(pattern);
+    // Every mask of the pattern, and at least one: " ; ;" lists nothing and is refused.
+    return parseMasks(pattern).has_value();
 }
 
 void MainWindow::mouseDoubleClickEvent(QMouseEvent* event)

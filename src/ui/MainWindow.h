@@ -85,7 +85,8 @@ public:
     [[nodiscard]] static int pixelsToTwips(int pixels, int dpi);
     // The mount point of the volume that holds folder, ending with "/".
     [[nodiscard]] static QString mountPointOf(const QString& folder);
-    // What the scanner can use as a pattern: not blank, no "/" and no NUL.
+    // What the scanner can use as a pattern: masks separated by ";", at least one not
+    // blank, none holding "/" or NUL.
     [[nodiscard]] static bool patternUsable(const QString& pattern);
 
     static const std::array<int, ColumnCount> kDefaultWidthsTwips;
@@ -135,6 +136,14 @@ private:
     void scanFinished();
     void patternTaken();
     bool checkPattern();
+    // The "Escludi" box's text into the state's exclusions and lblCurDir; false (the state
+    // left as it was) when a mask cannot be used.
+    bool exclusionsTaken(QString* error = nullptr);
+    bool checkExclusions();
+    void openFilters();
+    void showFilterCount();
+    // The box's history after a scan that used its text, most recent first.
+    void rememberExclusions();
     void scopeChanged(int index);
     void orderChanged(int index);
     void runOrder();
@@ -174,6 +183,7 @@ private:
     bool m_orderPending = false;  // the order box changed during a scan
     bool m_closed = false;
     bool m_patternCheckQueued = false;
+    QStringList m_excludeHistory; // cboESCLUDI's list, most recent first
     int m_busyDepth = 0;
 
     // Controls; all are children of the window.
@@ -186,6 +196,9 @@ private:
     FolderReveal* m_treeReveal = nullptr; // keeps the chosen folder in view while the tree loads
     QLabel* m_lblTipoFile_ = nullptr;
     QComboBox* m_cboPATTERN = nullptr;
+    QPushButton* m_cmdFiltri = nullptr; // "Fi&ltri...", "Fi&ltri (N)" while N ranges are on
+    QLabel* m_lblEscludi_ = nullptr;
+    QComboBox* m_cboESCLUDI = nullptr; // masks left out, with the last ten used
     QLabel* m_lbl_Sottocartelle = nullptr;
     QComboBox* m_cboRicercaIn = nullptr;
     QLabel* m_lblOrd_ = nullptr;

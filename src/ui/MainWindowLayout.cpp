@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
 #include <QTableView>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -31,6 +32,10 @@ const QStringList kPatterns{
     QStringLiteral("*.wav"), QStringLiteral("*.pdf"), QStringLiteral("*.tif"), QStringLiteral("*.xls"),
     QStringLiteral("*.mdb"), QStringLiteral("*.htm"), QStringLiteral("*.jpg"), QStringLiteral("*.gif"),
     QStringLiteral("*.dll"), QStringLiteral("*.tlb"), QStringLiteral("*.cdr"), QStringLiteral("*.ico"),
+    // Sets of masks, after the single ones: programs, documents, pictures.
+    QStringLiteral("*.exe;*.dll;*.ocx;*.sys"),
+    QStringLiteral("*.doc;*.docx;*.odt;*.rtf;*.txt;*.pdf;*.xls;*.xlsx;*.ods"),
+    QStringLiteral("*.jpg;*.jpeg;*.png;*.gif;*.bmp;*.tif;*.tiff;*.webp"),
 };
 
 constexpr int kPixelsPerTwip = 15;
@@ -121,9 +126,23 @@ QGroupBox* MainWindow::buildSettingsFrame()
     m_cboPATTERN = named(new QComboBox(frame), "cboPATTERN");
     m_cboPATTERN->setEditable(true);
     m_cboPATTERN->addItems(kPatterns);
-    // What is typed stays typed: the list keeps its sixteen items.
+    // What is typed stays typed: the list keeps its items.
     m_cboPATTERN->setInsertPolicy(QComboBox::NoInsert);
+    // The sets of masks are longer than the box: its list is as wide as they are.
+    QAbstractItemView* masks = m_cboPATTERN->view();
+    masks->setMinimumWidth(masks->sizeHintForColumn(0) + masks->style()->pixelMetric(QStyle::PM_ScrollBarExtent) +
+                           2 * masks->frameWidth());
     m_lblTipoFile_->setBuddy(m_cboPATTERN);
+    m_cmdFiltri = button(frame, "cmdFiltri", QStringLiteral("Fi&ltri..."),
+                         QStringLiteral("Dimensione e data dei file da elencare"));
+
+    m_lblEscludi_ = label(frame, "lblEscludi_", QStringLiteral("E&scludi"));
+    m_cboESCLUDI = named(new QComboBox(frame), "cboESCLUDI");
+    m_cboESCLUDI->setEditable(true);
+    // The history is the window's: a scan that used the text puts it first.
+    m_cboESCLUDI->setInsertPolicy(QComboBox::NoInsert);
+    m_cboESCLUDI->setToolTip(QStringLiteral("File e cartelle da non elencare, per esempio .git;*.tmp"));
+    m_lblEscludi_->setBuddy(m_cboESCLUDI);
 
     m_lbl_Sottocartelle = label(frame, "lbl_Sottocartelle", QStringLiteral("Ricerc&a in"));
     m_cboRicercaIn = named(new QComboBox(frame), "cboRicercaIn");
@@ -146,7 +165,12 @@ QGroupBox* MainWindow::buildSettingsFrame()
     box->addWidget(m_BoxDIR, 1);
     box->addSpacing(6);
     box->addWidget(m_lblTipoFile_);
-    box->addWidget(m_cboPATTERN);
+    auto* patternRow = new QHBoxLayout;
+    patternRow->addWidget(m_cboPATTERN, 1);
+    patternRow->addWidget(m_cmdFiltri);
+    box->addLayout(patternRow);
+    box->addWidget(m_lblEscludi_);
+    box->addWidget(m_cboESCLUDI);
     box->addSpacing(6);
     box->addWidget(m_lbl_Sottocartelle);
     box->addWidget(m_cboRicercaIn);
@@ -163,6 +187,8 @@ QGroupBox* MainWindow::buildSettingsFrame()
             });
     connect(m_cboDRIVE, &QComboBox::activated, this, &MainWindow::driveChanged);
     connect(m_cboPATTERN, &QComboBox::activated, this, [this] { patternTaken(); });
+    connect(m_cboESCLUDI, &QComboBox::activated, this, [this] { exclusionsTaken(); });
+    connect(m_cmdFiltri, &QPushButton::clicked, this, &MainWindow::openFilters);
     // Every pick counts, also of the entry already shown: picking the order again orders the
     // table again with fresh sizes and dates, picking the scope again resets the interface.
     connect(m_cboRicercaIn, &QComboBox::activated, this, &MainWindow::scopeChanged);
@@ -171,6 +197,8 @@ QGroupBox* MainWindow::buildSettingsFrame()
     m_cboPATTERN->installEventFilter(this);
     if (QLineEdit* edit = m_cboPATTERN->lineEdit())
         edit->installEventFilter(this);
+    m_cboESCLUDI->installEventFilter(this);
+    m_cboESCLUDI->lineEdit()->installEventFilter(this);
     return frame;
 }
 

@@ -4,7 +4,9 @@
 #include "MainWindow.h"
 
 #include "results/ResultTable.h"
+#include "settings/FilterSettings.h"
 #include "ui/DialogPrompter.h"
+#include "ui/FiltriDialog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -68,8 +70,9 @@ void MainWindow::cmdAvvia_Click()
 {
     if (m_driver->isRunning())
         return;
-    if (!checkPattern())
+    if (!checkPattern() || !checkExclusions())
         return;
+    rememberExclusions();
     m_printAllowed = true;
     m_orderPending = false;
     m_cmdRimuovi->setEnabled(false);
@@ -105,6 +108,55 @@ bool MainWindow::checkPattern()
                         Prompter::Buttons::Ok);
     m_cboPATTERN->setFocus(Qt::OtherFocusReason);
     return false;
+}
+
+bool MainWindow::exclusionsTaken(QString* error)
+{
+    const std::optional<QStringList> masks = parseExclusions({m_cboESCLUDI->currentText()}, error);
+    if (masks) {
+        m_state.filters.exclusions = *masks;
+        m_lblCurDir->setText(m_state.folderText());
+    }
+    return masks.has_value();
+}
+
+bool MainWindow::checkExclusions()
+{
+    QString error;
+    if (exclusionsTaken(&error))
+        return true;
+    m_prompter->message(error.left(1).toUpper() + error.mid(1), QString(), Prompter::Icon::Information,
+                        Prompter::Buttons::Ok);
+    m_cboESCLUDI->setFocus(Qt::OtherFocusReason);
+    return false;
+}
+
+void MainWindow::rememberExclusions()
+{
+    const QString text = m_cboESCLUDI->currentText();
+    const QStringList history = withHistoryEntry(m_excludeHistory, text);
+    if (history == m_excludeHistory)
+        return;
+    m_excludeHistory = history;
+    m_cboESCLUDI->clear();
+    m_cboESCLUDI->addItems(m_excludeHistory);
+    m_cboESCLUDI->setEditText(text);
+}
+
+void MainWindow::openFilters()
+{
+    FiltriDialog dialog(m_state.filters, this);
+    if (m_prompter->exec(dialog) != QDialog::Accepted)
+        return;
+    m_state.filters = dialog.filters();
+    showFilterCount();
+    m_lblCurDir->setText(m_state.folderText());
+}
+
+void MainWindow::showFilterCount()
+{
+    const int on = m_state.filters.rangeCount();
+    m_cmdFiltri->setText(on == 0 ? QStringLiteral("Fi&ltri...") : QStringLiteral("Fi&ltri (%1)").arg(on));
 }
 
 void MainWindow::scopeChanged(int index)
@@ -144,7 +196,8 @@ void MainWindow::reorderAndNumber()
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
     const bool inPattern = watched == m_cboPATTERN || watched == m_cboPATTERN->lineEdit();
-    if (inPattern && event->type() == QEvent::KeyPress) {
+    const bool inExclusions = watched == m_cboESCLUDI || watched == m_cboESCLUDI->lineEdit();
+    if ((inPattern || inExclusions) && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
             cmdAvvia_Click();
@@ -168,6 +221,9 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
                 });
             }
         }
+    } else if (inExclusions && event->type() == QEvent::FocusOut) {
+        // A mask that cannot be used is told when a scan is asked for.
+        exclusionsTaken();
     } else if (watched == m_cboDRIVE && event->type() == QEvent::FocusOut) {
         m_lblCurDir->setText(m_state.folderText());
     } else if (watched == m_GRIGLIA && event->type() == QEvent::FocusIn) {

@@ -413,24 +413,28 @@ private Q_SLOTS:
     }
 
     // The closing notes say what the rows of files that could not be read leave blank: a
-    // file that can be listed but not opened keeps its size and date.
+    // file that can be listed but not opened keeps its size and date. Files a range left out
+    // unread, which have no row, get a line of their own.
     void notes_data()
     {
         QTest::addColumn<int>("kind");
         QTest::addColumn<ColumnProfile>("opts");
+        QTest::addColumn<int>("unlisted");
         QTest::addColumn<QStringList>("notes");
         const QString many = QStringLiteral("2 file non si sono potuti leggere: %1.");
         QTest::newRow("JSON lines: every member")
-            << int(ExportKind::JsonLines) << kDefaultOptS
+            << int(ExportKind::JsonLines) << kDefaultOptS << 0
             << QStringList{"1 file non si è potuto leggere: i suoi campi sono vuoti.",
                            many.arg("i loro dati di versione e il loro checksum sono vuoti"),
                            "1 file non si è potuto leggere: il suo checksum è vuoto."};
-        QTest::newRow("CSV, size and date")
-            << int(ExportKind::Csv) << kDefaultOptS
+        QTest::newRow("CSV, size and date, a range on")
+            << int(ExportKind::Csv) << kDefaultOptS << 2
             << QStringList{"1 file non si è potuto leggere: i suoi campi sono vuoti.",
+                           "2 file non si sono potuti leggere: non sono elencati, la loro dimensione o la "
+                           "loro data è ignota.",
                            "3 file non si sono potuti leggere: il loro checksum è vuoto."};
         QTest::newRow("CSV, version only")
-            << int(ExportKind::Csv) << ColumnProfile{1, 1, 1, 0, 0, 1, 0, 0}
+            << int(ExportKind::Csv) << ColumnProfile{1, 1, 1, 0, 0, 1, 0, 0} << 0
             << QStringList{"3 file non si sono potuti leggere: i loro campi sono vuoti.",
                            "1 file non si è potuto leggere: il suo checksum è vuoto."};
     }
@@ -438,6 +442,7 @@ private Q_SLOTS:
     {
         QFETCH(int, kind);
         QFETCH(ColumnProfile, opts);
+        QFETCH(int, unlisted);
         MemoryRows rows;
         MemoryFacts facts;
         rows.factSource = &facts;
@@ -450,7 +455,8 @@ private Q_SLOTS:
         facts.fake(rows.rowPath(2), 1, kMay12, unread);
         facts.fake(rows.rowPath(3), 1, kMay12, unread);
         facts.fake(rows.rowPath(4), 1, kMay12, none);
-        const AppState s = state(opts);
+        AppState s = state(opts);
+        s.listed.unlistedUnreadable = std::uint64_t(unlisted);
         QBuffer out;
         out.open(QIODevice::WriteOnly);
         ExportRequest r{rows,    s, m_system, m_now, {ExportKind(kind), NameLayout::Single, true, {}},

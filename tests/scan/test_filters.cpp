@@ -110,7 +110,7 @@ private Q_SLOTS:
     void describe_data()
     {
         QTest::addColumn<ListingFilters>("filters");
-        QTest::addColumn<int>("ranges");       // the count on "&Filtri (N)"
+        QTest::addColumn<int>("ranges");       // the count on "Fi&ltri (N)"
         QTest::addColumn<QString>("expected"); // as the C locale writes it
         const auto row = [](const char* tag, const ListingFilters& f, int ranges, const char* expected) {
             QTest::newRow(tag) << f << ranges << QString::fromUtf8(expected);

@@ -49,7 +49,8 @@ StoredSettings sample()
             .tipoRic = 1,
             .infoFile = 2,
             .winState = 2,
-            .colWidths = {465, 2200, 480, 1010, 1440, 1395, 1400, 6500}};
+            .colWidths = {465, 2200, 480, 1010, 1440, 1395, 1400, 6500},
+            .filters = {}};
 }
 
 StoredSettings readAll(const QString& path)
@@ -111,6 +112,8 @@ private Q_SLOTS:
         for (const QString& name : names)
             QVERIFY2(text.contains(u'\n' + name + u'='), qPrintable(name));
         QVERIFY(text.contains(QStringLiteral("\nOptS3=0\n"))); // every row has this flag off
+        // No filter was set: the group line and these names alone, as before there were filters.
+        QCOMPARE(text.count(u'\n'), names.size() + 1);
     }
 
     // A value that does not fit its field reads as the default, the others as written; a
@@ -146,7 +149,8 @@ private Q_SLOTS:
                      .tipoRic = 1,
                      .infoFile = 3,
                      .winState = 1,
-                     .colWidths = {300, {}, {}, {}, {}, {}, {}, 9000}};
+                     .colWidths = {300, {}, {}, {}, {}, {}, {}, 9000},
+                     .filters = {}};
             });
         const QByteArray dir254 = '/' + QByteArray(252, 'a') + '/';
         row("dir 254 chars", head + "LastDir=" + dir254,
@@ -190,8 +194,9 @@ private Q_SLOTS:
         QVERIFY(readAll(path) == sample());
     }
 
-    // The filters: their own names beside the other values, kept by the window's own save,
-    // read back as written; a shorter history leaves no older entry behind.
+    // The filters: their own names beside the other values, written and read by the window's
+    // own save and load; a shorter history leaves no older entry behind, and filters taken
+    // off empty the names the file holds.
     void filtersRoundTrip()
     {
         QStringList history;
@@ -211,10 +216,10 @@ private Q_SLOTS:
                                    .modifiedFrom = QDate(2026, 11, 1),
                                    .modifiedTo = QDate(2026, 11, 1)};
         const QString path = freshPath();
-        QVERIFY(ScriviFiltri(SettingsStore(path), values));
-        QVERIFY(ScriviREGEDIT(SettingsStore(path), sample()));
-        QVERIFY(LeggiFiltri(SettingsStore(path)) == values);
-        QVERIFY(readAll(path) == sample());
+        StoredSettings all = sample();
+        all.filters = values;
+        QVERIFY(ScriviREGEDIT(SettingsStore(path), all));
+        QVERIFY(readAll(path) == all);
         const QString text = QString::fromUtf8(readFile(path));
         for (const char* line : {"\nEscludiStoria9=*.t1\n", "\nDimMin=0\n", "\nDimMax=5497558138880\n",
                                  "\nDataDa=2026-11-01\n", "\nDataA=2026-11-01\n"})
@@ -224,6 +229,9 @@ private Q_SLOTS:
         fewer.excludeHistory = {QStringLiteral("node_modules")};
         QVERIFY(ScriviFiltri(SettingsStore(path), fewer));
         QVERIFY(LeggiFiltri(SettingsStore(path)) == fewer);
+        QVERIFY(ScriviREGEDIT(SettingsStore(path), sample()));
+        QVERIFY(readAll(path) == sample());
+        QVERIFY(readFile(path).contains("\nDimMax=\n"));
     }
 
     // A filter value that does not fit reads as no filter, with no message.

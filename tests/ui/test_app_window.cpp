@@ -158,6 +158,8 @@ void TestAppWindow::patternBox_data()
     QTest::newRow("empty") << QString() << int(Qt::Key_Return) << false << true;
     QTest::newRow("blanks") << "   " << int(Qt::Key_Return) << false << true;
     QTest::newRow("separator") << "sub/*.txt" << int(Qt::Key_Enter) << false << true;
+    QTest::newRow("no mask") << " ; ;" << int(Qt::Key_Return) << false << true;
+    QTest::newRow("two masks") << "*.zip; *.TXT" << int(Qt::Key_Return) << true << false;
 }
 
 void TestAppWindow::patternBox()
