@@ -180,6 +180,8 @@ QString badCombination(const ListOptions& o, const Seen& s)
         return QStringLiteral("--compare e --verify non vanno con --print, --preview-pages o --printers");
     if (s.verify && (s.exportKind || s.output))
         return QStringLiteral("--verify scrive le sue righe sull'output standard: non va con --export o --output");
+    if (s.compare && s.exportKind && o.exportChoice.kind == ExportKind::Sha256)
+        return QStringLiteral("--export sha256 non va con --compare: scrive i checksum di un elenco");
     if (s.all && !s.compare)
         return QStringLiteral("--all va solo con --compare");
     if (s.exportKind && s.print)
