@@ -5,6 +5,8 @@
 #include "results/ResultRows.h"
 #include "results/StateTypes.h"
 
+#include <algorithm>
+
 namespace vellora {
 
 namespace {
@@ -48,6 +50,19 @@ ComparisonRows::ComparisonRows(std::shared_ptr<const ComparedSides> sides, InfoK
     m_listing.after = m_sides->after.source;
     m_listing.counts = comparisonCounts(m_sides->outcome);
     m_listing.countsText = comparisonCountsText(m_sides->outcome);
+}
+
+void ComparisonRows::orderByState(bool byState)
+{
+    m_order.clear();
+    if (!byState)
+        return;
+    const std::vector<ComparedFile>& files = m_sides->outcome.files;
+    m_order.resize(files.size());
+    for (std::size_t i = 0; i < files.size(); ++i)
+        m_order[i] = std::uint32_t(i);
+    std::stable_sort(m_order.begin(), m_order.end(),
+                     [&](std::uint32_t a, std::uint32_t b) { return files[a].state < files[b].state; });
 }
 
 qsizetype ComparisonRows::rowCount() const

@@ -40,7 +40,15 @@ public:
     [[nodiscard]] bool recordedFacts(qsizetype row, FileFacts& facts) const override;
     [[nodiscard]] bool recordedChecksum(qsizetype row, QByteArray& sha256) const override;
 
-    [[nodiscard]] const ComparedFile& file(qsizetype row) const { return m_sides->outcome.files[std::size_t(row - 1)]; }
+    // Row r (1..N) as shown: in the order of the paths, or grouped by state (added first, the
+    // paths in order inside each state). Exports and reports follow the rows as shown.
+    void orderByState(bool byState);
+    [[nodiscard]] bool orderedByState() const { return !m_order.empty(); }
+    [[nodiscard]] const ComparedFile& file(qsizetype row) const
+    {
+        const std::size_t i = std::size_t(row - 1);
+        return m_sides->outcome.files[m_order.empty() ? i : m_order[i]];
+    }
     [[nodiscard]] const ComparedSides& sides() const { return *m_sides; }
     [[nodiscard]] const std::shared_ptr<const ComparedSides>& shared() const { return m_sides; }
 
@@ -56,6 +64,7 @@ private:
     std::shared_ptr<const ComparedSides> m_sides;
     InfoKind m_infoKind;
     ComparedListing m_listing;
+    std::vector<std::uint32_t> m_order; // empty: the outcome's order
 };
 
 } // namespace vellora

@@ -70,6 +70,7 @@ void MainWindow::cmdAvvia_Click()
         return;
     if (!checkPattern())
         return;
+    leaveComparison(); // a new scan puts the listing back in the grid
     m_printAllowed = true;
     m_orderPending = false;
     m_cmdRimuovi->setEnabled(false);
