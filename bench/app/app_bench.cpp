@@ -94,10 +94,12 @@ int compareStall(const QString& before, const QString& after, const QString& set
     const double total = double(clock.nsecsElapsed()) / 1e6;
     for (const auto& m : prompter.messages)
         std::fprintf(stderr, "%s\n", qPrintable(m.text));
-    std::printf("compare in the window: %.0f ms to the table shown, %lld rows; longest UI stall %.1f ms "
-                "(target < 100 ms)\n",
-                total, static_cast<long long>(w.findChild<QTableView*>(QStringLiteral("GRIGLIA"))->model()->rowCount()),
-                worst);
+    std::printf(
+        "compare in the window: %.0f ms to the table shown, %lld rows; longest UI stall %.1f ms "
+        "(target < 100 ms)\n",
+        total,
+        static_cast<long long>(w.findChild<QTableView*>(QStringLiteral("GRIGLIA"))->model()->rowCount()),
+        worst);
     return compared ? 0 : 1;
 }
 

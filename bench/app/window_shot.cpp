@@ -79,8 +79,9 @@ int main(int argc, char* argv[])
             compare.setListing(qEnvironmentVariable("SHOT_COMPARE"));
             compare.setShowUnchanged(true);
             compare.Confronta();
-            return QTest::qWaitFor([&] { return compare.result() != nullptr; }, 120000) ? int(QDialog::Accepted)
-                                                                                     : int(QDialog::Rejected);
+            return QTest::qWaitFor([&] { return compare.result() != nullptr; }, 120000)
+                       ? int(QDialog::Accepted)
+                       : int(QDialog::Rejected);
         };
         w.findChild<QAction*>(QStringLiteral("mnuConfronta"))->trigger();
         QTest::qWait(200);

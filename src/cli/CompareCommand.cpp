@@ -22,7 +22,9 @@ namespace {
 
 bool isFolder(const QByteArray& path)
 {
-    struct stat st{};
+    struct stat st
+    {
+    };
     return ::stat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
@@ -45,7 +47,10 @@ QByteArray checkedName(const QByteArray& path)
         return path;
     QByteArray out = "\\";
     for (const char c : path)
-        out += c == '\\' ? QByteArray("\\\\") : c == '\n' ? QByteArray("\\n") : c == '\r' ? QByteArray("\\r") : QByteArray(1, c);
+        out += c == '\\'   ? QByteArray("\\\\")
+               : c == '\n' ? QByteArray("\\n")
+               : c == '\r' ? QByteArray("\\r")
+                           : QByteArray(1, c);
     return out;
 }
 
@@ -120,7 +125,8 @@ int ListCommand::compare(const ListOptions& options)
         if (const int done = beforeDone(); done != kExitOk)
             return done;
         if (sides->before.root.isEmpty()) {
-            say(QStringLiteral("vellora-list: %1 non dice di quale cartella è l'elenco: indicala dopo l'elenco")
+            say(QStringLiteral(
+                    "vellora-list: %1 non dice di quale cartella è l'elenco: indicala dopo l'elenco")
                     .arg(options.compareBefore));
             return kExitTrouble;
         }
@@ -183,10 +189,11 @@ int ListCommand::writeComparedTable(const ComparedSides& sides)
             return {};
         switch (what) {
         case 0:
-            return side.size(i) == ListedFiles::kUnknown ? std::string() : formatSize(side.size(i)).toStdString();
+            return side.size(i) == ListedFiles::kUnknown ? std::string()
+                                                         : formatSize(side.size(i)).toStdString();
         case 1:
             return side.mtime(i) == ListedFiles::kUnknown ? std::string()
-                                                           : formatDateTable(side.mtime(i)).toStdString();
+                                                          : formatDateTable(side.mtime(i)).toStdString();
         case 2:
             return cell(side.versionParts(i)[0]);
         default:
@@ -233,7 +240,8 @@ int ListCommand::writeComparedTable(const ComparedSides& sides)
 int ListCommand::verify(const ListOptions& options)
 {
     ChecksumList list;
-    const ReadOutcome read = readChecksumList(fileinfo::pathBytes(options.verifyList), list, &m_scan.interrupt);
+    const ReadOutcome read =
+        readChecksumList(fileinfo::pathBytes(options.verifyList), list, &m_scan.interrupt);
     if (read.interrupted)
         return kExitInterrupted;
     if (!read.ok) {
@@ -289,7 +297,9 @@ int ListCommand::verify(const ListOptions& options)
     for (int s = 0; s < kCheckStateCount; ++s)
         if (s == int(CheckState::Ok) || outcome.counts[std::size_t(s)] > 0)
             parts << countedCheck(CheckState(s), outcome.counts[std::size_t(s)]);
-    say(QStringLiteral("vellora-list: %1 file controllati: %2").arg(outcome.files.size()).arg(parts.join(QStringLiteral(", "))));
+    say(QStringLiteral("vellora-list: %1 file controllati: %2")
+            .arg(outcome.files.size())
+            .arg(parts.join(QStringLiteral(", "))));
     return outcome.allOk() ? kExitOk : kExitDiffers;
 }
 

@@ -37,8 +37,8 @@ bool parseColumns(const QString& list, ColumnProfile& profile)
 
 // The options without a value, then those with one.
 const QStringList kFlags{"help", "version", "subfolders", "separate", "printers", "all"};
-const QStringList kValued{"pattern", "order",  "columns",       "info",    "export",  "checksum",
-                          "csv-separator", "output", "print", "preview-pages", "compare", "verify"};
+const QStringList kValued{"pattern",       "order",  "columns", "info",          "export",  "checksum",
+                          "csv-separator", "output", "print",   "preview-pages", "compare", "verify"};
 
 QList<QCommandLineOption> options()
 {
@@ -179,7 +179,8 @@ QString badCombination(const ListOptions& o, const Seen& s)
     if ((s.compare || s.verify) && (s.print || s.preview || s.printers))
         return QStringLiteral("--compare e --verify non vanno con --print, --preview-pages o --printers");
     if (s.verify && (s.exportKind || s.output))
-        return QStringLiteral("--verify scrive le sue righe sull'output standard: non va con --export o --output");
+        return QStringLiteral(
+            "--verify scrive le sue righe sull'output standard: non va con --export o --output");
     if (s.compare && s.exportKind && o.exportChoice.kind == ExportKind::Sha256)
         return QStringLiteral("--export sha256 non va con --compare: scrive i checksum di un elenco");
     if (s.all && !s.compare)
@@ -196,7 +197,8 @@ QString badCombination(const ListOptions& o, const Seen& s)
     if (s.separate && !(s.exportKind && kind == ExportKind::Tabbed))
         return QStringLiteral("--separate va solo con --export tsv");
     if (s.checksum && !s.compare && !(s.exportKind && !isWindowFile(kind)))
-        return QStringLiteral("--checksum va solo con --compare o con --export csv, xlsx, html, json o sha256");
+        return QStringLiteral(
+            "--checksum va solo con --compare o con --export csv, xlsx, html, json o sha256");
     if (s.csvSeparator && !(s.exportKind && kind == ExportKind::Csv))
         return QStringLiteral("--csv-separator va solo con --export csv");
     if (s.output && !s.exportKind && !s.print && !s.preview)

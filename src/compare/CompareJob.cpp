@@ -15,7 +15,8 @@ namespace {
 
 // The folder as it is now: listed by the service (no order, no column read), then each file's
 // size, time and version read once for the comparison.
-CompareJobOutcome readFolder(ListingRequest request, ListedFiles& files, ScanState& scan, CompareProgress& progress)
+CompareJobOutcome readFolder(ListingRequest request, ListedFiles& files, ScanState& scan,
+                             CompareProgress& progress)
 {
     CompareJobOutcome out;
     request.order = Order::None;
@@ -27,7 +28,8 @@ CompareJobOutcome readFolder(ListingRequest request, ListedFiles& files, ScanSta
         return out;
     }
     if (!listing.summary().folderRead) {
-        out.error = QStringLiteral("Impossibile leggere la cartella %1.").arg(fileinfo::pathText(request.folder));
+        out.error =
+            QStringLiteral("Impossibile leggere la cartella %1.").arg(fileinfo::pathText(request.folder));
         return out;
     }
     ResultTable table;

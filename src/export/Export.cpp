@@ -236,8 +236,8 @@ ExportOutcome writeToPath(const ExportRequest& request, const QString& filePath)
 std::optional<ExportKind> exportKindFromName(const QString& name)
 {
     static const std::pair<const char16_t*, ExportKind> names[] = {
-        {u"text", ExportKind::Text}, {u"tsv", ExportKind::Tabbed}, {u"csv", ExportKind::Csv},
-        {u"xlsx", ExportKind::Xlsx}, {u"html", ExportKind::Html},  {u"json", ExportKind::JsonLines},
+        {u"text", ExportKind::Text},     {u"tsv", ExportKind::Tabbed}, {u"csv", ExportKind::Csv},
+        {u"xlsx", ExportKind::Xlsx},     {u"html", ExportKind::Html},  {u"json", ExportKind::JsonLines},
         {u"sha256", ExportKind::Sha256},
     };
     for (const auto& [text, kind] : names)

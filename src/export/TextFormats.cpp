@@ -224,7 +224,8 @@ public:
             ++m_unhashed;
             return true;
         }
-        m_lines += manifestLine(digest, std::string_view(relative->constData(), std::size_t(relative->size())));
+        m_lines +=
+            manifestLine(digest, std::string_view(relative->constData(), std::size_t(relative->size())));
         return m_lines.size() < kChunkBytes || flush();
     }
 
@@ -234,9 +235,10 @@ public:
     {
         QStringList out;
         if (m_unhashed > 0)
-            out << (m_unhashed == 1 ? QStringLiteral("1 file non è nella lista: non si è potuto leggere.")
-                                    : QStringLiteral("%1 file non sono nella lista: non si sono potuti leggere.")
-                                          .arg(m_unhashed));
+            out << (m_unhashed == 1
+                        ? QStringLiteral("1 file non è nella lista: non si è potuto leggere.")
+                        : QStringLiteral("%1 file non sono nella lista: non si sono potuti leggere.")
+                              .arg(m_unhashed));
         if (m_outside > 0)
             out << (m_outside == 1
                         ? QStringLiteral("1 file non è nella lista: è fuori dalla cartella elencata.")

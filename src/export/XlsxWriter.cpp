@@ -181,7 +181,8 @@ public:
         if (!m_book)
             return fail(errnoCause(errno, QStringLiteral("impossibile creare la cartella di lavoro")));
         // The export's own time, so the same choices give the same workbook.
-        m_title = xmlLine((m_setup.listing.comparison ? QStringLiteral("Confronto - ") : QStringLiteral("Lista - ")) +
+        m_title = xmlLine((m_setup.listing.comparison ? QStringLiteral("Confronto - ")
+                                                      : QStringLiteral("Lista - ")) +
                           listingTitle(m_setup.listing))
                       .toUtf8();
         lxw_doc_properties props{};

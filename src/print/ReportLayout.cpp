@@ -107,7 +107,8 @@ QString ReportLayout::headerText() const
                  QStringLiteral(")") + QString(spaces, QLatin1Char(' ')) + QStringLiteral("(") +
                  formatDay(m_today) + QStringLiteral(")");
     lines << kIndent + dashes;
-    lines << kIndent + QString(m_compared ? QStringLiteral("Stato").leftJustified(m_shift) : QString()) + heading;
+    lines << kIndent + QString(m_compared ? QStringLiteral("Stato").leftJustified(m_shift) : QString()) +
+                 heading;
     lines << kIndent + dashes;
     return lines.join(kCrLf);
 }
@@ -156,13 +157,14 @@ LaidRow ReportLayout::row(qsizetype i, FactReader& reader) const
     // keeps its place, in the portrait one it is last and gives them up itself.
     if (m_info) {
         const QString info = vd.readable ? sanitizeLine(vd.info(m_in.state.infoKind)) : QString();
-        items << Item::tab(m_shape.infoTab + at) << Item::txt(m_measure.leftColumns(info, m_shape.infoCut - at));
+        items << Item::tab(m_shape.infoTab + at)
+              << Item::txt(m_measure.leftColumns(info, m_shape.infoCut - at));
     }
     if (m_folder) {
         const int tab = m_landscape ? m_shape.folderTab : m_shape.folderTab + at;
-        items << Item::tab(tab) << Item::txt(m_measure.leftColumns(sanitizeLine(rows.text(i, ColFolder)),
-                                                                   m_landscape ? m_shape.folderCut
-                                                                               : m_shape.folderCut - at));
+        items << Item::tab(tab)
+              << Item::txt(m_measure.leftColumns(sanitizeLine(rows.text(i, ColFolder)),
+                                                 m_landscape ? m_shape.folderCut : m_shape.folderCut - at));
     }
     out.lines = paperLines(m_measure, items);
     return out;

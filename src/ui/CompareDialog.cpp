@@ -61,8 +61,9 @@ void CompareDialog::buildControls()
     grid->addWidget(m_txtElenco, 0, 1);
     grid->addWidget(m_cmdSfoglia, 0, 2);
     grid->addWidget(named(new QLabel(QStringLiteral("Confronta con:"), this), "lblCon_"), 1, 0);
-    const QString folder = fileinfo::pathText(m_window.folder) + m_window.pattern +
-                           (m_window.scope == Scope::Subfolders ? QStringLiteral(" (con Sottocartelle)") : QString());
+    const QString folder =
+        fileinfo::pathText(m_window.folder) + m_window.pattern +
+        (m_window.scope == Scope::Subfolders ? QStringLiteral(" (con Sottocartelle)") : QString());
     m_optCartella = named(new QRadioButton(QStringLiteral("la &cartella della finestra: ") + folder, this),
                           "optCartella");
     m_optElenco = named(new QRadioButton(QStringLiteral("un altro e&lenco salvato:"), this), "optElenco");
@@ -77,8 +78,8 @@ void CompareDialog::buildControls()
 
     m_ckInvariati =
         named(new QCheckBox(QStringLiteral("Mostra anche i file &invariati"), this), "ckInvariati");
-    m_ckChecksum = named(new QCheckBox(QStringLiteral("Calcola checksum SHA-&256 di tutti i file"), this),
-                         "ckChecksum");
+    m_ckChecksum =
+        named(new QCheckBox(QStringLiteral("Calcola checksum SHA-&256 di tutti i file"), this), "ckChecksum");
     top->addWidget(m_ckInvariati);
     top->addWidget(m_ckChecksum);
     m_prgConfronto = named(new QProgressBar(this), "prgConfronto");
@@ -135,9 +136,9 @@ void CompareDialog::setShowUnchanged(bool on)
 
 void CompareDialog::setRunning(bool running)
 {
-    for (QWidget* w : std::initializer_list<QWidget*>{m_txtElenco, m_cmdSfoglia, m_optCartella, m_optElenco,
-                                                      m_txtAltro, m_cmdSfogliaAltro, m_ckInvariati,
-                                                      m_ckChecksum, m_cmdConfronta})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{m_txtElenco, m_cmdSfoglia, m_optCartella, m_optElenco, m_txtAltro,
+                                         m_cmdSfogliaAltro, m_ckInvariati, m_ckChecksum, m_cmdConfronta})
         w->setEnabled(!running);
     if (!running) {
         m_txtAltro->setEnabled(m_optElenco->isChecked());

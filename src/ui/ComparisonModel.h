@@ -23,8 +23,8 @@ class ComparisonModel : public QAbstractTableModel
 
 public:
     // headings: the table's eight headings (the first is replaced by "Stato").
-    ComparisonModel(std::shared_ptr<const ComparedSides> sides, const QStringList& headings, InfoKind infoKind,
-                    QObject* parent = nullptr);
+    ComparisonModel(std::shared_ptr<const ComparedSides> sides, const QStringList& headings,
+                    InfoKind infoKind, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

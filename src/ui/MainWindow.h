@@ -187,9 +187,9 @@ private:
     bool m_closed = false;
     bool m_patternCheckQueued = false;
     int m_busyDepth = 0;
-    ComparisonModel* m_comparison = nullptr;           // child; shown in place of the table
-    std::array<int, ColumnCount> m_listingWidths{};    // the columns' widths before it
-    QLabel* m_lblConfronto = nullptr;                  // the counts per state above the grid
+    ComparisonModel* m_comparison = nullptr;        // child; shown in place of the table
+    std::array<int, ColumnCount> m_listingWidths{}; // the columns' widths before it
+    QLabel* m_lblConfronto = nullptr;               // the counts per state above the grid
 
     // Controls; all are children of the window.
     QGroupBox* m_fraIMPOSTAZIONI = nullptr;

@@ -51,7 +51,8 @@ void MainWindow::showComparison(std::shared_ptr<const ComparedSides> sides)
     m_comparison = new ComparisonModel(std::move(sides), m_state.Intestazioni, m_state.infoKind, this);
     grid->setModel(m_comparison);
     // Every fact of the listings is shown, the state wide enough for its longest word.
-    header->resizeSection(ColNumber, grid->fontMetrics().horizontalAdvance(QStringLiteral("modificato")) + 16);
+    header->resizeSection(ColNumber,
+                          grid->fontMetrics().horizontalAdvance(QStringLiteral("modificato")) + 16);
     for (int c = 1; c < ColumnCount; ++c)
         if (header->sectionSize(c) <= 1)
             header->resizeSection(c, twipsToPixels(kDefaultWidthsTwips[std::size_t(c)], grid->logicalDpiX()));
@@ -113,7 +114,8 @@ void MainWindow::saveListing()
         return;
     }
     const QString path = QFileDialog::getSaveFileName(
-        this, title, QDir(exportFolder()).filePath(exportFileName(ExportKind::JsonLines, QDateTime::currentDateTime())),
+        this, title,
+        QDir(exportFolder()).filePath(exportFileName(ExportKind::JsonLines, QDateTime::currentDateTime())),
         QStringLiteral("Elenchi salvati (*.jsonl)"));
     if (path.isEmpty())
         return;

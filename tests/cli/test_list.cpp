@@ -503,9 +503,8 @@ private Q_SLOTS:
         QTest::newRow("unknown info")
             << QStringList{"--info", "vendor", "."} << "--info richiede company, description o product";
         QTest::newRow("two folders") << QStringList{".", ".."} << "si può indicare una sola cartella";
-        QTest::newRow("unknown export")
-            << QStringList{"--export", "pdf", "."}
-            << "--export richiede text, tsv, csv, xlsx, html, json o sha256";
+        QTest::newRow("unknown export") << QStringList{"--export", "pdf", "."}
+                                        << "--export richiede text, tsv, csv, xlsx, html, json o sha256";
         QTest::newRow("separate without export")
             << QStringList{"--separate", "."} << "--separate va solo con --export tsv";
         QTest::newRow("separate with text")

@@ -14,7 +14,7 @@ using namespace vellora::testing;
 
 namespace {
 
-constexpr qint64 kThen = 1273047600; // 2010-05-05
+constexpr qint64 kThen = 1273047600;  // 2010-05-05
 constexpr qint64 kLater = 1304583600; // 2011-05-05
 
 void writeFile(const QString& path, const QByteArray& bytes, qint64 mtime)
@@ -60,8 +60,8 @@ private Q_SLOTS:
         writeFile(m_tree + "/grow.txt", "12", kThen);
         writeFile(m_tree + "/gone.txt", "via", kThen);
         writeFile(m_tree + "/move.bin", "in viaggio", kThen);
-        const Captured saved = runList({"--subfolders", "--export", "json", "--checksum", "sha256", "--output",
-                                        m_listing, m_tree});
+        const Captured saved = runList(
+            {"--subfolders", "--export", "json", "--checksum", "sha256", "--output", m_listing, m_tree});
         QCOMPARE(saved.rc, kExitOk);
 
         writeFile(m_tree + "/edit.txt", "bbbb", kThen); // same size and time, new content
@@ -107,8 +107,8 @@ private Q_SLOTS:
     void exportsAndTrouble()
     {
         const QString csv = m_dir.filePath("confronto.csv");
-        Captured c = runList({"--compare", m_listing, "--subfolders", "--export", "csv", "--csv-separator", ",",
-                              "--output", csv});
+        Captured c = runList({"--compare", m_listing, "--subfolders", "--export", "csv", "--csv-separator",
+                              ",", "--output", csv});
         QCOMPARE(c.rc, kExitDiffers);
         const QByteArray heading = fileBytes(csv).split('\n').value(0).trimmed();
         QVERIFY(heading.startsWith("\xef\xbb\xbfStato,Modifiche,Nome File,"));
