@@ -4,6 +4,7 @@
 
 #include "ListCommand.h"
 
+#include "compare/CheckedRows.h"
 #include "compare/ComparisonRows.h"
 #include "compare/LiveFiles.h"
 #include "compare/SavedListing.h"
@@ -52,15 +53,6 @@ QByteArray checkedName(const QByteArray& path)
                : c == '\r' ? QByteArray("\\r")
                            : QByteArray(1, c);
     return out;
-}
-
-// "3 diversi", "1 mancante": a state's word counted.
-QString countedCheck(CheckState state, qsizetype count)
-{
-    QString word = checkStateWord(state);
-    if (count != 1 && state != CheckState::Ok)
-        word.back() = QLatin1Char('i');
-    return QString::number(count) + QLatin1Char(' ') + word;
 }
 
 } // namespace
@@ -237,6 +229,23 @@ int ListCommand::writeComparedTable(const ComparedSides& sides)
     return kExitOk;
 }
 
+int ListCommand::writeCheckedLines(const VerifyOutcome& outcome)
+{
+    std::string out;
+    for (const CheckedFile& f : outcome.files) {
+        const QByteArray name = checkedName(f.path);
+        out.append(name.constData(), std::size_t(name.size()));
+        out += ": ";
+        out += checkStateWord(f.state).toStdString();
+        out += '\n';
+    }
+    if (std::fwrite(out.data(), 1, out.size(), m_out) != out.size() || std::fflush(m_out) != 0) {
+        say(QStringLiteral("vellora-list: scrittura sull'output standard non riuscita"));
+        return kExitTrouble;
+    }
+    return kExitOk;
+}
+
 int ListCommand::verify(const ListOptions& options)
 {
     ChecksumList list;
@@ -281,25 +290,23 @@ int ListCommand::verify(const ListOptions& options)
         return self;
     });
 
-    std::string out;
-    for (const CheckedFile& f : outcome.files) {
-        const QByteArray name = checkedName(f.path);
-        out.append(name.constData(), std::size_t(name.size()));
-        out += ": ";
-        out += checkStateWord(f.state).toStdString();
-        out += '\n';
+    if (options.exportCompared) {
+        QByteArray base = how.folder.isEmpty() ? list.base : how.folder;
+        if (base.isEmpty() && fileinfo::absolutePath(".", base) == 0 && !base.endsWith('/'))
+            base.append('/');
+        const CheckedRows rows(outcome, base, options.verifyList);
+        AppState state = AppState::forRequest(options.listing);
+        state.OptS = options.optS;
+        state.TipoRicerca = Scope::Subfolders; // the files lie at any depth of the folder
+        state.OrdineGriglia = Order::None;
+        if (const int rc = deliverExport(options, rows, state); rc != kExitOk)
+            return rc == kExitInterrupted ? rc : kExitTrouble;
+    } else if (const int rc = writeCheckedLines(outcome); rc != kExitOk) {
+        return rc;
     }
-    if (std::fwrite(out.data(), 1, out.size(), m_out) != out.size() || std::fflush(m_out) != 0) {
-        say(QStringLiteral("vellora-list: scrittura sull'output standard non riuscita"));
-        return kExitTrouble;
-    }
-    QStringList parts;
-    for (int s = 0; s < kCheckStateCount; ++s)
-        if (s == int(CheckState::Ok) || outcome.counts[std::size_t(s)] > 0)
-            parts << countedCheck(CheckState(s), outcome.counts[std::size_t(s)]);
     say(QStringLiteral("vellora-list: %1 file controllati: %2")
             .arg(outcome.files.size())
-            .arg(parts.join(QStringLiteral(", "))));
+            .arg(checkCountsText(outcome)));
     return outcome.allOk() ? kExitOk : kExitDiffers;
 }
 

@@ -178,11 +178,10 @@ QString badCombination(const ListOptions& o, const Seen& s)
         return QStringLiteral("--compare e --verify si escludono a vicenda");
     if ((s.compare || s.verify) && (s.print || s.preview || s.printers))
         return QStringLiteral("--compare e --verify non vanno con --print, --preview-pages o --printers");
-    if (s.verify && (s.exportKind || s.output))
-        return QStringLiteral(
-            "--verify scrive le sue righe sull'output standard: non va con --export o --output");
     if (s.compare && s.exportKind && o.exportChoice.kind == ExportKind::Sha256)
         return QStringLiteral("--export sha256 non va con --compare: scrive i checksum di un elenco");
+    if (s.verify && s.exportKind && o.exportChoice.kind == ExportKind::Sha256)
+        return QStringLiteral("--export sha256 non va con --verify: scrive i checksum di un elenco");
     if (s.all && !s.compare)
         return QStringLiteral("--all va solo con --compare");
     if (s.exportKind && s.print)
@@ -225,7 +224,7 @@ QString listUsage()
         "       vellora-list --preview-pages FROM-TO --output DIR [OPTIONS] FOLDER\n"
         "       vellora-list --compare BEFORE [--all] [--checksum sha256] [--export KIND]\n"
         "                    [--output FILE|-] [OPTIONS] [AFTER]\n"
-        "       vellora-list --verify LIST [OPTIONS] [FOLDER]\n"
+        "       vellora-list --verify LIST [--export KIND] [--output FILE|-] [OPTIONS] [FOLDER]\n"
         "       vellora-list --printers | --version | --help\n"
         "\n"
         "Reads FOLDER as the window's start button does (scan, fill, order). Without an\n"
@@ -288,7 +287,8 @@ QString listUsage()
         "                      with checksums: one line per file (ok, diverso, mancante,\n"
         "                      illeggibile; nuovo with FOLDER: a file there that LIST does\n"
         "                      not name), a summary on the standard error. Paths are read\n"
-        "                      below FOLDER, else the listing's folder, else the working one\n"
+        "                      below FOLDER, else the listing's folder, else the working one.\n"
+        "                      With --export: that format, the state as the first column\n"
         "  --version           the program's version\n"
         "  --help              this text\n"
         "\n"
@@ -353,6 +353,7 @@ ParsedArguments parseListArguments(const QStringList& args)
         o.exportCompared = seen.exportKind;
     } else if (seen.verify) {
         o.action = ListOptions::Action::Verify;
+        o.exportCompared = seen.exportKind;
     } else if (seen.printers)
         o.action = ListOptions::Action::Printers;
     else if (seen.print)

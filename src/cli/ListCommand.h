@@ -24,6 +24,7 @@ class ListedFiles;
 class ResultTable;
 class RowSource;
 struct ComparedSides;
+struct VerifyOutcome;
 struct SystemData;
 
 struct ListOptions
@@ -55,7 +56,8 @@ struct ListOptions
     bool showAll = false;
     bool exportCompared = false;
     // Action::Verify: --verify LIST; folder is where the files are looked for and new files
-    // found, empty for the list's own folder (else the working folder).
+    // found, empty for the list's own folder (else the working folder). exportCompared: the
+    // checked files are written in that format instead of lines.
     QString verifyList;
 };
 
@@ -125,6 +127,7 @@ private:
     [[nodiscard]] int readFolderSide(const ListOptions& options, const QString& folder, unsigned want,
                                      ListedFiles& files);
     [[nodiscard]] int writeComparedTable(const ComparedSides& sides);
+    [[nodiscard]] int writeCheckedLines(const VerifyOutcome& outcome);
     // Writes rows as --export and --output ask (a listing or a comparison).
     [[nodiscard]] int deliverExport(const ListOptions& options, const RowSource& rows, const AppState& state);
     void say(const QString& line); // one line on err

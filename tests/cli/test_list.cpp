@@ -543,9 +543,9 @@ private Q_SLOTS:
         QTest::newRow("compare and verify") << QStringList{"--compare", "a.jsonl", "--verify", "b"}
                                             << "--compare e --verify si escludono a vicenda";
         QTest::newRow("all without compare") << QStringList{"--all", "."} << "--all va solo con --compare";
-        QTest::newRow("verify exported")
-            << QStringList{"--verify", "b", "--export", "csv"}
-            << "--verify scrive le sue righe sull'output standard: non va con --export o --output";
+        QTest::newRow("checksum list of a check")
+            << QStringList{"--verify", "b", "--export", "sha256"}
+            << "--export sha256 non va con --verify: scrive i checksum di un elenco";
         QTest::newRow("checksum list of a comparison")
             << QStringList{"--compare", "a.jsonl", "--export", "sha256"}
             << "--export sha256 non va con --compare: scrive i checksum di un elenco";

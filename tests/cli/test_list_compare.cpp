@@ -147,6 +147,13 @@ private Q_SLOTS:
                                      "quattro.txt: nuovo"}));
         QCOMPARE(c.err, "vellora-list: 4 file controllati: 1 ok, 1 diverso, 1 mancante, 1 nuovo\n");
 
+        // In a format: the state first, the file as it is now (a missing one without size).
+        c = runList({"--verify", list, dir.path(), "--export", "csv", "--csv-separator", ",", "--columns",
+                     "size", "--output", "-"});
+        QCOMPARE(c.rc, kExitDiffers);
+        QCOMPARE(c.out.value(2).trimmed(), "mancante,,tre,txt,," + dir.path() + "/,");
+        QCOMPARE(c.out.value(3).trimmed(), "diverso,,uno,txt,1," + dir.path() + "/,");
+
         c = runList({"--verify", dir.filePath("manca")});
         QCOMPARE(c.rc, kExitTrouble);
         QCOMPARE(c.err.count(u'\n'), 1);
