@@ -348,13 +348,7 @@ ParsedArguments parseListArguments(const QStringList& args)
     parsed.error = badCombination(o, seen);
     if (!parsed.error.isEmpty())
         return parsed;
-    if (seen.compare) {
-        o.action = ListOptions::Action::Compare;
-        o.exportCompared = seen.exportKind;
-    } else if (seen.verify) {
-        o.action = ListOptions::Action::Verify;
-        o.exportCompared = seen.exportKind;
-    } else if (seen.printers)
+    if (seen.printers)
         o.action = ListOptions::Action::Printers;
     else if (seen.print)
         o.action = ListOptions::Action::Print;
@@ -362,6 +356,11 @@ ParsedArguments parseListArguments(const QStringList& args)
         o.action = ListOptions::Action::Preview;
     else if (seen.exportKind)
         o.action = ListOptions::Action::Export;
+    // A comparison or a check is the action; --export then names the format it is written in.
+    if (seen.compare || seen.verify) {
+        o.action = seen.compare ? ListOptions::Action::Compare : ListOptions::Action::Verify;
+        o.exportCompared = seen.exportKind;
+    }
     // One list of columns is both profiles: what is filled and what is written.
     if (seen.columns)
         o.optS = o.listing.columns;
