@@ -5,13 +5,18 @@
 //   - the time from the start command to the table shown, against the same scan, fill and
 //     order through the headless list command in this process (best of RUNS each),
 //   - the time to scroll a table of a million rows from the first row to the last.
+// app_bench --compare BEFORE.jsonl AFTER.jsonl: the longest stall of the UI thread while the
+// window compares two saved listings from its File menu and shows the comparison (the
+// listings of bench/compare/make_listings.py; target under 100 ms for a million files).
 // Not a test: it prints numbers and the ratios against the targets.
 
 #include "cli/ListCommand.h"
 #include "results/ResultTable.h"
 #include "ScriptedPrompter.h"
+#include "ui/CompareDialog.h"
 #include "ui/MainWindow.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -41,6 +46,62 @@ struct WindowRun
     double fillingAtMs = 0, finishingAtMs = 0, idleAtMs = 0; // when each phase began
     QString files;
 };
+
+// The window compares two saved listings; the heartbeat measures its event loop meanwhile.
+int compareStall(const QString& before, const QString& after, const QString& settings)
+{
+    ScriptedPrompter prompter;
+    MainWindowOptions options;
+    options.store = SettingsStore(settings);
+    options.prompter = &prompter;
+    MainWindow w(std::move(options));
+    w.show();
+    QCoreApplication::processEvents();
+    QElapsedTimer clock;
+    qint64 last = 0;
+    double worst = 0;
+    QTimer heartbeat;
+    heartbeat.setInterval(10);
+    QObject::connect(&heartbeat, &QTimer::timeout, [&] {
+        const qint64 now = clock.nsecsElapsed();
+        worst = std::max(worst, double(now - last) / 1e6);
+        last = now;
+    });
+    bool compared = false;
+    prompter.onDialog = [&](QDialog& d) {
+        auto& dialog = static_cast<CompareDialog&>(d);
+        dialog.setListing(before);
+        dialog.setOtherListing(after);
+        dialog.Confronta();
+        QEventLoop wait;
+        QTimer check;
+        QObject::connect(&check, &QTimer::timeout, [&] {
+            if (dialog.result() || !prompter.messages.empty())
+                wait.quit();
+        });
+        check.start(5);
+        wait.exec();
+        compared = dialog.result() != nullptr;
+        return compared ? int(QDialog::Accepted) : int(QDialog::Rejected);
+    };
+    clock.start();
+    last = clock.nsecsElapsed();
+    heartbeat.start();
+    w.findChild<QAction*>(QStringLiteral("mnuConfronta"))->trigger();
+    QEventLoop settle; // one more beat, so the gap of showing the comparison is counted
+    QTimer::singleShot(50, &settle, &QEventLoop::quit);
+    settle.exec();
+    const double total = double(clock.nsecsElapsed()) / 1e6;
+    for (const auto& m : prompter.messages)
+        std::fprintf(stderr, "%s\n", qPrintable(m.text));
+    std::printf(
+        "compare in the window: %.0f ms to the table shown, %lld rows; longest UI stall %.1f ms "
+        "(target < 100 ms)\n",
+        total,
+        static_cast<long long>(w.findChild<QTableView*>(QStringLiteral("GRIGLIA"))->model()->rowCount()),
+        worst);
+    return compared ? 0 : 1;
+}
 
 WindowRun runWindow(const QString& tree, const QString& settings)
 {
@@ -227,6 +288,11 @@ int main(int argc, char* argv[])
     if (argc < 2) {
         std::fprintf(stderr, "usage: app_bench TREE [--no-million]\n");
         return 2;
+    }
+    if (argc > 3 && QByteArray(argv[1]) == "--compare") {
+        QTemporaryDir dir;
+        return compareStall(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
+                            dir.filePath(QStringLiteral("bench.ini")));
     }
     const QString tree = QDir(QString::fromLocal8Bit(argv[1])).absolutePath() + u'/';
     const bool million = !(argc > 2 && QByteArray(argv[2]) == "--no-million");

@@ -7,8 +7,11 @@
 // SHOT_PREVIEW=3 the preview while "Salva PDF" writes the file).
 // With SHOT_EXPORT set, the picture is of the newer formats' export dialog while it writes.
 // SHOT_ALL_COLUMNS set fills every column of the table; SHOT_ORDER=N picks that order.
+// SHOT_COMPARE=LISTING.jsonl compares the scanned folder with that saved listing from the File
+// menu (unchanged files shown too) and pictures the comparison in the table.
 
 #include "ScriptedPrompter.h"
+#include "ui/CompareDialog.h"
 #include "ui/FrmAnteprima.h"
 #include "ui/MainWindow.h"
 #include "ui/PreviewView.h"
@@ -75,6 +78,19 @@ int main(int argc, char* argv[])
         grid->verticalScrollBar()->setValue(40);
     }
     QTest::qWait(100);
+    if (qEnvironmentVariableIsSet("SHOT_COMPARE")) {
+        prompter.onDialog = [&](QDialog& d) {
+            auto& compare = static_cast<CompareDialog&>(d);
+            compare.setListing(qEnvironmentVariable("SHOT_COMPARE"));
+            compare.setShowUnchanged(true);
+            compare.Confronta();
+            return QTest::qWaitFor([&] { return compare.result() != nullptr; }, 120000)
+                       ? int(QDialog::Accepted)
+                       : int(QDialog::Rejected);
+        };
+        w.findChild<QAction*>(QStringLiteral("mnuConfronta"))->trigger();
+        QTest::qWait(200);
+    }
     if (qEnvironmentVariableIsSet("SHOT_PREVIEW")) {
         w.state().OptS = {1, 1, 1, 1, 1, 1, 0, 0};
         bool saved = false;

@@ -36,10 +36,11 @@ bool parseColumns(const QString& list, ColumnProfile& profile)
 }
 
 // The options without a value, then those with one.
-const QStringList kFlags{"help", "version", "subfolders", "separate", "printers"};
-const QStringList kValued{"pattern",  "order",         "columns", "info",  "export",
-                          "checksum", "csv-separator", "output",  "print", "preview-pages",
-                          "exclude",  "min-size",      "max-size", "modified-from", "modified-to"};
+const QStringList kFlags{"help", "version", "subfolders", "separate", "printers", "all"};
+const QStringList kValued{"pattern",  "order",         "columns", "info",     "export",
+                          "checksum", "csv-separator", "output",  "print",    "preview-pages",
+                          "exclude",  "min-size",      "max-size", "modified-from", "modified-to",
+                          "compare",  "verify"};
 
 QList<QCommandLineOption> options()
 {
@@ -87,6 +88,9 @@ struct Seen
     bool checksum = false;
     bool csvSeparator = false;
     bool output = false;
+    bool compare = false;
+    bool verify = false;
+    bool all = false;
 };
 
 // Reads what the first options choose: what to read and how; the first bad value's line, or
@@ -142,8 +146,10 @@ QString readActionValues(const QCommandLineParser& p, ListOptions& o)
     if (p.isSet(QStringLiteral("export"))) {
         const std::optional<ExportKind> kind = exportKindFromName(p.value(QStringLiteral("export")));
         if (!kind)
-            return QStringLiteral("--export richiede text, tsv, csv, xlsx, html o json");
+            return QStringLiteral("--export richiede text, tsv, csv, xlsx, html, json o sha256");
         o.exportChoice.kind = *kind;
+        // A checksum list is made of checksums.
+        o.exportChoice.checksum = o.exportChoice.checksum || *kind == ExportKind::Sha256;
     }
     if (p.isSet(QStringLiteral("checksum"))) {
         if (p.value(QStringLiteral("checksum")) != u"sha256")
@@ -162,6 +168,12 @@ QString readActionValues(const QCommandLineParser& p, ListOptions& o)
     o.printer = p.value(QStringLiteral("print"));
     if (p.isSet(QStringLiteral("print")) && o.printer.isEmpty())
         return QStringLiteral("--print richiede il nome di una stampante (PDF: quella incorporata)");
+    o.compareBefore = p.value(QStringLiteral("compare"));
+    if (p.isSet(QStringLiteral("compare")) && o.compareBefore.isEmpty())
+        return QStringLiteral("--compare richiede un elenco salvato (.jsonl) o una cartella");
+    o.verifyList = p.value(QStringLiteral("verify"));
+    if (p.isSet(QStringLiteral("verify")) && o.verifyList.isEmpty())
+        return QStringLiteral("--verify richiede una lista di checksum o un elenco salvato");
     if (p.isSet(QStringLiteral("preview-pages"))) {
         const QStringList ends = p.value(QStringLiteral("preview-pages")).split(QLatin1Char('-'));
         bool okFrom = false;
@@ -177,6 +189,16 @@ QString readActionValues(const QCommandLineParser& p, ListOptions& o)
 // The first combination that makes no sense, or an empty text.
 QString badCombination(const ListOptions& o, const Seen& s)
 {
+    if (s.compare && s.verify)
+        return QStringLiteral("--compare e --verify si escludono a vicenda");
+    if ((s.compare || s.verify) && (s.print || s.preview || s.printers))
+        return QStringLiteral("--compare e --verify non vanno con --print, --preview-pages o --printers");
+    if (s.compare && s.exportKind && o.exportChoice.kind == ExportKind::Sha256)
+        return QStringLiteral("--export sha256 non va con --compare: scrive i checksum di un elenco");
+    if (s.verify && s.exportKind && o.exportChoice.kind == ExportKind::Sha256)
+        return QStringLiteral("--export sha256 non va con --verify: scrive i checksum di un elenco");
+    if (s.all && !s.compare)
+        return QStringLiteral("--all va solo con --compare");
     if (s.exportKind && s.print)
         return QStringLiteral("--export e --print si escludono a vicenda");
     if (s.preview && (s.exportKind || s.print || s.printers))
@@ -188,8 +210,9 @@ QString badCombination(const ListOptions& o, const Seen& s)
     const ExportKind kind = o.exportChoice.kind;
     if (s.separate && !(s.exportKind && kind == ExportKind::Tabbed))
         return QStringLiteral("--separate va solo con --export tsv");
-    if (s.checksum && !(s.exportKind && !isWindowFile(kind)))
-        return QStringLiteral("--checksum va solo con --export csv, xlsx, html o json");
+    if (s.checksum && !s.compare && !(s.exportKind && !isWindowFile(kind)))
+        return QStringLiteral(
+            "--checksum va solo con --compare o con --export csv, xlsx, html, json o sha256");
     if (s.csvSeparator && !(s.exportKind && kind == ExportKind::Csv))
         return QStringLiteral("--csv-separator va solo con --export csv");
     if (s.output && !s.exportKind && !s.print && !s.preview)
@@ -198,7 +221,7 @@ QString badCombination(const ListOptions& o, const Seen& s)
         return QStringLiteral("--print non può scrivere sull'output standard");
     if (s.output && s.print && o.printer != u"PDF")
         return QStringLiteral("--output va solo con --print PDF: le altre stampanti stampano su carta");
-    if (!s.folder && !s.printers)
+    if (!s.folder && !s.printers && !s.compare && !s.verify)
         return QStringLiteral("manca la cartella da leggere (vedi --help)");
     return {};
 }
@@ -214,6 +237,9 @@ QString listUsage()
         "                    [--output FILE|-] [OPTIONS] FOLDER\n"
         "       vellora-list --print PRINTER [--output FILE.pdf] [OPTIONS] FOLDER\n"
         "       vellora-list --preview-pages FROM-TO --output DIR [OPTIONS] FOLDER\n"
+        "       vellora-list --compare BEFORE [--all] [--checksum sha256] [--export KIND]\n"
+        "                    [--output FILE|-] [OPTIONS] [AFTER]\n"
+        "       vellora-list --verify LIST [--export KIND] [--output FILE|-] [OPTIONS] [FOLDER]\n"
         "       vellora-list --printers | --version | --help\n"
         "\n"
         "Reads FOLDER as the window's start button does (scan, fill, order). Without an\n"
@@ -251,9 +277,12 @@ QString listUsage()
         "                      csv:  comma-separated values for any spreadsheet (Lista_...csv)\n"
         "                      xlsx: an Excel workbook (Lista_...xlsx)\n"
         "                      html: a web page with a sortable table (Lista_...html)\n"
-        "                      json: JSON lines, one object per file (Lista_...jsonl)\n"
+        "                      json: JSON lines, one object per file (Lista_...jsonl): the\n"
+        "                      saved listing that --compare and --verify read\n"
+        "                      sha256: a checksum list that sha256sum -c checks, paths\n"
+        "                      relative to FOLDER (Lista_...sha256)\n"
         "  --separate          with --export tsv: name and extension in two fields\n"
-        "  --checksum sha256   with the four formats above: the SHA-256 of every file\n"
+        "  --checksum sha256   with csv, xlsx, html or json: the SHA-256 of every file\n"
         "  --csv-separator S   with --export csv: ',' or ';' (default: ';' where the\n"
         "                      locale writes decimals with a comma, else ',')\n"
         "  --output FILE       the export file, '-' for the standard output; default: the\n"
@@ -268,13 +297,30 @@ QString listUsage()
         "                      draws them on the PDF printer's pages, at 100 dpi: PNG files\n"
         "                      page-0001.png and on in the folder --output DIR\n"
         "  --printers          list the printers, one per line, the current one first\n"
+        "  --compare BEFORE    what changed from BEFORE to AFTER, each a saved listing\n"
+        "                      (.jsonl) or a folder read now with --pattern and --subfolders;\n"
+        "                      AFTER defaults to the folder BEFORE was made from. A table:\n"
+        "                      state (aggiunto, rimosso, spostato, modificato, invariato),\n"
+        "                      path, size, date, version and SHA-256 before and after, the\n"
+        "                      changed fields, a moved file's old path. With --export: that\n"
+        "                      format, the state and the changes as columns\n"
+        "  --all               with --compare: the unchanged files too\n"
+        "  --checksum sha256   with --compare and a folder AFTER: hash every file, not only\n"
+        "                      those that size and time cannot tell apart\n"
+        "  --verify LIST       check files against LIST, a sha256sum file or a saved listing\n"
+        "                      with checksums: one line per file (ok, diverso, mancante,\n"
+        "                      illeggibile; nuovo with FOLDER: a file there that LIST does\n"
+        "                      not name), a summary on the standard error. Paths are read\n"
+        "                      below FOLDER, else the listing's folder, else the working one.\n"
+        "                      With --export: that format, the state as the first column\n"
         "  --version           the program's version\n"
         "  --help              this text\n"
         "\n"
         "Where a file was written goes to the standard error. Control characters inside\n"
         "names are written as '?'.\n"
         "Exit status: 0 done, 1 the folder cannot be read or the output cannot be written or\n"
-        "printed, 2 bad arguments, 130 interrupted.\n");
+        "printed, 2 bad arguments, 130 interrupted. --compare and --verify as diff: 0 no\n"
+        "difference, 1 differences, 2 trouble.\n");
 }
 
 ParsedArguments parseListArguments(const QStringList& args)
@@ -317,6 +363,10 @@ ParsedArguments parseListArguments(const QStringList& args)
     seen.checksum = parser.isSet(QStringLiteral("checksum"));
     seen.csvSeparator = parser.isSet(QStringLiteral("csv-separator"));
     seen.output = parser.isSet(QStringLiteral("output"));
+    seen.compare = parser.isSet(QStringLiteral("compare"));
+    seen.verify = parser.isSet(QStringLiteral("verify"));
+    seen.all = parser.isSet(QStringLiteral("all"));
+    o.showAll = seen.all;
     if (seen.separate)
         o.exportChoice.layout = NameLayout::Separate;
     parsed.error = badCombination(o, seen);
@@ -330,6 +380,11 @@ ParsedArguments parseListArguments(const QStringList& args)
         o.action = ListOptions::Action::Preview;
     else if (seen.exportKind)
         o.action = ListOptions::Action::Export;
+    // A comparison or a check is the action; --export then names the format it is written in.
+    if (seen.compare || seen.verify) {
+        o.action = seen.compare ? ListOptions::Action::Compare : ListOptions::Action::Verify;
+        o.exportCompared = seen.exportKind;
+    }
     // One list of columns is both profiles: what is filled and what is written.
     if (seen.columns)
         o.optS = o.listing.columns;

@@ -175,6 +175,10 @@ int ListCommand::run(const ListOptions& options)
         return listPrinters();
     case ListOptions::Action::Preview:
         return previewPages(options);
+    case ListOptions::Action::Compare:
+        return compare(options);
+    case ListOptions::Action::Verify:
+        return verify(options);
     }
     return kExitUsage;
 }
@@ -330,9 +334,14 @@ int ListCommand::exportList(const ListOptions& options)
     AppState state;
     if (const int rc = scanInto(options, table, state); rc != kExitOk)
         return rc;
+    return deliverExport(options, table, state);
+}
+
+int ListCommand::deliverExport(const ListOptions& options, const RowSource& rows, const AppState& state)
+{
     const SystemData system = machineSystemData();
     const ExportKind kind = options.exportChoice.kind;
-    ExportRequest request{table, state, system, m_clock(), options.exportChoice, &m_scan.interrupt};
+    ExportRequest request{rows, state, system, m_clock(), options.exportChoice, &m_scan.interrupt};
     bool progressShown = false;
     // The newer formats show their progress; the window's two files never had one.
     if (m_progress && !isWindowFile(kind))

@@ -20,12 +20,16 @@
 
 namespace vellora {
 
+class ListedFiles;
 class ResultTable;
+class RowSource;
+struct ComparedSides;
+struct VerifyOutcome;
 struct SystemData;
 
 struct ListOptions
 {
-    enum class Action { List, Export, Print, Printers, Preview, Help, Version };
+    enum class Action { List, Export, Print, Printers, Preview, Help, Version, Compare, Verify };
     Action action = Action::List;
     // The folder to list and the --output path keep the arguments' bytes (fileinfo::pathText).
     QString folder; // the folder to list
@@ -46,6 +50,17 @@ struct ListOptions
     QString output;
     int previewFrom = 0; // Action::Preview: the pages pictured, 1-based
     int previewTo = 0;
+    // Action::Compare: --compare BEFORE (a saved listing or a folder); folder is AFTER, empty
+    // for the folder BEFORE was made from. --all keeps the unchanged files; --export writes
+    // the comparison in that format instead of the table; --checksum sha256 hashes every file
+    // of a folder compared.
+    QString compareBefore;
+    bool showAll = false;
+    bool exportCompared = false;
+    // Action::Verify: --verify LIST; folder is where the files are looked for and new files
+    // found, empty for the list's own folder (else the working folder). exportCompared: the
+    // checked files are written in that format instead of lines.
+    QString verifyList;
 };
 
 // Exit codes.
@@ -54,6 +69,9 @@ inline constexpr int kExitFolder = 1; // the starting folder cannot be read
 inline constexpr int kExitOutput = 1; // the export or the print failed
 inline constexpr int kExitUsage = 2;  // bad arguments
 inline constexpr int kExitInterrupted = 130;
+// --compare and --verify answer as diff does: 0 the same, 1 differences, 2 trouble.
+inline constexpr int kExitDiffers = 1;
+inline constexpr int kExitTrouble = 2;
 
 struct ParsedArguments
 {
@@ -104,6 +122,16 @@ private:
     [[nodiscard]] int print(const ListOptions& options);
     [[nodiscard]] int listPrinters();
     [[nodiscard]] int previewPages(const ListOptions& options);
+    [[nodiscard]] int compare(const ListOptions& options);
+    [[nodiscard]] int verify(const ListOptions& options);
+    // A folder read now as one side of a comparison or the files present for a check: the
+    // scan with the options' pattern, scope and filters, then each file's facts (want).
+    [[nodiscard]] int readFolderSide(const ListOptions& options, const QString& folder, unsigned want,
+                                     ListedFiles& files);
+    [[nodiscard]] int writeComparedTable(const ComparedSides& sides);
+    [[nodiscard]] int writeCheckedLines(const VerifyOutcome& outcome);
+    // Writes rows as --export and --output ask (a listing or a comparison).
+    [[nodiscard]] int deliverExport(const ListOptions& options, const RowSource& rows, const AppState& state);
     void say(const QString& line); // one line on err
     // The closing notes on files that could not be read: listed with blank fields (count), and
     // left out by a range (unlisted).

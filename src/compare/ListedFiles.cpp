@@ -11,38 +11,7 @@ namespace {
 // it is while the listing grows, and no growth copies them all.
 constexpr std::size_t kBlockBytes = std::size_t(4) << 20;
 
-// Hex digit values by byte, -1 for any other byte: a checksum per line of a million-line
-// listing is read in a few table looks.
-constexpr std::array<std::int8_t, 256> kHexValues = [] {
-    std::array<std::int8_t, 256> t{};
-    for (int c = 0; c < 256; ++c)
-        t[std::size_t(c)] = c >= '0' && c <= '9'   ? std::int8_t(c - '0')
-                            : c >= 'a' && c <= 'f' ? std::int8_t(c - 'a' + 10)
-                            : c >= 'A' && c <= 'F' ? std::int8_t(c - 'A' + 10)
-                                                   : std::int8_t(-1);
-    return t;
-}();
-
 } // namespace
-
-bool parseSha256(std::string_view hex, Sha256& out)
-{
-    if (hex.size() != 64)
-        return false;
-    int bad = 0;
-    for (std::size_t i = 0; i < 32; ++i) {
-        const int high = kHexValues[std::uint8_t(hex[2 * i])];
-        const int low = kHexValues[std::uint8_t(hex[2 * i + 1])];
-        bad |= high | low;
-        out[i] = std::uint8_t(high << 4 | low);
-    }
-    return bad >= 0;
-}
-
-QByteArray sha256Hex(const Sha256& digest)
-{
-    return QByteArray(reinterpret_cast<const char*>(digest.data()), qsizetype(digest.size())).toHex();
-}
 
 ListedFiles::ListedFiles() = default;
 ListedFiles::ListedFiles(ListedFiles&&) noexcept = default;

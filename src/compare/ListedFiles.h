@@ -5,6 +5,8 @@
 // files have no version strings), its checksum only where the side has checksums; texts are
 // made when asked for.
 
+#include "export/ChecksumLine.h"
+
 #include <array>
 #include <cstdint>
 #include <limits>
@@ -16,13 +18,6 @@
 #include <vector>
 
 namespace vellora {
-
-using Sha256 = std::array<std::uint8_t, 32>;
-
-// 64 hex digits (either case) into a digest; false for anything else.
-[[nodiscard]] bool parseSha256(std::string_view hex, Sha256& out);
-// The 64 lowercase hex digits sha256sum writes.
-[[nodiscard]] QByteArray sha256Hex(const Sha256& digest);
 
 // The four strings of a version resource, as the listing holds them.
 struct VersionStrings

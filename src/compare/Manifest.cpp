@@ -110,33 +110,6 @@ bool ManifestParser::tagged(std::string_view rest, bool escaped, ChecksumEntry& 
     return parseSha256(rest.substr(i), entry.sha256);
 }
 
-QByteArray manifestLine(const Sha256& digest, std::string_view path)
-{
-    const bool escape = path.find_first_of("\\\n\r") != std::string_view::npos;
-    QByteArray line;
-    line.reserve(qsizetype(path.size()) + 70);
-    if (escape)
-        line += '\\';
-    line += sha256Hex(digest);
-    line += "  ";
-    if (!escape) {
-        line.append(path.data(), qsizetype(path.size()));
-    } else {
-        for (const char c : path) {
-            if (c == '\\')
-                line += "\\\\";
-            else if (c == '\n')
-                line += "\\n";
-            else if (c == '\r')
-                line += "\\r";
-            else
-                line += c;
-        }
-    }
-    line += '\n';
-    return line;
-}
-
 namespace {
 
 ReadOutcome readListingAsList(const QByteArray& path, ChecksumList& list, const std::atomic_bool* interrupt,

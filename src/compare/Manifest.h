@@ -50,9 +50,4 @@ private:
     int m_reversed = -1; // unknown until the first line of either order
 };
 
-// One line of a sha256sum file for a file's path (relative to where the list is checked):
-// "HEX  PATH\n", or "\HEX  PATH\n" with "\\", "\n" and "\r" for a backslash, a line break and a
-// carriage return when the path holds any of them. sha256sum -c reads it back as that path.
-[[nodiscard]] QByteArray manifestLine(const Sha256& digest, std::string_view path);
-
 } // namespace vellora

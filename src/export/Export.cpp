@@ -40,6 +40,10 @@ ListingFacts listingFacts(const ExportRequest& r)
     l.when = r.now;
     l.subfolders = r.state.TipoRicerca == Scope::Subfolders;
     l.bracket = r.state.bracketText();
+    if (const ComparedListing* compared = r.rows.comparison()) {
+        l.comparison = *compared;
+        l.bracket = compared->countsText;
+    }
     return l;
 }
 
@@ -47,14 +51,28 @@ ListingFacts listingFacts(const ExportRequest& r)
 // (FactReader::Want bits). Name and extension always, then the columns the export profile
 // checks (size, date, version, info) in the table's order. The window's two files end with
 // the folder in the place of the info when the listing holds subfolders; the newer formats
-// always end with the folder, and the checksum when asked for.
-unsigned chooseFields(const AppState& state, const ExportChoice& choice, WriterSetup& setup)
+// always end with the folder, and the checksum when asked for. A comparison's rows lead with
+// their state (and, but in the fixed columns of the text report, the facts that changed), and
+// the newer formats add a moved file's path before. A checksum list writes paths and
+// checksums alone.
+unsigned chooseFields(const AppState& state, const ExportChoice& choice, bool compared, WriterSetup& setup)
 {
+    if (choice.kind == ExportKind::Sha256)
+        return 0;
     const ColumnProfile& opt = state.OptS;
     const auto add = [&](Field f, int column) {
         setup.fields << f;
         setup.headings << state.Intestazioni.value(column);
     };
+    const auto addNamed = [&](Field f, const char* heading) {
+        setup.fields << f;
+        setup.headings << QString::fromUtf8(heading);
+    };
+    if (compared) {
+        addNamed(Field::State, "Stato");
+        if (choice.kind != ExportKind::Text)
+            addNamed(Field::Changes, "Modifiche");
+    }
     add(Field::Name, ColName);
     add(Field::Extension, ColExt);
     if (opt[ColSize] == 1)
@@ -72,10 +90,10 @@ unsigned chooseFields(const AppState& state, const ExportChoice& choice, WriterS
         if (opt[ColInfo] == 1)
             add(Field::Info, ColInfo);
         add(Field::Folder, ColFolder);
-        if (choice.checksum) {
-            setup.fields << Field::Checksum;
-            setup.headings << QStringLiteral("SHA-256");
-        }
+        if (compared)
+            addNamed(Field::Previous, "Percorso precedente");
+        if (choice.checksum)
+            addNamed(Field::Checksum, "SHA-256");
     }
     if (choice.kind == ExportKind::JsonLines)
         return FactReader::Stat | FactReader::Version; // every member, always
@@ -113,6 +131,12 @@ QString gapNote(qsizetype count, const char* one, const char* many)
                             .arg(QString::fromUtf8(many));
 }
 
+// A checksum list always has the checksums; the window's two files never.
+bool writesChecksums(const ExportChoice& choice)
+{
+    return choice.kind == ExportKind::Sha256 || (choice.checksum && !isWindowFile(choice.kind));
+}
+
 std::unique_ptr<RecordWriter> makeWriter(const ExportChoice& choice, QIODevice& out, const WriterSetup& setup)
 {
     switch (choice.kind) {
@@ -128,6 +152,8 @@ std::unique_ptr<RecordWriter> makeWriter(const ExportChoice& choice, QIODevice& 
         return makeHtmlWriter(out, setup);
     case ExportKind::JsonLines:
         return makeJsonLinesWriter(out, setup);
+    case ExportKind::Sha256:
+        return makeManifestWriter(out, setup);
     }
     return nullptr;
 }
@@ -143,13 +169,17 @@ ExportOutcome writeTo(QIODevice& out, const ExportRequest& request)
     setup.listing = listingFacts(request);
     setup.infoKind = request.state.infoKind;
     setup.separator = choice.separator.isNull() ? localeCsvSeparator() : choice.separator;
-    setup.checksum = choice.checksum && !isWindowFile(choice.kind);
+    setup.checksum = writesChecksums(choice);
     setup.interrupt = request.interrupt;
     if (request.progress)
         setup.waiting = [&request, n] { request.progress(n, n); };
     RecordPlan plan;
-    plan.facts = chooseFields(request.state, choice, setup);
+    const bool compared = request.rows.comparison() != nullptr;
+    plan.facts = chooseFields(request.state, choice, compared, setup);
     plan.checksum = setup.checksum;
+    // A comparison shows what its listings held, whose gaps it told already; a checksum list
+    // words what it leaves out itself.
+    const bool countsGaps = !compared && choice.kind != ExportKind::Sha256;
 
     ExportOutcome outcome;
     outcome.unlistedRows = request.state.listed.unlistedUnreadable;
@@ -160,7 +190,8 @@ ExportOutcome writeTo(QIODevice& out, const ExportRequest& request)
         writer->begin() && reader.run(
                                [&](const ExportRecord& rec) {
                                    ++outcome.rows;
-                                   countGaps(outcome, rec, plan.facts, isWindowFile(choice.kind));
+                                   if (countsGaps)
+                                       countGaps(outcome, rec, plan.facts, isWindowFile(choice.kind));
                                    return writer->write(rec);
                                },
                                request.progress);
@@ -170,6 +201,7 @@ ExportOutcome writeTo(QIODevice& out, const ExportRequest& request)
         return outcome;
     }
     outcome.ok = true;
+    outcome.writerNotes = writer->notes();
     if (outcome.unreadableRows > 0)
         qCInfo(lcExport) << outcome.unreadableRows
                          << "listed files could not be read; their fields are blank";
@@ -210,8 +242,9 @@ ExportOutcome writeToPath(const ExportRequest& request, const QString& filePath)
 std::optional<ExportKind> exportKindFromName(const QString& name)
 {
     static const std::pair<const char16_t*, ExportKind> names[] = {
-        {u"text", ExportKind::Text}, {u"tsv", ExportKind::Tabbed}, {u"csv", ExportKind::Csv},
-        {u"xlsx", ExportKind::Xlsx}, {u"html", ExportKind::Html},  {u"json", ExportKind::JsonLines},
+        {u"text", ExportKind::Text},     {u"tsv", ExportKind::Tabbed}, {u"csv", ExportKind::Csv},
+        {u"xlsx", ExportKind::Xlsx},     {u"html", ExportKind::Html},  {u"json", ExportKind::JsonLines},
+        {u"sha256", ExportKind::Sha256},
     };
     for (const auto& [text, kind] : names)
         if (name == QStringView(text))
@@ -234,13 +267,15 @@ QString formatTitle(ExportKind kind)
         return QStringLiteral("HTML");
     case ExportKind::JsonLines:
         return QStringLiteral("JSON lines");
+    case ExportKind::Sha256:
+        return QStringLiteral("SHA-256");
     }
     return {};
 }
 
 QString exportFileName(ExportKind kind, const QDateTime& now)
 {
-    static const char* const suffixes[] = {".txt", ".txt", ".csv", ".xlsx", ".html", ".jsonl"};
+    static const char* const suffixes[] = {".txt", ".txt", ".csv", ".xlsx", ".html", ".jsonl", ".sha256"};
     const QString stem =
         kind == ExportKind::Tabbed ? QStringLiteral("ListaExcel_") : QStringLiteral("Lista_");
     return stem + now.toString(QStringLiteral("yyyy-MM-dd_HH-mm-ss")) + QLatin1String(suffixes[int(kind)]);
@@ -251,10 +286,10 @@ QChar localeCsvSeparator()
     return QLocale().decimalPoint() == QLatin1String(",") ? QLatin1Char(';') : QLatin1Char(',');
 }
 
-QStringList exportColumnHeadings(const AppState& state, const ExportChoice& choice)
+QStringList exportColumnHeadings(const AppState& state, const ExportChoice& choice, bool compared)
 {
     WriterSetup setup;
-    (void)chooseFields(state, choice, setup);
+    (void)chooseFields(state, choice, compared, setup);
     return setup.headings;
 }
 
@@ -303,7 +338,7 @@ QStringList exportNotes(const ExportOutcome& outcome)
                          "i loro dati di versione e il loro checksum sono vuoti");
     if (outcome.noHashRows > 0)
         notes << gapNote(outcome.noHashRows, "il suo checksum è vuoto", "il loro checksum è vuoto");
-    return notes;
+    return notes + outcome.writerNotes;
 }
 
 ClosingMessage closingMessage(ExportKind kind, const ExportOutcome& outcome)

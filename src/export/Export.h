@@ -37,12 +37,14 @@ enum class NameLayout { Single, Separate };
 {
     return kind == ExportKind::Text || kind == ExportKind::Tabbed;
 }
-// vellora-list's names: "text", "tsv", "csv", "xlsx", "html", "json"; nothing otherwise.
+// vellora-list's names: "text", "tsv", "csv", "xlsx", "html", "json", "sha256"; nothing
+// otherwise.
 [[nodiscard]] std::optional<ExportKind> exportKindFromName(const QString& name);
-// The name closing messages give a kind: "Testo", "Excel", "CSV", "XLSX", "HTML", "JSON lines".
+// The name closing messages give a kind: "Testo", "Excel", "CSV", "XLSX", "HTML", "JSON lines",
+// "SHA-256".
 [[nodiscard]] QString formatTitle(ExportKind kind);
 // "Lista_yyyy-mm-dd_hh-mm-ss.txt" (text), "ListaExcel_...txt" (tab-separated), "Lista_..."
-// with ".csv", ".xlsx", ".html" or ".jsonl".
+// with ".csv", ".xlsx", ".html", ".jsonl" or ".sha256".
 [[nodiscard]] QString exportFileName(ExportKind kind, const QDateTime& now);
 // ";" where the locale writes decimals with a comma (a spreadsheet there splits on ";"),
 // "," elsewhere.
@@ -65,8 +67,10 @@ struct ExportChoice
 };
 
 // The headings of the columns that CSV, the workbook and the page write: name, extension,
-// the columns of the export profile, the folder, and the checksum when asked for.
-[[nodiscard]] QStringList exportColumnHeadings(const AppState& state, const ExportChoice& choice);
+// the columns of the export profile, the folder, and the checksum when asked for; the rows of
+// a comparison (compared) also their state, what changed and a moved file's path before.
+[[nodiscard]] QStringList exportColumnHeadings(const AppState& state, const ExportChoice& choice,
+                                               bool compared = false);
 
 struct ExportRequest
 {
@@ -125,6 +129,7 @@ struct ExportOutcome
     // Files the listing left out because a size or date range was on and their size or date
     // could not be read (no row of theirs was written).
     std::uint64_t unlistedRows = 0;
+    QStringList writerNotes;           // what the format itself left out, worded
 };
 
 [[nodiscard]] ExportOutcome writeExport(const ExportRequest& request, const ExportTarget& target);

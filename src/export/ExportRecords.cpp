@@ -90,7 +90,8 @@ private:
             rec.unhashed = false;
         }
         if (w.hasher) {
-            rec.sha256 = w.hasher->sha256(m_rows.folderBytes(row), m_rows.nameBytes(row), m_stop);
+            if (!m_rows.recordedChecksum(row, rec.sha256))
+                rec.sha256 = w.hasher->sha256(m_rows.folderBytes(row), m_rows.nameBytes(row), m_stop);
             rec.unhashed = rec.sha256.isEmpty();
         }
     }
@@ -162,6 +163,7 @@ bool RecordReader::run(const std::function<bool(const ExportRecord&)>& write, co
         }
     };
 
+    const bool compared = m_rows.comparison() != nullptr;
     std::future<void> pending;
     if (n > 0)
         pending = launch(0, 1);
@@ -182,9 +184,17 @@ bool RecordReader::run(const std::function<bool(const ExportRecord&)>& write, co
             rec.folder = m_rows.text(rec.number, ColFolder);
             rec.folderBytes = m_rows.folderBytes(rec.number);
             rec.nameBytes = m_rows.nameBytes(rec.number);
+            if (compared) {
+                ComparedRow c = m_rows.comparedRow(rec.number);
+                rec.state = std::move(c.state);
+                rec.changed = std::move(c.changed);
+                rec.relative = std::move(c.relative);
+                rec.previous = std::move(c.previous);
+            }
             const bool written = write(rec);
-            rec.name = rec.extension = rec.folder = QString();
-            rec.folderBytes = rec.nameBytes = QByteArray();
+            rec.name = rec.extension = rec.folder = rec.state = QString();
+            rec.folderBytes = rec.nameBytes = rec.relative = rec.previous = QByteArray();
+            rec.changed = QStringList();
             if (!written) {
                 stop = true; // the block being read is dropped; its future waits for it
                 return false;

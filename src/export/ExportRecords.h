@@ -10,6 +10,7 @@
 #include <functional>
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 namespace vellora {
 
@@ -29,6 +30,12 @@ struct ExportRecord
     VersionData version;   // readable is false when not asked for or not readable
     QByteArray sha256;     // hex digits; empty when not asked for or not readable
     bool unhashed = false; // the checksum was asked for and could not be computed
+    // Rows of a comparison: the state, the facts that changed, the path inside the folders
+    // compared and a moved file's path before (bytes).
+    QString state;
+    QStringList changed;
+    QByteArray relative;
+    QByteArray previous;
 };
 
 struct RecordPlan

@@ -92,11 +92,23 @@ QString textCell(const ExportRecord& r, Field field, InfoKind kind)
         return sanitizeLine(r.folder);
     case Field::Checksum:
         return QString::fromLatin1(r.sha256);
+    case Field::State:
+        return r.state;
+    case Field::Changes:
+        return r.changed.join(QStringLiteral(", "));
+    case Field::Previous:
+        return sanitizeLine(QString::fromUtf8(r.previous));
     case Field::Size:
     case Field::Date:
         return {};
     }
     return {};
+}
+
+QString listingTitle(const ListingFacts& l)
+{
+    return l.comparison ? l.comparison->before + QStringLiteral(" con ") + l.comparison->after
+                        : l.title();
 }
 
 void appendDateTime(QString& out, const LocalTime& t, QChar middle)

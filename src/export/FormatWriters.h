@@ -5,6 +5,7 @@
 // system's temporary folder (its zip needs seeking) and copied to the device when complete.
 
 #include "ExportRecords.h"
+#include "results/RowSource.h"
 
 #include <atomic>
 #include <functional>
@@ -36,7 +37,7 @@ struct ListingFacts
     QDateTime when;            // when the export runs
     bool subfolders = false;   // the scope is "Sottocartelle"
     // The text report's bracket: the order's caption (none without an order),
-    // " - Cartelle Controllate " and the folders.
+    // " - Cartelle Controllate " and the folders; a comparison's counts by state.
     QString bracket;
 
     // The folder and the pattern, then the filters in brackets when any was on: the title
@@ -46,12 +47,20 @@ struct ListingFacts
         return filters.isEmpty() ? folder + pattern
                                  : folder + pattern + QStringLiteral("  (") + filters + QLatin1Char(')');
     }
+    // The rows are a comparison: what was compared with what, the counts by state.
+    std::optional<ComparedListing> comparison;
 };
+
+// What the titles of reports and exports name: the folder and pattern listed, or the two
+// sides of a comparison ("elenco.jsonl con /srv/app/").
+[[nodiscard]] QString listingTitle(const ListingFacts& listing);
 
 // The cells a row shows, in the table's order: name, extension, then the columns of the
 // export profile, the folder, and the checksum when asked for. The text report and the
 // tab-separated file show the folder only with subfolders, in the place of the info.
-enum class Field { Name, Extension, Size, Date, Version, Info, Folder, Checksum };
+// A comparison's rows also show their state, the facts that changed and, for a moved file,
+// its path before.
+enum class Field { Name, Extension, Size, Date, Version, Info, Folder, Checksum, State, Changes, Previous };
 
 struct WriterSetup
 {
@@ -77,6 +86,8 @@ public:
     [[nodiscard]] virtual bool write(const ExportRecord& record) = 0;
     [[nodiscard]] virtual bool finish() = 0;
     [[nodiscard]] const QString& error() const { return m_error; }
+    // What the closing message adds about what this format left out (Italian lines).
+    [[nodiscard]] virtual QStringList notes() const { return {}; }
 
 protected:
     QString m_error;
@@ -90,6 +101,9 @@ protected:
 [[nodiscard]] std::unique_ptr<RecordWriter> makeHtmlWriter(QIODevice& out, const WriterSetup& setup);
 [[nodiscard]] std::unique_ptr<RecordWriter> makeJsonLinesWriter(QIODevice& out, const WriterSetup& setup);
 [[nodiscard]] std::unique_ptr<RecordWriter> makeXlsxWriter(QIODevice& out, const WriterSetup& setup);
+// A checksum list that sha256sum -c reads: "HEX  PATH" for every file of the listed folder
+// that has a checksum, by its path inside that folder.
+[[nodiscard]] std::unique_ptr<RecordWriter> makeManifestWriter(QIODevice& out, const WriterSetup& setup);
 
 // A time broken down, with its offset from UTC: one conversion serves every format.
 struct LocalTime

@@ -91,6 +91,12 @@ const char* fieldKey(Field f)
         return "folder";
     case Field::Checksum:
         return "sha256";
+    case Field::State:
+        return "state";
+    case Field::Changes:
+        return "changes";
+    case Field::Previous:
+        return "previous";
     }
     return "";
 }
@@ -125,8 +131,9 @@ public:
         QString& out = m_sink.text();
         out += QLatin1String("<!DOCTYPE html>\n<html lang=\"it\">\n<head>\n<meta charset=\"utf-8\">\n"
                              "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
-                             "<title>Lista - ");
-        appendEscaped(out, l.title());
+                             "<title>");
+        appendEscaped(out, (l.comparison ? QStringLiteral("Confronto - ") : QStringLiteral("Lista - ")) +
+                               listingTitle(l));
         out += QLatin1String("</title>\n<style>\n");
         out += QLatin1String(page::kStyle);
         for (qsizetype i = 0; i < m_setup.fields.size(); ++i) {
@@ -135,7 +142,8 @@ public:
             else if (m_setup.fields[i] == Field::Checksum)
                 out += QStringLiteral("td:nth-child(%1){font:11px monospace}\n").arg(i + 1);
         }
-        out += QLatin1String("</style>\n</head>\n<body>\n<h1>Lista dei file</h1>\n");
+        out += l.comparison ? QLatin1String("</style>\n</head>\n<body>\n<h1>Confronto</h1>\n")
+                            : QLatin1String("</style>\n</head>\n<body>\n<h1>Lista dei file</h1>\n");
         appendFacts(out);
         if (!m_tableRows) {
             out += QStringLiteral("<noscript><p>Per mostrare i suoi %1 file questa pagina ha bisogno di "
@@ -199,13 +207,21 @@ private:
             out += QLatin1String("</dd>\n");
         };
         fact("Sistema", l.systemLine);
-        fact("Cartella", l.folder);
-        fact("Pattern", l.pattern);
-        if (!l.filters.isEmpty())
-            fact("Filtri", l.filters);
-        fact("Ricerca in", l.scope);
-        fact("Totale File", QString::number(l.files));
-        fact("Cartelle Controllate", QString::number(l.folders));
+        if (l.comparison) {
+            fact("Prima", l.comparison->before);
+            fact("Dopo", l.comparison->after);
+            for (const auto& [state, count] : l.comparison->counts)
+                fact(state.toUtf8().constData(), QString::number(count));
+            fact("Totale File", QString::number(l.files));
+        } else {
+            fact("Cartella", l.folder);
+            fact("Pattern", l.pattern);
+            if (!l.filters.isEmpty())
+                fact("Filtri", l.filters);
+            fact("Ricerca in", l.scope);
+            fact("Totale File", QString::number(l.files));
+            fact("Cartelle Controllate", QString::number(l.folders));
+        }
         fact("Ordinamento", l.order);
         fact("Data", formatDateTable(l.when.toSecsSinceEpoch()));
         if (m_setup.checksum)

@@ -17,6 +17,9 @@ constexpr qsizetype kNameChars = 17;
 constexpr qsizetype kLastFieldChars = 44;
 constexpr qsizetype kReportWidth = 111;
 constexpr qsizetype kInfoNameWidth = 21;
+// A comparison's state ("modificato" and a blank) stands before the name; the line keeps its
+// width, the last field gives up as many characters.
+constexpr qsizetype kStateColumns = 11;
 
 // The cells of the window's files read what the table shows, control characters as "?".
 QString sizeText(const ExportRecord& r)
@@ -29,16 +32,17 @@ QString dateText(const ExportRecord& r)
     return r.statted ? formatDateReport(r.mtime) : QString();
 }
 
-QString lastFieldText(const ExportRecord& r, Field f, InfoKind kind)
+QString lastFieldText(const ExportRecord& r, Field f, InfoKind kind, qsizetype chars = kLastFieldChars)
 {
     const QString text = sanitizeLine(f == Field::Folder ? r.folder : r.version.info(kind));
-    return leftChars(text, kLastFieldChars).toString();
+    return leftChars(text, chars).toString();
 }
 
 class TextReportWriter : public TextRecordWriter
 {
 public:
-    TextReportWriter(QIODevice& out, const WriterSetup& setup) : TextRecordWriter(out, setup)
+    TextReportWriter(QIODevice& out, const WriterSetup& setup)
+        : TextRecordWriter(out, setup), m_shift(setup.listing.comparison ? kStateColumns : 0)
     {
         m_sink.useLocaleEncoding();
     }
@@ -54,13 +58,18 @@ public:
 
         QString& h = m_sink.text();
         h += sanitizeLine(l.systemLine) + crlf;
-        h += (l.subfolders ? QStringLiteral("Esporta (con Sottocartelle): ") : QStringLiteral("Esporta: "));
-        h += sanitizeLine(l.title()) + crlf;
+        if (l.comparison)
+            h += QStringLiteral("Confronto di ");
+        else
+            h += l.subfolders ? QStringLiteral("Esporta (con Sottocartelle): ") : QStringLiteral("Esporta: ");
+        h += sanitizeLine(listingTitle(l)) + crlf;
         h += QStringLiteral("Totale File ") + count + QStringLiteral(" (") + bracket + QLatin1Char(')');
         // A bracket text too long for the line gets no padding rather than a negative one.
         h += QString(qMax<qsizetype>(gap, 0), QLatin1Char(' '));
         h += QLatin1Char('(') + formatDay(l.when.date()) + QLatin1Char(')') + crlf;
         h += dashes + crlf;
+        if (m_shift > 0)
+            h += QStringLiteral("Stato").leftJustified(m_shift);
         h += QStringLiteral("Nome File         Ext  Dimensione Data Ult. Modif.");
         if (l.subfolders)
             h += QStringLiteral("        Versione Cartella");
@@ -77,43 +86,53 @@ public:
     bool write(const ExportRecord& r) override
     {
         ColumnLine line(m_sink.text());
+        const qsizetype at = m_shift;
         for (const Field f : m_setup.fields) {
             switch (f) {
+            case Field::State:
+                line.write(leftChars(r.state, kStateColumns - 1));
+                break;
             case Field::Name:
+                line.tab(1 + at);
                 line.write(leftChars(sanitizeLine(r.name), kNameChars));
                 break;
             case Field::Extension:
-                line.tab(19);
+                line.tab(19 + at);
                 line.write(sanitizeLine(r.extension));
                 break;
             case Field::Size: {
                 const QString size = sizeText(r);
-                line.tab(34 - charCount(size));
+                line.tab(34 + at - charCount(size));
                 line.write(size);
                 break;
             }
             case Field::Date:
-                line.tab(35);
+                line.tab(35 + at);
                 line.write(dateText(r));
                 break;
             case Field::Version: {
                 const QString version = sanitizeLine(r.version.fileVersion);
-                line.tab(67 - charCount(version));
+                line.tab(67 + at - charCount(version));
                 line.write(version);
                 break;
             }
             case Field::Info:
             case Field::Folder:
-                line.tab(68);
-                line.write(lastFieldText(r, f, m_setup.infoKind));
+                line.tab(68 + at);
+                line.write(lastFieldText(r, f, m_setup.infoKind, kLastFieldChars - at));
                 break;
             case Field::Checksum:
+            case Field::Changes:
+            case Field::Previous:
                 break;
             }
         }
         line.endLine();
         return m_sink.flushIfFull() || failed();
     }
+
+private:
+    qsizetype m_shift;
 };
 
 // Every text field goes through appendSpreadsheetField: spreadsheets read this file, and
@@ -133,6 +152,13 @@ public:
     {
         QString& out = m_sink.text();
         const QChar tab = QLatin1Char('\t');
+        // A comparison's state and what changed come first.
+        for (const Field f : m_setup.fields) {
+            if (f == Field::State || f == Field::Changes) {
+                appendSpreadsheetField(out, textCell(r, f, m_setup.infoKind));
+                out += tab;
+            }
+        }
         const QString name = sanitizeLine(r.name);
         const QString ext = sanitizeLine(r.extension);
         if (m_separateName) {
@@ -148,6 +174,9 @@ public:
             case Field::Name:
             case Field::Extension:
             case Field::Checksum:
+            case Field::State:
+            case Field::Changes:
+            case Field::Previous:
                 continue;
             case Field::Size:
                 out += tab;

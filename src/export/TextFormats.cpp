@@ -1,5 +1,7 @@
-// The two plain-text formats: CSV for spreadsheets and JSON lines for scripts.
+// The plain-text formats: CSV for spreadsheets, JSON lines for scripts, and the checksum list
+// for sha256sum -c.
 
+#include "ChecksumLine.h"
 #include "FormatWriters.h"
 
 #include "results/Formats.h"
@@ -133,7 +135,8 @@ class JsonLinesWriter : public TextRecordWriter
 {
 public:
     JsonLinesWriter(QIODevice& out, const WriterSetup& setup)
-        : TextRecordWriter(out, setup), m_relative(setup.listing.folder)
+        : TextRecordWriter(out, setup), m_relative(setup.listing.folder),
+          m_compared(setup.listing.comparison.has_value())
     {
     }
 
@@ -147,6 +150,16 @@ public:
         QString& out = m_sink.text();
         out += QLatin1String("{\"number\":");
         out += QString::number(r.number);
+        if (m_compared) {
+            appendMember(out, QLatin1String("state"), r.state);
+            out += QLatin1String(",\"changed\":[");
+            for (qsizetype i = 0; i < r.changed.size(); ++i) {
+                if (i > 0)
+                    out += u',';
+                appendJsonString(out, r.changed[i]);
+            }
+            out += u']';
+        }
         appendMember(out, QLatin1String("name"), r.name);
         appendMember(out, QLatin1String("extension"), r.extension);
         appendMember(out, QLatin1String("folder"), r.folder);
@@ -156,8 +169,11 @@ public:
             appendMember(out, QLatin1String("path_bytes"), QString::fromLatin1(path.toBase64()));
         // Where the file lies inside the listed folder: a listing of a copy elsewhere, or of
         // the same folder later, is compared by it.
-        if (const std::optional<QByteArray> relative = m_relative.of(r))
+        // A comparison's rows come from two folders: each knows its own place.
+        if (const std::optional<QByteArray> relative = m_compared ? r.relative : m_relative.of(r))
             appendMember(out, QLatin1String("relative"), QString::fromUtf8(*relative));
+        if (m_compared && !r.previous.isEmpty())
+            appendMember(out, QLatin1String("previous"), QString::fromUtf8(r.previous));
         out += QLatin1String(",\"size\":");
         out += r.statted ? QString::number(r.size) : QStringLiteral("null");
         out += QLatin1String(",\"modified\":");
@@ -181,6 +197,75 @@ public:
 
 private:
     RelativePath m_relative;
+    bool m_compared;
+};
+
+// The lines are bytes: a path is written as the file system has it (sha256sum -c opens it by
+// those bytes), escaped by manifestLine where a backslash or a line break is in it.
+class ManifestWriter : public RecordWriter
+{
+public:
+    ManifestWriter(QIODevice& out, const WriterSetup& setup)
+        : m_sink(out), m_relative(setup.listing.folder), m_compared(setup.listing.comparison.has_value())
+    {
+    }
+
+    bool begin() override { return true; }
+
+    bool write(const ExportRecord& r) override
+    {
+        const std::optional<QByteArray> relative = m_compared ? r.relative : m_relative.of(r);
+        Sha256 digest;
+        if (!relative || relative->isEmpty()) {
+            ++m_outside;
+            return true;
+        }
+        if (!parseSha256(std::string_view(r.sha256.constData(), std::size_t(r.sha256.size())), digest)) {
+            ++m_unhashed;
+            return true;
+        }
+        m_lines +=
+            manifestLine(digest, std::string_view(relative->constData(), std::size_t(relative->size())));
+        return m_lines.size() < kChunkBytes || flush();
+    }
+
+    bool finish() override { return flush(); }
+
+    QStringList notes() const override
+    {
+        QStringList out;
+        if (m_unhashed > 0)
+            out << (m_unhashed == 1
+                        ? QStringLiteral("1 file non è nella lista: non si è potuto leggere.")
+                        : QStringLiteral("%1 file non sono nella lista: non si sono potuti leggere.")
+                              .arg(m_unhashed));
+        if (m_outside > 0)
+            out << (m_outside == 1
+                        ? QStringLiteral("1 file non è nella lista: è fuori dalla cartella elencata.")
+                        : QStringLiteral("%1 file non sono nella lista: sono fuori dalla cartella elencata.")
+                              .arg(m_outside));
+        return out;
+    }
+
+private:
+    static constexpr qsizetype kChunkBytes = 256 * 1024;
+
+    bool flush()
+    {
+        if (!m_sink.write(m_lines)) {
+            m_error = m_sink.error();
+            return false;
+        }
+        m_lines.resize(0);
+        return true;
+    }
+
+    Utf8Sink m_sink;
+    RelativePath m_relative;
+    bool m_compared;
+    QByteArray m_lines;
+    qsizetype m_unhashed = 0;
+    qsizetype m_outside = 0;
 };
 
 } // namespace
@@ -193,6 +278,11 @@ std::unique_ptr<RecordWriter> makeCsvWriter(QIODevice& out, const WriterSetup& s
 std::unique_ptr<RecordWriter> makeJsonLinesWriter(QIODevice& out, const WriterSetup& setup)
 {
     return std::make_unique<JsonLinesWriter>(out, setup);
+}
+
+std::unique_ptr<RecordWriter> makeManifestWriter(QIODevice& out, const WriterSetup& setup)
+{
+    return std::make_unique<ManifestWriter>(out, setup);
 }
 
 } // namespace vellora

@@ -181,7 +181,9 @@ public:
         if (!m_book)
             return fail(errnoCause(errno, QStringLiteral("impossibile creare la cartella di lavoro")));
         // The export's own time, so the same choices give the same workbook.
-        m_title = xmlLine(QStringLiteral("Lista - ") + m_setup.listing.title())
+        m_title = xmlLine((m_setup.listing.comparison ? QStringLiteral("Confronto - ")
+                                                      : QStringLiteral("Lista - ")) +
+                          listingTitle(m_setup.listing))
                       .toUtf8();
         lxw_doc_properties props{};
         props.title = m_title.data();
@@ -293,13 +295,21 @@ private:
             worksheet_write_number(sheet, row++, 1, value, nullptr);
         };
         text("Sistema", l.systemLine);
-        text("Cartella", l.folder);
-        text("Pattern", l.pattern);
-        if (!l.filters.isEmpty())
-            text("Filtri", l.filters);
-        text("Ricerca in", l.scope);
-        number("Totale File", double(l.files));
-        number("Cartelle Controllate", double(l.folders));
+        if (l.comparison) {
+            text("Prima", l.comparison->before);
+            text("Dopo", l.comparison->after);
+            for (const auto& [state, count] : l.comparison->counts)
+                number(state.toUtf8().constData(), double(count));
+            number("Totale File", double(l.files));
+        } else {
+            text("Cartella", l.folder);
+            text("Pattern", l.pattern);
+            if (!l.filters.isEmpty())
+                text("Filtri", l.filters);
+            text("Ricerca in", l.scope);
+            number("Totale File", double(l.files));
+            number("Cartelle Controllate", double(l.folders));
+        }
         text("Ordinamento", l.order);
         label("Data");
         if (const std::optional<double> day = serialDate(l.when.toSecsSinceEpoch()))

@@ -32,6 +32,9 @@ struct ReportShape
 namespace {
 
 const QString kIndent = QStringLiteral("   ");
+// A comparison's state ("modificato" and a blank) stands before the name; the line keeps its
+// width, the last field gives up as many columns.
+constexpr int kStateColumns = 11;
 const QString kCrLf = QStringLiteral("\r\n");
 
 constexpr ReportShape kPortrait{PrinterSurface::Orientation::Portrait, 245, 85, 111, 54, 69, 71, 44, 71, 44};
@@ -52,6 +55,8 @@ ReportLayout::ReportLayout(PrinterSurface& measure, const ReportInput& input, bo
     m_subfolders = m_in.state.TipoRicerca == Scope::Subfolders;
     m_info = f[ColInfo] == 1 && (landscape || !m_subfolders);
     m_folder = landscape || m_subfolders;
+    m_compared = input.rows.comparison();
+    m_shift = m_compared ? kStateColumns : 0;
 
     measure.setFont(QStringLiteral("Courier New"), 8);
     measure.setPaperSize(PrinterSurface::PaperA4);
@@ -67,7 +72,7 @@ QString ReportLayout::headerText() const
 {
     const AppState& st = m_in.state;
     const QString count = QString::number(m_rowCount);
-    const QString bracket = sanitizeLine(st.bracketText());
+    const QString bracket = sanitizeLine(m_compared ? m_compared->countsText : st.bracketText());
     // A bracket text too long for the line would make the count negative: the date then
     // simply follows it.
     const qsizetype spaces =
@@ -93,15 +98,17 @@ QString ReportLayout::headerText() const
         lines << QString();
     lines << kIndent + sanitizeLine(m_in.systemLine);
     // A long folder is cut where the separator ends, not at the paper's edge.
-    lines << kIndent + m_measure.leftColumns((subTitle ? QStringLiteral("Stampa (con Sottocartelle) di ")
-                                                       : QStringLiteral("Stampa di ")) +
-                                                 sanitizeLine(st.listingTitle()),
-                                             m_shape.separatorWidth);
+    const QString title = m_compared ? QStringLiteral("Confronto di ") + m_compared->before +
+                                           QStringLiteral(" con ") + m_compared->after
+                          : subTitle ? QStringLiteral("Stampa (con Sottocartelle) di ") + st.listingTitle()
+                                     : QStringLiteral("Stampa di ") + st.listingTitle();
+    lines << kIndent + m_measure.leftColumns(sanitizeLine(title), m_shape.separatorWidth);
     lines << kIndent + QStringLiteral("Totale File ") + count + QStringLiteral(" (") + bracket +
                  QStringLiteral(")") + QString(spaces, QLatin1Char(' ')) + QStringLiteral("(") +
                  formatDay(m_today) + QStringLiteral(")");
     lines << kIndent + dashes;
-    lines << kIndent + heading;
+    lines << kIndent + QString(m_compared ? QStringLiteral("Stato").leftJustified(m_shift) : QString()) +
+                 heading;
     lines << kIndent + dashes;
     return lines.join(kCrLf);
 }
@@ -111,9 +118,15 @@ LaidRow ReportLayout::row(qsizetype i, FactReader& reader) const
     const RowSource& rows = m_in.rows;
     LaidRow out;
     PrinterSurface::Items& items = out.items;
-    items.reserve(14);
-    items << Item::txt(kIndent + m_measure.leftColumns(sanitizeLine(rows.text(i, ColName)), 17));
-    items << Item::tab(22) << Item::txt(sanitizeLine(rows.text(i, ColExt)));
+    items.reserve(16);
+    const int at = m_shift;
+    const QString name = m_measure.leftColumns(sanitizeLine(rows.text(i, ColName)), 17);
+    if (m_compared)
+        items << Item::txt(kIndent + m_measure.leftColumns(rows.comparedRow(i).state, kStateColumns - 1))
+              << Item::tab(4 + at) << Item::txt(name);
+    else
+        items << Item::txt(kIndent + name);
+    items << Item::tab(22 + at) << Item::txt(sanitizeLine(rows.text(i, ColExt)));
 
     // The table's folder, not the one selected now: after the user has moved to another
     // folder the listed files are still where the scan found them.
@@ -127,10 +140,10 @@ LaidRow ReportLayout::row(qsizetype i, FactReader& reader) const
     if (wantStat && facts.statted) {
         if (m_size) {
             const QString s = formatSize(facts.size);
-            items << Item::tab(37 - int(m_measure.textColumns(s))) << Item::txt(s);
+            items << Item::tab(37 + at - int(m_measure.textColumns(s))) << Item::txt(s);
         }
         if (m_date) {
-            items << Item::tab(38)
+            items << Item::tab(38 + at)
                   << Item::txt(m_landscape ? formatDateShort(facts.mtime) : formatDateReport(facts.mtime));
         }
     }
@@ -138,15 +151,20 @@ LaidRow ReportLayout::row(qsizetype i, FactReader& reader) const
     const VersionData& vd = facts.version;
     if (m_version) {
         const QString v = vd.readable ? sanitizeLine(vd.fileVersion) : QString();
-        items << Item::tab(m_shape.versionEnd + 1 - int(m_measure.textColumns(v))) << Item::txt(v);
+        items << Item::tab(m_shape.versionEnd + at + 1 - int(m_measure.textColumns(v))) << Item::txt(v);
     }
+    // The info field gives up the state's columns; in the landscape report the folder after it
+    // keeps its place, in the portrait one it is last and gives them up itself.
     if (m_info) {
         const QString info = vd.readable ? sanitizeLine(vd.info(m_in.state.infoKind)) : QString();
-        items << Item::tab(m_shape.infoTab) << Item::txt(m_measure.leftColumns(info, m_shape.infoCut));
+        items << Item::tab(m_shape.infoTab + at)
+              << Item::txt(m_measure.leftColumns(info, m_shape.infoCut - at));
     }
     if (m_folder) {
-        items << Item::tab(m_shape.folderTab)
-              << Item::txt(m_measure.leftColumns(sanitizeLine(rows.text(i, ColFolder)), m_shape.folderCut));
+        const int tab = m_landscape ? m_shape.folderTab : m_shape.folderTab + at;
+        items << Item::tab(tab)
+              << Item::txt(m_measure.leftColumns(sanitizeLine(rows.text(i, ColFolder)),
+                                                 m_landscape ? m_shape.folderCut : m_shape.folderCut - at));
     }
     out.lines = paperLines(m_measure, items);
     return out;

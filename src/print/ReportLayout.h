@@ -16,6 +16,7 @@ namespace vellora {
 
 class FactReader;
 class RowSource;
+struct ComparedListing;
 struct AppState;
 
 // What the reports read: the table, the main window's state and the system line.
@@ -91,6 +92,8 @@ private:
     bool m_info = false;
     bool m_folder = false;
     bool m_subfolders = false;
+    const ComparedListing* m_compared = nullptr; // the rows are a comparison's
+    int m_shift = 0;                             // columns the state takes before the name
 };
 
 // The report laid out ahead of drawing, for the preview: where every page starts. Rows are

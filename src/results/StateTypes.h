@@ -81,7 +81,7 @@ struct OrderKey
 enum class ProfileKind { Vedi, Stampa, Esporta };
 
 // What an export writes: the window's two files (the text report, the file for a
-// spreadsheet), then the formats for today's tools.
-enum class ExportKind { Text, Tabbed, Csv, Xlsx, Html, JsonLines };
+// spreadsheet), then the formats for today's tools, and a checksum list for sha256sum -c.
+enum class ExportKind { Text, Tabbed, Csv, Xlsx, Html, JsonLines, Sha256 };
 
 } // namespace vellora

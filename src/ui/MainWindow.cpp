@@ -220,6 +220,7 @@ void MainWindow::closing()
         return;
     m_closed = true;
     stopScan();
+    leaveComparison(); // the columns' widths stored are the listing's
     m_table->reset();
     writeSettings();
 }

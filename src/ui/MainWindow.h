@@ -36,6 +36,9 @@ class PrinterSelection;
 class DialogPrompter;
 class QtPrinterSurface;
 class ResultTable;
+class ComparisonModel;
+class RowSource;
+struct ComparedSides;
 
 struct MainWindowOptions
 {
@@ -123,6 +126,15 @@ private:
     void openAbout();
     [[nodiscard]] PrinterSelection& printerSelection();
 
+    // MainWindowCompare.cpp
+    void openCompare();
+    // The grid shows the comparison until a new scan; printing and exports follow it.
+    void showComparison(std::shared_ptr<const ComparedSides> sides);
+    void leaveComparison();
+    void saveListing();
+    // What the grid shows: the comparison, else the table.
+    [[nodiscard]] const RowSource& activeRows() const;
+
     // MainWindowFolders.cpp
     void fillDriveBox();
     [[nodiscard]] bool setFolderList(const QString& folder);
@@ -185,6 +197,9 @@ private:
     bool m_patternCheckQueued = false;
     QStringList m_excludeHistory; // cboESCLUDI's list, most recent first
     int m_busyDepth = 0;
+    ComparisonModel* m_comparison = nullptr;        // child; shown in place of the table
+    std::array<int, ColumnCount> m_listingWidths{}; // the columns' widths before it
+    QLabel* m_lblConfronto = nullptr;               // the counts per state above the grid
 
     // Controls; all are children of the window.
     QGroupBox* m_fraIMPOSTAZIONI = nullptr;
@@ -228,6 +243,8 @@ private:
     QAction* m_mnuEsporta = nullptr;
     QAction* m_mnuExcel = nullptr;
     QAction* m_mnuAltroFormato = nullptr;
+    QAction* m_mnuConfronta = nullptr;
+    QAction* m_mnuSalvaElenco = nullptr;
     QAction* m_mnuStampante = nullptr;
     QAction* m_mnuEsci = nullptr;
     QAction* m_mnuDefault = nullptr;

@@ -62,6 +62,12 @@ void MainWindow::buildMenus()
     file->addAction(m_mnuEsporta);
     file->addAction(m_mnuExcel);
     file->addAction(m_mnuAltroFormato);
+    m_mnuSalvaElenco = action(this, "mnuSalvaElenco", QStringLiteral("&Salva elenco..."));
+    m_mnuConfronta = action(this, "mnuConfronta", QStringLiteral("&Confronta con un elenco salvato..."));
+    file->addAction(m_mnuSalvaElenco);
+    file->addAction(m_mnuConfronta);
+    connect(m_mnuSalvaElenco, &QAction::triggered, this, &MainWindow::saveListing);
+    connect(m_mnuConfronta, &QAction::triggered, this, &MainWindow::openCompare);
     separator(file, "sepc");
     file->addAction(m_mnuStampante);
     separator(file, "mnuSep1");
@@ -136,7 +142,7 @@ void MainWindow::openColumns(ProfileKind profile)
 void MainWindow::openExport(ExportKind kind)
 {
     m_state.exportKind = kind;
-    EsportaDialog dialog(m_state, *m_table, m_system, *m_prompter, this);
+    EsportaDialog dialog(m_state, activeRows(), m_system, *m_prompter, this);
     dialog.setColumnDialogOpener([this, &dialog] {
         apriColonne(*m_prompter, m_state, ProfileKind::Esporta, m_numberTarget.get(), &dialog);
     });
@@ -145,7 +151,7 @@ void MainWindow::openExport(ExportKind kind)
 
 void MainWindow::openFormatExport()
 {
-    EsportaFormatoDialog dialog(m_state, *m_table, m_system, *m_prompter, this);
+    EsportaFormatoDialog dialog(m_state, activeRows(), m_system, *m_prompter, this);
     dialog.setColumnDialogOpener([this, &dialog] {
         apriColonne(*m_prompter, m_state, ProfileKind::Esporta, m_numberTarget.get(), &dialog);
     });
@@ -169,7 +175,7 @@ void MainWindow::openPrinterSelection()
 void MainWindow::openPrint()
 {
     PrinterSelection& selection = printerSelection();
-    FrmStampaDir dialog(*m_printerSurface, m_state, *m_table, m_system.systemLine(), *m_prompter, this);
+    FrmStampaDir dialog(*m_printerSurface, m_state, activeRows(), m_system.systemLine(), *m_prompter, this);
     dialog.setPrinterSelection(&selection);
     dialog.setSettingsStore(m_options.store);
     dialog.setPrinterSelectionOpener(

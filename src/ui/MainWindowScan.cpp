@@ -73,6 +73,7 @@ void MainWindow::cmdAvvia_Click()
     if (!checkPattern() || !checkExclusions())
         return;
     rememberExclusions();
+    leaveComparison(); // a new scan puts the listing back in the grid
     m_printAllowed = true;
     m_orderPending = false;
     m_cmdRimuovi->setEnabled(false);

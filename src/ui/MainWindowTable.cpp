@@ -60,11 +60,15 @@ void MainWindow::gridFocusOut()
 
 void MainWindow::rimuoviPressed()
 {
+    if (m_comparison) // its rows are files of listings, some gone: nothing to remove
+        return;
     m_actions->deleteRow(currentRow());
 }
 
 void MainWindow::gridDoubleClicked()
 {
+    if (m_comparison)
+        return;
     m_actions->renameRow(currentRow());
 }
 
@@ -141,6 +145,8 @@ void MainWindow::buildGridCommands()
 
 void MainWindow::headingClicked(int column)
 {
+    if (m_comparison) // only its state heading orders it
+        return;
     const Order shown = orderFromIndex(m_cboORD->currentIndex()).value_or(Order::None);
     if (const std::optional<Order> order = orderForHeading(column, shown, m_state.OptV)) {
         // As a pick in the order box: the box shows it and its handler runs.
@@ -163,7 +169,7 @@ void MainWindow::gridMenuRequested(const QPoint& pos)
     // The entries act on the current row: the one under the pointer (the menu key points at
     // the current cell). A selection that holds it stays for the copy that may follow.
     const QModelIndex at = m_GRIGLIA->indexAt(pos);
-    if (!at.isValid())
+    if (!at.isValid() || m_comparison)
         return;
     QItemSelectionModel* selection = m_GRIGLIA->selectionModel();
     if (at.row() + 1 != currentRow())

@@ -503,8 +503,8 @@ private Q_SLOTS:
         QTest::newRow("unknown info")
             << QStringList{"--info", "vendor", "."} << "--info richiede company, description o product";
         QTest::newRow("two folders") << QStringList{".", ".."} << "si può indicare una sola cartella";
-        QTest::newRow("unknown export")
-            << QStringList{"--export", "pdf", "."} << "--export richiede text, tsv, csv, xlsx, html o json";
+        QTest::newRow("unknown export") << QStringList{"--export", "pdf", "."}
+                                        << "--export richiede text, tsv, csv, xlsx, html, json o sha256";
         QTest::newRow("separate without export")
             << QStringList{"--separate", "."} << "--separate va solo con --export tsv";
         QTest::newRow("separate with text")
@@ -533,13 +533,22 @@ private Q_SLOTS:
         QTest::newRow("export without folder") << QStringList{"--export", "text"} << noFolder;
         QTest::newRow("checksum without a format")
             << QStringList{"--export", "text", "--checksum", "sha256", "."}
-            << "--checksum va solo con --export csv, xlsx, html o json";
+            << "--checksum va solo con --compare o con --export csv, xlsx, html, json o sha256";
         QTest::newRow("unknown checksum")
             << QStringList{"--export", "csv", "--checksum", "md5", "."} << "--checksum richiede sha256";
         QTest::newRow("separator without csv") << QStringList{"--export", "json", "--csv-separator", ";", "."}
                                                << "--csv-separator va solo con --export csv";
         QTest::newRow("unknown separator") << QStringList{"--export", "csv", "--csv-separator", "|", "."}
                                            << "--csv-separator richiede , oppure ;";
+        QTest::newRow("compare and verify") << QStringList{"--compare", "a.jsonl", "--verify", "b"}
+                                            << "--compare e --verify si escludono a vicenda";
+        QTest::newRow("all without compare") << QStringList{"--all", "."} << "--all va solo con --compare";
+        QTest::newRow("checksum list of a check")
+            << QStringList{"--verify", "b", "--export", "sha256"}
+            << "--export sha256 non va con --verify: scrive i checksum di un elenco";
+        QTest::newRow("checksum list of a comparison")
+            << QStringList{"--compare", "a.jsonl", "--export", "sha256"}
+            << "--export sha256 non va con --compare: scrive i checksum di un elenco";
         QTest::newRow("empty pattern") << QStringList{"--pattern", "", "."} << kInvalidPatternMessage;
         QTest::newRow("blank pattern") << QStringList{"--pattern=  ", "."} << kInvalidPatternMessage;
     }

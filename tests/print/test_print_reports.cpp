@@ -2,6 +2,7 @@
 
 #include "../common/LocaleText.h"
 #include "../common/MemoryRows.h"
+#include "compare/ComparisonRows.h"
 #include "print/PrintReport.h"
 #include "RecordingSurface.h"
 
@@ -331,6 +332,46 @@ private Q_SLOTS:
             printed << l;
         }
         QCOMPARE(printed, localized(expected) + QStringList{QString()});
+    }
+
+    // A comparison prints its state in place of the number: the other fields keep their
+    // places after it, the last gives up the state's columns; the header names both sides and
+    // the counts per state.
+    void comparison()
+    {
+        auto sides = std::make_shared<ComparedSides>();
+        const VersionStrings version{"1.2.3.4", "Acme", "", ""};
+        sides->before.add("bin/tool.exe", 1000, kJan2, version);
+        sides->after.add("bin/tool.exe", 1234567, kMar4, version);
+        sides->after.add("nuovo.txt", 5, kJan2);
+        sides->before.versions = sides->after.versions = true;
+        sides->before.source = QStringLiteral("prima.jsonl");
+        sides->after.source = QStringLiteral("/srv/x/");
+        sides->after.root = "/srv/x/";
+        sides->outcome = compareListings(sides->before, sides->after);
+        const ComparisonRows rows(sides);
+        const AppState st = makeState(QStringLiteral("/altrove/"), 1, {1, 1, 1, 1, 1, 1, 0, 0});
+        RecordingSurface rec(3.2);
+        const ReportInput in{rows, st, kSystem};
+        ReportOptions opt;
+        opt.waitMs = 0;
+        opt.today = kToday;
+        (void)StampaVerticale(rec, in, opt).run();
+        const QStringList& lines = rec.documents.at(0).pages.at(0).lines;
+        QCOMPARE(lines.at(4), QStringLiteral("   Confronto di prima.jsonl con /srv/x/"));
+        QVERIFY2(lines.at(5).startsWith(
+                     "   Totale File 2 (1 aggiunto, 0 rimossi, 0 spostati, 1 modificato, 0 invariati)"),
+                 qPrintable(lines.at(5)));
+        QVERIFY2(lines.at(7).startsWith("   Stato      Nome File         Ext"), qPrintable(lines.at(7)));
+        QCOMPARE(lines.at(9).trimmed(), localized(line({{4, "modificato"},
+                                                        {15, "tool"},
+                                                        {33, "exe"},
+                                                        {-47, "1,234,567"},
+                                                        {49, "04/03/2023-05:06"},
+                                                        {-80, "1.2.3.4"},
+                                                        {82, "/srv/x/bin/"}}))
+                                            .trimmed());
+        QVERIFY2(lines.at(10).startsWith("   aggiunto   nuovo             txt"), qPrintable(lines.at(10)));
     }
 
     void progress()
