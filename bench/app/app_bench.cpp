@@ -5,18 +5,22 @@
 //   - the time from the start command to the table shown, against the same scan, fill and
 //     order through the headless list command in this process (best of RUNS each),
 //   - the time to scroll a table of a million rows from the first row to the last.
+// app_bench --churn SECONDS: the window started on a folder whose parent keeps changing
+// (folder_churn.h).
 // Not a test: it prints numbers and the ratios against the targets.
 
 #include "cli/ListCommand.h"
 #include "results/ResultTable.h"
 #include "ScriptedPrompter.h"
+#include "ui/FolderTreeModel.h"
 #include "ui/MainWindow.h"
+
+#include "folder_churn.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QFileSystemModel>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTableView>
@@ -26,6 +30,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 
 using namespace vellora;
@@ -53,7 +58,7 @@ WindowRun runWindow(const QString& tree, const QString& settings)
     QCoreApplication::processEvents();
 
     auto* folder = w.findChild<QTreeView*>(QStringLiteral("BoxDIR"));
-    auto* model = qobject_cast<QFileSystemModel*>(folder->model());
+    auto* model = qobject_cast<FolderTreeModel*>(folder->model());
     folder->setCurrentIndex(model->index(tree));
     // Picked as a user picks: the box acts on every pick.
     auto* scope = w.findChild<QComboBox*>(QStringLiteral("cboRicercaIn"));
@@ -225,8 +230,12 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: app_bench TREE [--no-million]\n");
+        std::fprintf(stderr, "usage: app_bench TREE [--no-million] | app_bench --churn SECONDS\n");
         return 2;
+    }
+    if (QByteArray(argv[1]) == "--churn") {
+        bench::folderChurn(argc > 2 ? std::max(1, std::atoi(argv[2])) : 10);
+        return 0;
     }
     const QString tree = QDir(QString::fromLocal8Bit(argv[1])).absolutePath() + u'/';
     const bool million = !(argc > 2 && QByteArray(argv[2]) == "--no-million");

@@ -8,12 +8,12 @@
 
 #include "ScriptedPrompter.h"
 #include "ui/FrmAnteprima.h"
+#include "ui/FolderTreeModel.h"
 #include "ui/MainWindow.h"
 #include "ui/PreviewView.h"
 
 #include <QApplication>
 #include <QComboBox>
-#include <QFileSystemModel>
 #include <QPixmap>
 #include <QPushButton>
 #include <QScrollBar>
@@ -42,7 +42,7 @@ int main(int argc, char* argv[])
         return 1;
 
     auto* folder = w.findChild<QTreeView*>(QStringLiteral("BoxDIR"));
-    auto* model = qobject_cast<QFileSystemModel*>(folder->model());
+    auto* model = qobject_cast<FolderTreeModel*>(folder->model());
     folder->setCurrentIndex(model->index(QDir::cleanPath(QString::fromLocal8Bit(argv[1]))));
     folder->scrollTo(folder->currentIndex());
     // Picked as a user picks: the box acts on every pick.

@@ -20,7 +20,6 @@
 
 class QAction;
 class QComboBox;
-class QFileSystemModel;
 class QGroupBox;
 class QLabel;
 class QMenu;
@@ -31,6 +30,7 @@ class QTreeView;
 namespace vellora {
 
 class FolderReveal;
+class FolderTreeModel;
 class NumberColumnTarget;
 class PrinterSelection;
 class DialogPrompter;
@@ -182,7 +182,7 @@ private:
     QComboBox* m_cboDRIVE = nullptr;
     QLabel* m_Label3 = nullptr;
     QTreeView* m_BoxDIR = nullptr;
-    QFileSystemModel* m_dirModel = nullptr;
+    FolderTreeModel* m_dirModel = nullptr;
     FolderReveal* m_treeReveal = nullptr; // keeps the chosen folder in view while the tree loads
     QLabel* m_lblTipoFile_ = nullptr;
     QComboBox* m_cboPATTERN = nullptr;

@@ -6,11 +6,12 @@
 
 #include "results/ResultTable.h"
 #include "ui/FolderReveal.h"
+#include "ui/FolderTreeModel.h"
+#include "ui/FolderTreeView.h"
 #include "ui/ResultGrid.h"
 #include "ui/UiFonts.h"
 
 #include <QComboBox>
-#include <QFileSystemModel>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -104,13 +105,11 @@ QGroupBox* MainWindow::buildSettingsFrame()
     m_Label2->setBuddy(m_cboDRIVE);
 
     m_Label3 = label(frame, "Label3", QStringLiteral("S&elezione Cartella"));
-    m_dirModel = new QFileSystemModel(this);
-    m_dirModel->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Hidden);
-    m_dirModel->setReadOnly(true);
-    m_BoxDIR = named(new QTreeView(frame), "BoxDIR");
-    m_BoxDIR->setModel(m_dirModel);
-    for (int c = 1; c < m_dirModel->columnCount(); ++c)
-        m_BoxDIR->hideColumn(c);
+    // Folders only, hidden ones too; no file is looked at.
+    m_dirModel = new FolderTreeModel(this);
+    auto* folders = named(new FolderTreeView(frame), "BoxDIR");
+    folders->setFolderModel(m_dirModel);
+    m_BoxDIR = folders;
     m_BoxDIR->setHeaderHidden(true);
     m_BoxDIR->setUniformRowHeights(true);
     m_BoxDIR->setSelectionMode(QAbstractItemView::SingleSelection);

@@ -5,6 +5,7 @@
 #include "results/ResultTable.h"
 #include "ScriptedPrompter.h"
 #include "system/Platform.h"
+#include "ui/FolderTreeModel.h"
 #include "ui/MainWindow.h"
 
 #include <memory>
@@ -13,7 +14,6 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
-#include <QFileSystemModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -96,7 +96,7 @@ inline QString labelText(QWidget& w, const char* name)
 inline void chooseFolder(MainWindow& w, const QString& folder)
 {
     auto* tree = child<QAbstractItemView>(w, "BoxDIR");
-    auto* model = qobject_cast<QFileSystemModel*>(tree->model());
+    auto* model = qobject_cast<FolderTreeModel*>(tree->model());
     tree->setCurrentIndex(model->index(QDir::cleanPath(folder)));
 }
 

@@ -196,7 +196,7 @@ private Q_SLOTS:
         else if (!drop)
             w->openFolder(parseWindowArguments({box.tree() + given}).path);
         auto* tree = child<QAbstractItemView>(*w, "BoxDIR");
-        QCOMPARE(qobject_cast<QFileSystemModel*>(tree->model())->filePath(tree->currentIndex()) + u'/',
+        QCOMPARE(qobject_cast<FolderTreeModel*>(tree->model())->filePath(tree->currentIndex()) + u'/',
                  folder);
         QCOMPARE(labelText(*w, "lblCurDir") + u' ' + labelText(*w, "lblTotFile"), folder + "*.* 0");
         QCOMPARE(child<QComboBox>(*w, "cboDRIVE")->currentData().toString(),
