@@ -84,6 +84,11 @@ MainWindow::MainWindow(Options options, QWidget* parent) : QMainWindow(parent), 
 
 MainWindow::~MainWindow()
 {
+    // The controls go after this window's state: one that still reacts then (the pattern box
+    // takes its text when it loses the focus) must find nobody listening.
+    qApp->removeEventFilter(this);
+    for (QObject* control : findChildren<QObject*>())
+        disconnect(control, nullptr, this, nullptr);
     // The worker must stop before the table it fills goes away.
     m_driver.reset();
 }

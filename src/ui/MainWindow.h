@@ -21,6 +21,7 @@
 class QAction;
 class QComboBox;
 class QGroupBox;
+class QKeyEvent;
 class QLabel;
 class QMenu;
 class QPushButton;
@@ -120,6 +121,8 @@ private:
     void openPrint();
     void openPrinterSelection();
     void openAbout();
+    // A key of the menus pressed in a control of this window that would take it for itself.
+    bool menuKeyPressed(QObject* watched, QKeyEvent& key);
     [[nodiscard]] PrinterSelection& printerSelection();
 
     // MainWindowFolders.cpp

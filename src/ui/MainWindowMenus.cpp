@@ -17,6 +17,8 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -99,8 +101,11 @@ void MainWindow::buildMenus()
     bar->addAction(m_mnuVerifica);
     bar->addAction(m_mnuVersione);
 
-    // Shortcuts work while the menus are closed.
+    // Shortcuts work while the menus are closed, wherever the focus is in the window: a
+    // control that claims one of their keys for itself (the pattern box clears its line on
+    // Ctrl+U) is not asked (menuKeyPressed).
     addActions({m_mnuEsporta, m_mnuExcel, m_mnuStampante, m_mnuEsci, m_mnuDefault, m_mnuColVIS, m_mnuColST});
+    qApp->installEventFilter(this);
 
     connect(m_mnuEsporta, &QAction::triggered, this, [this] { openExport(ExportKind::Text); });
     connect(m_mnuExcel, &QAction::triggered, this, [this] { openExport(ExportKind::Tabbed); });
@@ -115,6 +120,22 @@ void MainWindow::buildMenus()
     connect(m_mnuPD, &QAction::triggered, this, [this] { setInfoKind(InfoKind::ProductName, true); });
     connect(m_mnuVerifica, &QAction::triggered, this, [this] { openFileManager(m_state.CartellaRicerca); });
     connect(m_mnuVersione, &QAction::triggered, this, &MainWindow::openAbout);
+}
+
+bool MainWindow::menuKeyPressed(QObject* watched, QKeyEvent& key)
+{
+    const auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget || widget->window() != this)
+        return false;
+    const QKeySequence pressed(QKeyCombination(key.modifiers() & ~Qt::KeypadModifier, Qt::Key(key.key())));
+    for (const QAction* a : actions()) {
+        if (a->isEnabled() && !a->shortcut().isEmpty() && a->shortcut() == pressed) {
+            // Not claimed by the control, so the window's shortcut runs.
+            key.ignore();
+            return true;
+        }
+    }
+    return false;
 }
 
 void MainWindow::setInfoKind(InfoKind kind, bool fromMenu)

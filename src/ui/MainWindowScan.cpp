@@ -143,6 +143,8 @@ void MainWindow::reorderAndNumber()
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::ShortcutOverride && menuKeyPressed(watched, *static_cast<QKeyEvent*>(event)))
+        return true;
     const bool inPattern = watched == m_cboPATTERN || watched == m_cboPATTERN->lineEdit();
     if (inPattern && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);

@@ -74,6 +74,20 @@ Opened openedSince(int inotify, int files, int folder)
     return seen;
 }
 
+// Claims every key for the control it watches, before the control's own handling: under X11's
+// key bindings the pattern box's line claims Ctrl+U (to clear itself); offscreen has Windows'
+// bindings, where it claims none of the menus' keys.
+struct ClaimsKeys : QObject
+{
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() != QEvent::ShortcutOverride)
+            return false;
+        event->accept();
+        return true;
+    }
+};
+
 QModelIndex rowNamed(const QAbstractItemModel& model, const QModelIndex& parent, const QString& name)
 {
     for (int r = 0; r < model.rowCount(parent); ++r)
@@ -102,6 +116,8 @@ private Q_SLOTS:
     void defaultWidthsFitTheirTexts();
     void numberColumnStaysInView();
     void dialogOpeners();
+    void menuKeysAnywhere_data();
+    void menuKeysAnywhere();
 };
 
 // Values left in the settings file that the window must not take at face value: a folder
@@ -561,6 +577,53 @@ void TestAppWindow::dialogOpeners()
         if (profile)
             QCOMPARE(w->state().ProfiloColonne, *profile);
     }
+}
+
+// The menus' keys open their dialogs wherever the focus is: no control takes them for itself
+// (the pattern box's line would clear itself on Ctrl+U).
+void TestAppWindow::menuKeysAnywhere_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("dialog");
+    QTest::newRow("Ctrl+U, pattern box") << "cboPATTERN" << int(Qt::Key_U) << "frmColonne VEDI";
+    QTest::newRow("Ctrl+M, pattern box") << "cboPATTERN" << int(Qt::Key_M) << "frmColonne STAMPA";
+    QTest::newRow("Ctrl+I, pattern box") << "cboPATTERN" << int(Qt::Key_I) << "frmImpostaStampante";
+    QTest::newRow("Ctrl+U, table") << "GRIGLIA" << int(Qt::Key_U) << "frmColonne VEDI";
+    QTest::newRow("Ctrl+M, folder tree") << "BoxDIR" << int(Qt::Key_M) << "frmColonne STAMPA";
+    QTest::newRow("Ctrl+I, order box") << "cboORD" << int(Qt::Key_I) << "frmImpostaStampante";
+}
+
+void TestAppWindow::menuKeysAnywhere()
+{
+    QFETCH(QString, control);
+    QFETCH(int, key);
+    Sandbox box;
+    writeFile(box.tree() + QStringLiteral("a.txt"));
+    auto w = box.window();
+    chooseFolder(*w, box.tree());
+    w->show();
+    QApplication::setActiveWindow(w.get());
+    QVERIFY(QTest::qWaitForWindowActive(w.get()) && scan(*w));
+    setPattern(*w, QStringLiteral("*.txt"));
+    QStringList opened;
+    box.prompter.onDialog = [&](QDialog& d) {
+        const bool vedi = w->state().ProfiloColonne == ProfileKind::Vedi;
+        opened << d.objectName() + (d.objectName() != u"frmColonne" ? QString()
+                                    : vedi                          ? QStringLiteral(" VEDI")
+                                                                    : QStringLiteral(" STAMPA"));
+        return int(QDialog::Rejected);
+    };
+    auto* target = child<QWidget>(*w, qPrintable(control));
+    target->setFocus();
+    QTRY_VERIFY(target->hasFocus());
+    ClaimsKeys claims;
+    if (QGuiApplication::platformName() == u"offscreen")
+        QApplication::focusWidget()->installEventFilter(&claims);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), Qt::ControlModifier);
+    QFETCH(QString, dialog);
+    QCOMPARE(opened, QStringList{dialog});
+    QCOMPARE(child<QComboBox>(*w, "cboPATTERN")->currentText(), QStringLiteral("*.txt"));
 }
 
 QTEST_MAIN(TestAppWindow)
