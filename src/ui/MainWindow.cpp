@@ -21,7 +21,10 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QMenuBar>
 #include <QScreen>
+#include <QScrollArea>
+#include <QStyle>
 #include <QTableView>
 
 #include <cmath>
@@ -71,6 +74,10 @@ MainWindow::MainWindow(Options options, QWidget* parent) : QMainWindow(parent), 
 
     buildLayout();
     buildMenus();
+    // At least the room the controls need, menus included: they scroll only on a screen that
+    // is too small for them (centreOnScreen).
+    if (const auto* scroller = qobject_cast<QScrollArea*>(centralWidget()))
+        resize(size().expandedTo(scroller->widget()->minimumSizeHint() + QSize(0, menuBar()->sizeHint().height())));
     m_numberTarget = std::make_unique<TableNumberTarget>(*m_table, *m_lblTotFile);
 
     connect(m_driver.get(), &ScanDriver::controlsChanged, this, &MainWindow::applyControls);
@@ -178,19 +185,44 @@ void MainWindow::Form_Load()
     m_lblCartelle->setText(QStringLiteral("0"));
 
     setBusy(false);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        m_lblRisMonitor->setText(screenResolutionText(screen->size().width(), screen->size().height()));
+    showScreenPixels();
+}
+
+void MainWindow::showScreenPixels()
+{
+    // The screen's own pixels, not the scaled ones the window's sizes are given in.
+    if (const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen()) {
+        const QSize pixels = (QSizeF(screen->size()) * screen->devicePixelRatio()).toSize();
+        m_lblRisMonitor->setText(screenResolutionText(pixels.width(), pixels.height()));
+    }
 }
 
 void MainWindow::centreOnScreen()
 {
+    showScreenPixels();
     if (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))
         return;
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect room = screen->availableGeometry();
+    // The frame is known once the window is shown; before, the title bar is guessed.
+    QMargins frame(frameGeometry().left() - x(), frameGeometry().top() - y(),
+                   frameGeometry().right() - geometry().right(), frameGeometry().bottom() - geometry().bottom());
+    if (!isVisible())
+        frame = QMargins(4, style()->pixelMetric(QStyle::PM_TitleBarHeight) + 4, 4, 4);
+    // The window's own size where it fits; otherwise as large as the screen lets it be, its
+    // controls scrolling.
+    const QSize fits(std::min(width(), room.width() - frame.left() - frame.right()),
+                     std::min(height(), room.height() - frame.top() - frame.bottom()));
+    if (fits != size())
+        resize(fits);
+    QRect outer(QPoint(), fits.grownBy(frame));
+    outer.moveCenter(room.center());
+    // Always fully on screen: the top left corner first where both cannot be.
+    outer.moveLeft(std::max(room.left(), std::min(outer.left(), room.right() - outer.width() + 1)));
+    outer.moveTop(std::max(room.top(), std::min(outer.top(), room.bottom() - outer.height() + 1)));
+    move(outer.topLeft());
 }
 
 void MainWindow::stopScan()

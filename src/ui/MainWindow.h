@@ -70,7 +70,8 @@ public:
     [[nodiscard]] std::array<int, ColumnCount> columnWidthsTwips() const;
     void setColumnWidthTwips(int column, int twips);
 
-    // Where a window in the normal state first shows up: centred on its screen.
+    // Where a window in the normal state first shows up: centred on its screen, fully on it,
+    // made smaller where the screen is smaller than the window.
     void centreOnScreen();
 
     // cmdAvvia and Enter in the pattern box.
@@ -124,6 +125,8 @@ private:
     // A key of the menus pressed in a control of this window that would take it for itself.
     bool menuKeyPressed(QObject* watched, QKeyEvent& key);
     [[nodiscard]] PrinterSelection& printerSelection();
+    // "Risoluzione Monitor": the pixels of the screen the window is on.
+    void showScreenPixels();
 
     // MainWindowFolders.cpp
     void fillDriveBox();

@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTableView>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -83,7 +84,13 @@ void MainWindow::buildLayout()
     row->setSpacing(8);
     row->addWidget(buildSettingsFrame());
     row->addWidget(buildResultFrame(), 1);
-    setCentralWidget(central);
+    // On a screen too small for the window (a large scale factor), the window shrinks to fit
+    // and its controls scroll (fitToScreen).
+    auto* scroller = named(new QScrollArea(this), "centralScroller");
+    scroller->setFrameShape(QFrame::NoFrame);
+    scroller->setWidgetResizable(true);
+    scroller->setWidget(central);
+    setCentralWidget(scroller);
     // Client area of 15240 by 10335 twips.
     resize(px(15240), px(10335));
 }
