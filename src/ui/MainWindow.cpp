@@ -19,9 +19,9 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QMenuBar>
 #include <QScreen>
 #include <QScrollArea>
 #include <QStyle>
@@ -77,7 +77,8 @@ MainWindow::MainWindow(Options options, QWidget* parent) : QMainWindow(parent), 
     // At least the room the controls need, menus included: they scroll only on a screen that
     // is too small for them (centreOnScreen).
     if (const auto* scroller = qobject_cast<QScrollArea*>(centralWidget()))
-        resize(size().expandedTo(scroller->widget()->minimumSizeHint() + QSize(0, menuBar()->sizeHint().height())));
+        resize(size().expandedTo(scroller->widget()->minimumSizeHint() +
+                                 QSize(0, menuBar()->sizeHint().height())));
     m_numberTarget = std::make_unique<TableNumberTarget>(*m_table, *m_lblTotFile);
 
     connect(m_driver.get(), &ScanDriver::controlsChanged, this, &MainWindow::applyControls);
@@ -207,8 +208,9 @@ void MainWindow::centreOnScreen()
         return;
     const QRect room = screen->availableGeometry();
     // The frame is known once the window is shown; before, the title bar is guessed.
-    QMargins frame(frameGeometry().left() - x(), frameGeometry().top() - y(),
-                   frameGeometry().right() - geometry().right(), frameGeometry().bottom() - geometry().bottom());
+    const QRect inner = geometry(), outer0 = frameGeometry();
+    QMargins frame(inner.left() - outer0.left(), inner.top() - outer0.top(), outer0.right() - inner.right(),
+                   outer0.bottom() - inner.bottom());
     if (!isVisible())
         frame = QMargins(4, style()->pixelMetric(QStyle::PM_TitleBarHeight) + 4, 4, 4);
     // The window's own size where it fits; otherwise as large as the screen lets it be, its
