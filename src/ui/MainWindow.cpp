@@ -9,6 +9,7 @@
 #include "settings/StoredSettings.h"
 #include "system/Platform.h"
 #include "ui/AppLog.h"
+#include "ui/FolderOpener.h"
 #include "ui/Pictures.h"
 #include "ui/QtPrompter.h"
 
@@ -68,6 +69,7 @@ MainWindow::MainWindow(Options options, QWidget* parent) : QMainWindow(parent), 
         m_prompter = m_ownPrompter.get();
     }
 
+    m_folderOpener = new FolderOpener(*m_prompter, this);
     m_table = new ResultTable(this);
     m_driver = std::make_unique<ScanDriver>(*m_table, m_state, *m_prompter);
     m_actions = std::make_unique<FileActions>(*m_table, *m_prompter, *this);

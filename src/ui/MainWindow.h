@@ -30,6 +30,7 @@ class QTreeView;
 
 namespace vellora {
 
+class FolderOpener;
 class FolderReveal;
 class FolderTreeModel;
 class NumberColumnTarget;
@@ -166,6 +167,7 @@ private:
     Options m_options;
     std::unique_ptr<DialogPrompter> m_ownPrompter;
     DialogPrompter* m_prompter = nullptr;
+    FolderOpener* m_folderOpener = nullptr; // "Verifica" and "Apri cartella"
     AppState m_state;
     SystemData m_system;
     ResultTable* m_table = nullptr; // child QObject

@@ -12,6 +12,7 @@
 #include "ui/DialogPrompter.h"
 #include "ui/EsportaDialog.h"
 #include "ui/EsportaFormatoDialog.h"
+#include "ui/FolderOpener.h"
 #include "ui/FrmImpostaStampante.h"
 #include "ui/FrmStampaDir.h"
 
@@ -118,7 +119,8 @@ void MainWindow::buildMenus()
     connect(m_mnuCN, &QAction::triggered, this, [this] { setInfoKind(InfoKind::CompanyName, true); });
     connect(m_mnuFD, &QAction::triggered, this, [this] { setInfoKind(InfoKind::FileDescription, true); });
     connect(m_mnuPD, &QAction::triggered, this, [this] { setInfoKind(InfoKind::ProductName, true); });
-    connect(m_mnuVerifica, &QAction::triggered, this, [this] { openFileManager(m_state.CartellaRicerca); });
+    connect(m_mnuVerifica, &QAction::triggered, this,
+            [this] { m_folderOpener->showFolder(m_state.CartellaRicerca); });
     connect(m_mnuVersione, &QAction::triggered, this, &MainWindow::openAbout);
 }
 

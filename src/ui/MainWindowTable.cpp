@@ -6,6 +6,7 @@
 #include "results/ColumnProfileEditor.h"
 #include "results/ResultTable.h"
 #include "system/Platform.h"
+#include "ui/FolderOpener.h"
 #include "ui/GridCommands.h"
 #include "ui/ResultGrid.h"
 
@@ -128,7 +129,7 @@ void MainWindow::buildGridCommands()
     connect(remove, &QAction::triggered, this, [this] { m_actions->deleteRow(currentRow()); });
     connect(folder, &QAction::triggered, this, [this] {
         if (m_actions->rowUsable(currentRow()))
-            openFileManager(QFile::decodeName(m_table->folderBytes(currentRow())));
+            m_folderOpener->showItem(QFile::decodeName(m_table->rowPath(currentRow())));
     });
     connect(path, &QAction::triggered, this, [this] {
         if (m_actions->rowUsable(currentRow()))
