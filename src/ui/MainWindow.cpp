@@ -313,6 +313,36 @@ void MainWindow::setColumnWidthTwips(int column, int twips)
 {
     m_widthsSetTwips[std::size_t(column)] = twips;
     m_GRIGLIA->horizontalHeader()->resizeSection(column, twipsToPixels(twips, m_GRIGLIA->logicalDpiX()));
+    fitFolderColumn();
+}
+
+void MainWindow::showInFileManager(const QString& path, bool selectFile)
+{
+    if (m_options.showInFileManager)
+        m_options.showInFileManager(path, selectFile);
+    else if (selectFile)
+        m_folderOpener->showItem(path);
+    else
+        m_folderOpener->showFolder(path);
+}
+
+void MainWindow::fitFolderColumn()
+{
+    QHeaderView* header = m_GRIGLIA->horizontalHeader();
+    if (m_fittingFolder || header->isSectionHidden(ColFolder))
+        return;
+    // The last column ends at the table's right edge, its heading and sort arrow in view. Where
+    // the columns before it leave too little room, it keeps its width and the table scrolls.
+    const int wanted = twipsToPixels(m_widthsSetTwips[ColFolder], m_GRIGLIA->logicalDpiX());
+    const int room = m_GRIGLIA->viewport()->width() - header->sectionPosition(ColFolder);
+    const int least = 4 * header->fontMetrics().height();
+    const int width = room >= least ? std::min(wanted, room) : wanted;
+    m_folderFitPixels = width;
+    if (header->sectionSize(ColFolder) != width) {
+        m_fittingFolder = true;
+        header->resizeSection(ColFolder, width);
+        m_fittingFolder = false;
+    }
 }
 
 std::array<int, ColumnCount> MainWindow::columnWidthsTwips() const
@@ -322,7 +352,10 @@ std::array<int, ColumnCount> MainWindow::columnWidthsTwips() const
     for (int c = 0; c < ColumnCount; ++c) {
         const int pixels = m_GRIGLIA->horizontalHeader()->sectionSize(c);
         const int set = m_widthsSetTwips[std::size_t(c)];
-        widths[c] = (set > 0 && twipsToPixels(set, dpi) == pixels) ? set : pixelsToTwips(pixels, dpi);
+        // The last column fitted to the table keeps the width it was given.
+        const bool given =
+            twipsToPixels(set, dpi) == pixels || (c == ColFolder && pixels == m_folderFitPixels);
+        widths[c] = (set > 0 && given) ? set : pixelsToTwips(pixels, dpi);
     }
     return widths;
 }

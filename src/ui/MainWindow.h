@@ -14,6 +14,7 @@
 #include "ui/FileActions.h"
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <QMainWindow>
 #include <QPointer>
@@ -43,6 +44,9 @@ struct MainWindowOptions
 {
     SettingsStore store = SettingsStore(); // where LeggiREGEDIT and ScriviREGEDIT read and write
     DialogPrompter* prompter = nullptr;    // null: Qt's own boxes, owned by the window
+    // "Verifica" (a folder) and "Apri cartella" (a file, to select); null: the desktop's file
+    // manager (FolderOpener).
+    std::function<void(const QString& path, bool selectFile)> showInFileManager;
 };
 
 class MainWindow : public QMainWindow, public FileActions::Host
@@ -70,6 +74,9 @@ public:
     // Column widths in twips as the grid has them now (what closing stores).
     [[nodiscard]] std::array<int, ColumnCount> columnWidthsTwips() const;
     void setColumnWidthTwips(int column, int twips);
+    void showInFileManager(const QString& path, bool selectFile);
+    // The folder column (the last) narrowed to end at the table's right edge.
+    void fitFolderColumn();
 
     // Where a window in the normal state first shows up: centred on its screen, fully on it,
     // made smaller where the screen is smaller than the window.
@@ -204,6 +211,8 @@ private:
     // The twips each column was last set to: a width the user did not drag is stored back
     // exactly, not rounded through pixels at every run.
     std::array<int, ColumnCount> m_widthsSetTwips{};
+    int m_folderFitPixels = -1;   // the folder column's width as fitFolderColumn left it
+    bool m_fittingFolder = false; // its own resize is not a change to answer
     QLabel* m_lblCurDir_ = nullptr;
     QLabel* m_lblCurDir = nullptr;
     QLabel* m_lbl_TotFile = nullptr;

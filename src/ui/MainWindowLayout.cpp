@@ -310,6 +310,10 @@ void MainWindow::setupGrid()
 
     grid->syncNumberColumn();
     grid->installEventFilter(this);
+    connect(columns, &QHeaderView::sectionResized, this, [this](int column) {
+        if (column != ColFolder)
+            fitFolderColumn();
+    });
     connect(grid, &QTableView::doubleClicked, this, [this] { gridDoubleClicked(); });
     buildGridCommands();
     connect(grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,

@@ -120,7 +120,7 @@ void MainWindow::buildMenus()
     connect(m_mnuFD, &QAction::triggered, this, [this] { setInfoKind(InfoKind::FileDescription, true); });
     connect(m_mnuPD, &QAction::triggered, this, [this] { setInfoKind(InfoKind::ProductName, true); });
     connect(m_mnuVerifica, &QAction::triggered, this,
-            [this] { m_folderOpener->showFolder(m_state.CartellaRicerca); });
+            [this] { showInFileManager(m_state.CartellaRicerca, false); });
     connect(m_mnuVersione, &QAction::triggered, this, &MainWindow::openAbout);
 }
 

@@ -172,6 +172,9 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
         }
     } else if (watched == m_cboDRIVE && event->type() == QEvent::FocusOut) {
         m_lblCurDir->setText(m_state.folderText());
+    } else if (watched == m_GRIGLIA && event->type() == QEvent::Resize) {
+        // After the table has laid out its viewport for the new size.
+        QMetaObject::invokeMethod(this, &MainWindow::fitFolderColumn, Qt::QueuedConnection);
     } else if (watched == m_GRIGLIA && event->type() == QEvent::FocusIn) {
         gridFocusIn();
     } else if (watched == m_GRIGLIA && event->type() == QEvent::FocusOut) {

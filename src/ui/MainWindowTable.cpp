@@ -129,7 +129,7 @@ void MainWindow::buildGridCommands()
     connect(remove, &QAction::triggered, this, [this] { m_actions->deleteRow(currentRow()); });
     connect(folder, &QAction::triggered, this, [this] {
         if (m_actions->rowUsable(currentRow()))
-            m_folderOpener->showItem(QFile::decodeName(m_table->rowPath(currentRow())));
+            showInFileManager(QFile::decodeName(m_table->rowPath(currentRow())), true);
     });
     connect(path, &QAction::triggered, this, [this] {
         if (m_actions->rowUsable(currentRow()))

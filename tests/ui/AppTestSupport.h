@@ -53,6 +53,7 @@ struct Sandbox
 {
     QTemporaryDir dir{testHome.dir.filePath(QStringLiteral("sandbox-XXXXXX"))};
     ScriptedPrompter prompter;
+    QStringList shown; // what the window handed to the file manager: "file PATH", "folder PATH"
 
     Sandbox()
     {
@@ -72,6 +73,10 @@ struct Sandbox
         MainWindowOptions options;
         options.store = SettingsStore(settingsPath());
         options.prompter = &prompter;
+        // Never the desktop's file manager from a test.
+        options.showInFileManager = [this](const QString& path, bool selectFile) {
+            shown << (selectFile ? QStringLiteral("file ") : QStringLiteral("folder ")) + path;
+        };
         auto w = std::make_unique<MainWindow>(std::move(options));
         w->fileActions().setDeleteDelay(std::chrono::milliseconds(0));
         return w;
