@@ -32,9 +32,10 @@ version resource (company, description or product) and folder. It reads the
 version resources of Windows programs and libraries itself.
 
 The list can be put in eleven orders, printed as a paged report or as PDF,
-and exported as a text report or a tab-separated file for a spreadsheet;
-single files can be renamed or moved to the trash. The interface is in
-Italian. vellora-list does the same without a window, for scripts.")
+and exported as a text report, a tab-separated file, CSV, an Excel
+workbook (XLSX), a web page (HTML) or JSON lines; single files can be
+renamed or moved to the trash. The interface is in Italian. vellora-list
+does the same without a window, for scripts.")
 # Stripped as dh_strip strips: also the compilers' notes, which nothing reads.
 set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/DebianStrip.cmake)
 include(CPack)

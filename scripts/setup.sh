@@ -8,6 +8,7 @@ packages=(
   libgl-dev fonts-liberation2 fonts-dejavu-core fonts-noto-cjk fonts-noto-color-emoji
   xvfb xauth poppler-utils
   desktop-file-utils appstream lintian man-db
+  dbus-daemon xdg-utils
   libxlsxwriter-dev libssl-dev libglib2.0-dev libsimdjson-dev
   libfuse3-dev fuse3
   python3-openpyxl libreoffice-calc-nogui chromium unzip

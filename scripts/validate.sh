@@ -10,6 +10,9 @@ if have desktop-file-validate; then
   desktop-file-validate "$root/data/it.vellora.file.desktop"
   echo "desktop-file-validate: it.vellora.file.desktop passed"
 fi
+if have xdg-mime && have xdg-open && have update-desktop-database; then
+  "$root/scripts/check_folder_opener.sh"
+fi
 if have appstreamcli; then
   appstreamcli validate --no-net "$root/data/it.vellora.file.metainfo.xml"
 fi

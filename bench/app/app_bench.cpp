@@ -8,20 +8,24 @@
 // app_bench --compare BEFORE.jsonl AFTER.jsonl: the longest stall of the UI thread while the
 // window compares two saved listings from its File menu and shows the comparison (the
 // listings of bench/compare/make_listings.py; target under 100 ms for a million files).
+// app_bench --churn SECONDS: the window started on a folder whose parent keeps changing
+// (folder_churn.h).
 // Not a test: it prints numbers and the ratios against the targets.
 
 #include "cli/ListCommand.h"
 #include "results/ResultTable.h"
 #include "ScriptedPrompter.h"
 #include "ui/CompareDialog.h"
+#include "ui/FolderTreeModel.h"
 #include "ui/MainWindow.h"
+
+#include "folder_churn.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QFileSystemModel>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTableView>
@@ -31,6 +35,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 
 using namespace vellora;
@@ -114,7 +119,7 @@ WindowRun runWindow(const QString& tree, const QString& settings)
     QCoreApplication::processEvents();
 
     auto* folder = w.findChild<QTreeView*>(QStringLiteral("BoxDIR"));
-    auto* model = qobject_cast<QFileSystemModel*>(folder->model());
+    auto* model = qobject_cast<FolderTreeModel*>(folder->model());
     folder->setCurrentIndex(model->index(tree));
     // Picked as a user picks: the box acts on every pick.
     auto* scope = w.findChild<QComboBox*>(QStringLiteral("cboRicercaIn"));
@@ -286,13 +291,17 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: app_bench TREE [--no-million]\n");
+        std::fprintf(stderr, "usage: app_bench TREE [--no-million] | --churn SECONDS | --compare BEFORE AFTER\n");
         return 2;
     }
     if (argc > 3 && QByteArray(argv[1]) == "--compare") {
         QTemporaryDir dir;
         return compareStall(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
                             dir.filePath(QStringLiteral("bench.ini")));
+    }
+    if (QByteArray(argv[1]) == "--churn") {
+        bench::folderChurn(argc > 2 ? std::max(1, std::atoi(argv[2])) : 10);
+        return 0;
     }
     const QString tree = QDir(QString::fromLocal8Bit(argv[1])).absolutePath() + u'/';
     const bool million = !(argc > 2 && QByteArray(argv[2]) == "--no-million");

@@ -13,6 +13,7 @@
 #include "ScriptedPrompter.h"
 #include "ui/CompareDialog.h"
 #include "ui/FrmAnteprima.h"
+#include "ui/FolderTreeModel.h"
 #include "ui/MainWindow.h"
 #include "ui/PreviewView.h"
 
@@ -20,7 +21,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFileSystemModel>
 #include <QPixmap>
 #include <QProgressBar>
 #include <QPushButton>
@@ -51,7 +51,7 @@ int main(int argc, char* argv[])
         return 1;
 
     auto* folder = w.findChild<QTreeView*>(QStringLiteral("BoxDIR"));
-    auto* model = qobject_cast<QFileSystemModel*>(folder->model());
+    auto* model = qobject_cast<FolderTreeModel*>(folder->model());
     folder->setCurrentIndex(model->index(QDir::cleanPath(QString::fromLocal8Bit(argv[1]))));
     folder->scrollTo(folder->currentIndex());
     // Picked as a user picks: the box acts on every pick.

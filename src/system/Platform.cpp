@@ -3,11 +3,8 @@
 #include "ErrorText.h"
 #include "fileinfo/FolderPaths.h"
 
-#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
-#include <QLoggingCategory>
-#include <QUrl>
 
 #include <cerrno>
 #include <cstring>
@@ -20,10 +17,6 @@
 #include <vector>
 
 namespace vellora {
-
-namespace {
-Q_LOGGING_CATEGORY(lcSystem, "vellora.system")
-}
 
 namespace {
 
@@ -100,12 +93,6 @@ bool makeFolder(const QString& folder, QString* errorText)
         *errorText = QStringLiteral("Impossibile creare la cartella %1: %2")
                          .arg(QDir::toNativeSeparators(folder), errnoCause(errno));
     return false;
-}
-
-void openFileManager(const QString& folder)
-{
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(folder)))
-        qCInfo(lcSystem) << "no file manager opened on" << folder;
 }
 
 } // namespace vellora

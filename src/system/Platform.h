@@ -25,7 +25,4 @@ namespace vellora {
 // given, a short Italian description of the cause.
 [[nodiscard]] bool moveToTrash(const QByteArray& path, QString* errorText = nullptr);
 
-// Opens the file manager on a folder; the result is not checked by callers.
-void openFileManager(const QString& folder);
-
 } // namespace vellora

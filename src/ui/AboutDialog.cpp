@@ -43,7 +43,8 @@ QString AboutDialog::authorLine()
 
 QString AboutDialog::webAddress()
 {
-    return QStringLiteral("https://vellora.example.org");
+    // None until the project has a page of its own: a made-up address would send users astray.
+    return {};
 }
 
 AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent)
@@ -61,8 +62,6 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent)
     auto* title = makeLabel(this, "lblTitle", QStringLiteral("Vellora File"), 14, true);
     auto* version = makeLabel(this, "lblVersion", QStringLiteral("Versione ") + programVersionText(), 9);
     auto* author = makeLabel(this, "lblAutore", authorLine(), 9);
-    auto* web = makeLabel(this, "Label1", webAddress(), 9);
-    web->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("cmdOK"));
@@ -74,7 +73,11 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent)
     texts->addWidget(version);
     texts->addWidget(makeLine(this));
     texts->addWidget(author);
-    texts->addWidget(web);
+    if (!webAddress().isEmpty()) {
+        auto* web = makeLabel(this, "Label1", webAddress(), 9);
+        web->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        texts->addWidget(web);
+    }
     texts->addStretch();
 
     auto* top = new QHBoxLayout;

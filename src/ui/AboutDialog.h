@@ -17,6 +17,7 @@ public:
     explicit AboutDialog(QWidget* parent = nullptr);
 
     static QString authorLine();
+    // The project's web page; empty while it has none, and then no line shows it.
     static QString webAddress();
 };
 

@@ -1,14 +1,15 @@
 #include "FolderReveal.h"
 
+#include "FolderTreeModel.h"
+
 #include <QDir>
 #include <QEvent>
-#include <QFileSystemModel>
 #include <QScrollBar>
 #include <QTreeView>
 
 namespace vellora {
 
-FolderReveal::FolderReveal(QTreeView& tree, QFileSystemModel& model, QObject* parent)
+FolderReveal::FolderReveal(QTreeView& tree, FolderTreeModel& model, QObject* parent)
     : QObject(parent), m_tree(tree), m_model(model)
 {
     m_scroll.setSingleShot(true);
@@ -17,7 +18,7 @@ FolderReveal::FolderReveal(QTreeView& tree, QFileSystemModel& model, QObject* pa
     // Rows arrive in batches and are sorted afterwards: either can move the folder.
     connect(&m_model, &QAbstractItemModel::rowsInserted, this, &FolderReveal::scrollSoon);
     connect(&m_model, &QAbstractItemModel::layoutChanged, this, &FolderReveal::scrollSoon);
-    connect(&m_model, &QFileSystemModel::directoryLoaded, this, &FolderReveal::scrollSoon);
+    connect(&m_model, &FolderTreeModel::directoryLoaded, this, &FolderReveal::scrollSoon);
     connect(m_tree.selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) {
                 if (following() && QDir::cleanPath(m_model.filePath(current)) != m_folder)

@@ -8,10 +8,11 @@
 #include <QString>
 #include <QTimer>
 
-class QFileSystemModel;
 class QTreeView;
 
 namespace vellora {
+
+class FolderTreeModel;
 
 class FolderReveal : public QObject
 {
@@ -20,7 +21,7 @@ class FolderReveal : public QObject
 
 public:
     // tree shows model; both must outlive this object.
-    FolderReveal(QTreeView& tree, QFileSystemModel& model, QObject* parent = nullptr);
+    FolderReveal(QTreeView& tree, FolderTreeModel& model, QObject* parent = nullptr);
 
     // Makes folder current, expands the tree down to it and keeps it in view. False when the
     // model has no row for it.
@@ -36,7 +37,7 @@ private:
     void stop();
 
     QTreeView& m_tree;
-    QFileSystemModel& m_model;
+    FolderTreeModel& m_model;
     QString m_folder; // clean path; empty once the user took over
     QTimer m_scroll;  // one scroll for a burst of arrivals
 };

@@ -9,6 +9,7 @@
 #include "settings/StoredSettings.h"
 #include "system/Platform.h"
 #include "ui/AppLog.h"
+#include "ui/FolderOpener.h"
 #include "ui/Pictures.h"
 #include "ui/QtPrompter.h"
 
@@ -19,9 +20,12 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
+#include <QStyle>
 #include <QTableView>
 
 #include <cmath>
@@ -65,12 +69,18 @@ MainWindow::MainWindow(Options options, QWidget* parent) : QMainWindow(parent), 
         m_prompter = m_ownPrompter.get();
     }
 
+    m_folderOpener = new FolderOpener(*m_prompter, this);
     m_table = new ResultTable(this);
     m_driver = std::make_unique<ScanDriver>(*m_table, m_state, *m_prompter);
     m_actions = std::make_unique<FileActions>(*m_table, *m_prompter, *this);
 
     buildLayout();
     buildMenus();
+    // At least the room the controls need, menus included: they scroll only on a screen that
+    // is too small for them (centreOnScreen).
+    if (const auto* scroller = qobject_cast<QScrollArea*>(centralWidget()))
+        resize(size().expandedTo(scroller->widget()->minimumSizeHint() +
+                                 QSize(0, menuBar()->sizeHint().height())));
     m_numberTarget = std::make_unique<TableNumberTarget>(*m_table, *m_lblTotFile);
 
     connect(m_driver.get(), &ScanDriver::controlsChanged, this, &MainWindow::applyControls);
@@ -84,6 +94,11 @@ MainWindow::MainWindow(Options options, QWidget* parent) : QMainWindow(parent), 
 
 MainWindow::~MainWindow()
 {
+    // The controls go after this window's state: one that still reacts then (the pattern box
+    // takes its text when it loses the focus) must find nobody listening.
+    qApp->removeEventFilter(this);
+    for (QObject* control : findChildren<QObject*>())
+        disconnect(control, nullptr, this, nullptr);
     // The worker must stop before the table it fills goes away.
     m_driver.reset();
 }
@@ -182,19 +197,45 @@ void MainWindow::Form_Load()
     m_lblCartelle->setText(QStringLiteral("0"));
 
     setBusy(false);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        m_lblRisMonitor->setText(screenResolutionText(screen->size().width(), screen->size().height()));
+    showScreenPixels();
+}
+
+void MainWindow::showScreenPixels()
+{
+    // The screen's own pixels, not the scaled ones the window's sizes are given in.
+    if (const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen()) {
+        const QSize pixels = (QSizeF(screen->size()) * screen->devicePixelRatio()).toSize();
+        m_lblRisMonitor->setText(screenResolutionText(pixels.width(), pixels.height()));
+    }
 }
 
 void MainWindow::centreOnScreen()
 {
+    showScreenPixels();
     if (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))
         return;
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect room = screen->availableGeometry();
+    // The frame is known once the window is shown; before, the title bar is guessed.
+    const QRect inner = geometry(), outer0 = frameGeometry();
+    QMargins frame(inner.left() - outer0.left(), inner.top() - outer0.top(), outer0.right() - inner.right(),
+                   outer0.bottom() - inner.bottom());
+    if (!isVisible())
+        frame = QMargins(4, style()->pixelMetric(QStyle::PM_TitleBarHeight) + 4, 4, 4);
+    // The window's own size where it fits; otherwise as large as the screen lets it be, its
+    // controls scrolling.
+    const QSize fits(std::min(width(), room.width() - frame.left() - frame.right()),
+                     std::min(height(), room.height() - frame.top() - frame.bottom()));
+    if (fits != size())
+        resize(fits);
+    QRect outer(QPoint(), fits.grownBy(frame));
+    outer.moveCenter(room.center());
+    // Always fully on screen: the top left corner first where both cannot be.
+    outer.moveLeft(std::max(room.left(), std::min(outer.left(), room.right() - outer.width() + 1)));
+    outer.moveTop(std::max(room.top(), std::min(outer.top(), room.bottom() - outer.height() + 1)));
+    move(outer.topLeft());
 }
 
 void MainWindow::stopScan()
@@ -288,6 +329,36 @@ void MainWindow::setColumnWidthTwips(int column, int twips)
 {
     m_widthsSetTwips[std::size_t(column)] = twips;
     m_GRIGLIA->horizontalHeader()->resizeSection(column, twipsToPixels(twips, m_GRIGLIA->logicalDpiX()));
+    fitFolderColumn();
+}
+
+void MainWindow::showInFileManager(const QString& path, bool selectFile)
+{
+    if (m_options.showInFileManager)
+        m_options.showInFileManager(path, selectFile);
+    else if (selectFile)
+        m_folderOpener->showItem(path);
+    else
+        m_folderOpener->showFolder(path);
+}
+
+void MainWindow::fitFolderColumn()
+{
+    QHeaderView* header = m_GRIGLIA->horizontalHeader();
+    if (m_fittingFolder || header->isSectionHidden(ColFolder))
+        return;
+    // The last column ends at the table's right edge, its heading and sort arrow in view. Where
+    // the columns before it leave too little room, it keeps its width and the table scrolls.
+    const int wanted = twipsToPixels(m_widthsSetTwips[ColFolder], m_GRIGLIA->logicalDpiX());
+    const int room = m_GRIGLIA->viewport()->width() - header->sectionPosition(ColFolder);
+    const int least = 4 * header->fontMetrics().height();
+    const int width = room >= least ? std::min(wanted, room) : wanted;
+    m_folderFitPixels = width;
+    if (header->sectionSize(ColFolder) != width) {
+        m_fittingFolder = true;
+        header->resizeSection(ColFolder, width);
+        m_fittingFolder = false;
+    }
 }
 
 std::array<int, ColumnCount> MainWindow::columnWidthsTwips() const
@@ -297,7 +368,10 @@ std::array<int, ColumnCount> MainWindow::columnWidthsTwips() const
     for (int c = 0; c < ColumnCount; ++c) {
         const int pixels = m_GRIGLIA->horizontalHeader()->sectionSize(c);
         const int set = m_widthsSetTwips[std::size_t(c)];
-        widths[c] = (set > 0 && twipsToPixels(set, dpi) == pixels) ? set : pixelsToTwips(pixels, dpi);
+        // The last column fitted to the table keeps the width it was given.
+        const bool given =
+            twipsToPixels(set, dpi) == pixels || (c == ColFolder && pixels == m_folderFitPixels);
+        widths[c] = (set > 0 && given) ? set : pixelsToTwips(pixels, dpi);
     }
     return widths;
 }

@@ -14,14 +14,15 @@
 #include "ui/FileActions.h"
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <QMainWindow>
 #include <QPointer>
 
 class QAction;
 class QComboBox;
-class QFileSystemModel;
 class QGroupBox;
+class QKeyEvent;
 class QLabel;
 class QMenu;
 class QPushButton;
@@ -30,7 +31,9 @@ class QTreeView;
 
 namespace vellora {
 
+class FolderOpener;
 class FolderReveal;
+class FolderTreeModel;
 class NumberColumnTarget;
 class PrinterSelection;
 class DialogPrompter;
@@ -44,6 +47,9 @@ struct MainWindowOptions
 {
     SettingsStore store = SettingsStore(); // where LeggiREGEDIT and ScriviREGEDIT read and write
     DialogPrompter* prompter = nullptr;    // null: Qt's own boxes, owned by the window
+    // "Verifica" (a folder) and "Apri cartella" (a file, to select); null: the desktop's file
+    // manager (FolderOpener).
+    std::function<void(const QString& path, bool selectFile)> showInFileManager;
 };
 
 class MainWindow : public QMainWindow, public FileActions::Host
@@ -71,8 +77,12 @@ public:
     // Column widths in twips as the grid has them now (what closing stores).
     [[nodiscard]] std::array<int, ColumnCount> columnWidthsTwips() const;
     void setColumnWidthTwips(int column, int twips);
+    void showInFileManager(const QString& path, bool selectFile);
+    // The folder column (the last) narrowed to end at the table's right edge.
+    void fitFolderColumn();
 
-    // Where a window in the normal state first shows up: centred on its screen.
+    // Where a window in the normal state first shows up: centred on its screen, fully on it,
+    // made smaller where the screen is smaller than the window.
     void centreOnScreen();
 
     // cmdAvvia and Enter in the pattern box.
@@ -124,7 +134,11 @@ private:
     void openPrint();
     void openPrinterSelection();
     void openAbout();
+    // A key of the menus pressed in a control of this window that would take it for itself.
+    bool menuKeyPressed(QObject* watched, QKeyEvent& key);
     [[nodiscard]] PrinterSelection& printerSelection();
+    // "Risoluzione Monitor": the pixels of the screen the window is on.
+    void showScreenPixels();
 
     // MainWindowCompare.cpp
     void openCompare();
@@ -181,6 +195,7 @@ private:
     Options m_options;
     std::unique_ptr<DialogPrompter> m_ownPrompter;
     DialogPrompter* m_prompter = nullptr;
+    FolderOpener* m_folderOpener = nullptr; // "Verifica" and "Apri cartella"
     AppState m_state;
     SystemData m_system;
     ResultTable* m_table = nullptr; // child QObject
@@ -207,7 +222,7 @@ private:
     QComboBox* m_cboDRIVE = nullptr;
     QLabel* m_Label3 = nullptr;
     QTreeView* m_BoxDIR = nullptr;
-    QFileSystemModel* m_dirModel = nullptr;
+    FolderTreeModel* m_dirModel = nullptr;
     FolderReveal* m_treeReveal = nullptr; // keeps the chosen folder in view while the tree loads
     QLabel* m_lblTipoFile_ = nullptr;
     QComboBox* m_cboPATTERN = nullptr;
@@ -224,6 +239,8 @@ private:
     // The twips each column was last set to: a width the user did not drag is stored back
     // exactly, not rounded through pixels at every run.
     std::array<int, ColumnCount> m_widthsSetTwips{};
+    int m_folderFitPixels = -1;   // the folder column's width as fitFolderColumn left it
+    bool m_fittingFolder = false; // its own resize is not a change to answer
     QLabel* m_lblCurDir_ = nullptr;
     QLabel* m_lblCurDir = nullptr;
     QLabel* m_lbl_TotFile = nullptr;

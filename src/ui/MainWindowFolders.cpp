@@ -8,6 +8,7 @@
 #include "ui/AppLog.h"
 #include "ui/DialogPrompter.h"
 #include "ui/FolderReveal.h"
+#include "ui/FolderTreeModel.h"
 #include "ui/WindowArguments.h"
 
 #include <QComboBox>
@@ -15,7 +16,6 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
-#include <QFileSystemModel>
 #include <QLabel>
 #include <QMimeData>
 #include <QStorageInfo>
@@ -94,7 +94,6 @@ bool MainWindow::setFolderList(const QString& folder)
         return false;
     const QString path = withSlash(QDir::cleanPath(info.absoluteFilePath()));
     const QString root = mountPointOf(path);
-    m_dirModel->setRootPath(root);
     // The volume's own folder stays in view so that it can be chosen again.
     m_BoxDIR->setRootIndex(m_dirModel->index(QDir::cleanPath(root)).parent());
     if (!m_treeReveal->reveal(path))

@@ -6,11 +6,12 @@
 
 #include "results/ResultTable.h"
 #include "ui/FolderReveal.h"
+#include "ui/FolderTreeModel.h"
+#include "ui/FolderTreeView.h"
 #include "ui/ResultGrid.h"
 #include "ui/UiFonts.h"
 
 #include <QComboBox>
-#include <QFileSystemModel>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -18,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QStyle>
 #include <QTableView>
 #include <QTreeView>
@@ -87,7 +89,13 @@ void MainWindow::buildLayout()
     row->setSpacing(8);
     row->addWidget(buildSettingsFrame());
     row->addWidget(buildResultFrame(), 1);
-    setCentralWidget(central);
+    // On a screen too small for the window (a large scale factor), the window shrinks to fit
+    // and its controls scroll (fitToScreen).
+    auto* scroller = named(new QScrollArea(this), "centralScroller");
+    scroller->setFrameShape(QFrame::NoFrame);
+    scroller->setWidgetResizable(true);
+    scroller->setWidget(central);
+    setCentralWidget(scroller);
     // Client area of 15240 by 10335 twips.
     resize(px(15240), px(10335));
 }
@@ -109,13 +117,11 @@ QGroupBox* MainWindow::buildSettingsFrame()
     m_Label2->setBuddy(m_cboDRIVE);
 
     m_Label3 = label(frame, "Label3", QStringLiteral("S&elezione Cartella"));
-    m_dirModel = new QFileSystemModel(this);
-    m_dirModel->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Hidden);
-    m_dirModel->setReadOnly(true);
-    m_BoxDIR = named(new QTreeView(frame), "BoxDIR");
-    m_BoxDIR->setModel(m_dirModel);
-    for (int c = 1; c < m_dirModel->columnCount(); ++c)
-        m_BoxDIR->hideColumn(c);
+    // Folders only, hidden ones too; no file is looked at.
+    m_dirModel = new FolderTreeModel(this);
+    auto* folders = named(new FolderTreeView(frame), "BoxDIR");
+    folders->setFolderModel(m_dirModel);
+    m_BoxDIR = folders;
     m_BoxDIR->setHeaderHidden(true);
     m_BoxDIR->setUniformRowHeights(true);
     m_BoxDIR->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -332,6 +338,10 @@ void MainWindow::setupGrid()
 
     grid->syncNumberColumn();
     grid->installEventFilter(this);
+    connect(columns, &QHeaderView::sectionResized, this, [this](int column) {
+        if (column != ColFolder)
+            fitFolderColumn();
+    });
     connect(grid, &QTableView::doubleClicked, this, [this] { gridDoubleClicked(); });
     buildGridCommands();
     connect(grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,

@@ -12,11 +12,14 @@
 #include "ui/DialogPrompter.h"
 #include "ui/EsportaDialog.h"
 #include "ui/EsportaFormatoDialog.h"
+#include "ui/FolderOpener.h"
 #include "ui/FrmImpostaStampante.h"
 #include "ui/FrmStampaDir.h"
 
 #include <QAction>
 #include <QActionGroup>
+#include <QApplication>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -105,8 +108,11 @@ void MainWindow::buildMenus()
     bar->addAction(m_mnuVerifica);
     bar->addAction(m_mnuVersione);
 
-    // Shortcuts work while the menus are closed.
+    // Shortcuts work while the menus are closed, wherever the focus is in the window: a
+    // control that claims one of their keys for itself (the pattern box clears its line on
+    // Ctrl+U) is not asked (menuKeyPressed).
     addActions({m_mnuEsporta, m_mnuExcel, m_mnuStampante, m_mnuEsci, m_mnuDefault, m_mnuColVIS, m_mnuColST});
+    qApp->installEventFilter(this);
 
     connect(m_mnuEsporta, &QAction::triggered, this, [this] { openExport(ExportKind::Text); });
     connect(m_mnuExcel, &QAction::triggered, this, [this] { openExport(ExportKind::Tabbed); });
@@ -119,8 +125,25 @@ void MainWindow::buildMenus()
     connect(m_mnuCN, &QAction::triggered, this, [this] { setInfoKind(InfoKind::CompanyName, true); });
     connect(m_mnuFD, &QAction::triggered, this, [this] { setInfoKind(InfoKind::FileDescription, true); });
     connect(m_mnuPD, &QAction::triggered, this, [this] { setInfoKind(InfoKind::ProductName, true); });
-    connect(m_mnuVerifica, &QAction::triggered, this, [this] { openFileManager(m_state.CartellaRicerca); });
+    connect(m_mnuVerifica, &QAction::triggered, this,
+            [this] { showInFileManager(m_state.CartellaRicerca, false); });
     connect(m_mnuVersione, &QAction::triggered, this, &MainWindow::openAbout);
+}
+
+bool MainWindow::menuKeyPressed(QObject* watched, QKeyEvent& key)
+{
+    const auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget || widget->window() != this)
+        return false;
+    const QKeySequence pressed(QKeyCombination(key.modifiers() & ~Qt::KeypadModifier, Qt::Key(key.key())));
+    for (const QAction* a : actions()) {
+        if (a->isEnabled() && !a->shortcut().isEmpty() && a->shortcut() == pressed) {
+            // Not claimed by the control, so the window's shortcut runs.
+            key.ignore();
+            return true;
+        }
+    }
+    return false;
 }
 
 void MainWindow::setInfoKind(InfoKind kind, bool fromMenu)

@@ -196,6 +196,8 @@ void MainWindow::reorderAndNumber()
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::ShortcutOverride && menuKeyPressed(watched, *static_cast<QKeyEvent*>(event)))
+        return true;
     const bool inPattern = watched == m_cboPATTERN || watched == m_cboPATTERN->lineEdit();
     const bool inExclusions = watched == m_cboESCLUDI || watched == m_cboESCLUDI->lineEdit();
     if ((inPattern || inExclusions) && event->type() == QEvent::KeyPress) {
@@ -227,6 +229,9 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
         exclusionsTaken();
     } else if (watched == m_cboDRIVE && event->type() == QEvent::FocusOut) {
         m_lblCurDir->setText(m_state.folderText());
+    } else if (watched == m_GRIGLIA && event->type() == QEvent::Resize) {
+        // After the table has laid out its viewport for the new size.
+        QMetaObject::invokeMethod(this, &MainWindow::fitFolderColumn, Qt::QueuedConnection);
     } else if (watched == m_GRIGLIA && event->type() == QEvent::FocusIn) {
         gridFocusIn();
     } else if (watched == m_GRIGLIA && event->type() == QEvent::FocusOut) {

@@ -6,6 +6,7 @@
 #include "results/ColumnProfileEditor.h"
 #include "results/ResultTable.h"
 #include "system/Platform.h"
+#include "ui/FolderOpener.h"
 #include "ui/GridCommands.h"
 #include "ui/ResultGrid.h"
 
@@ -132,7 +133,7 @@ void MainWindow::buildGridCommands()
     connect(remove, &QAction::triggered, this, [this] { m_actions->deleteRow(currentRow()); });
     connect(folder, &QAction::triggered, this, [this] {
         if (m_actions->rowUsable(currentRow()))
-            openFileManager(QFile::decodeName(m_table->folderBytes(currentRow())));
+            showInFileManager(QFile::decodeName(m_table->rowPath(currentRow())), true);
     });
     connect(path, &QAction::triggered, this, [this] {
         if (m_actions->rowUsable(currentRow()))

@@ -5,6 +5,7 @@
 #include "results/ResultTable.h"
 #include "ScriptedPrompter.h"
 #include "system/Platform.h"
+#include "ui/FolderTreeModel.h"
 #include "ui/MainWindow.h"
 
 #include <memory>
@@ -13,7 +14,6 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
-#include <QFileSystemModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -53,6 +53,7 @@ struct Sandbox
 {
     QTemporaryDir dir{testHome.dir.filePath(QStringLiteral("sandbox-XXXXXX"))};
     ScriptedPrompter prompter;
+    QStringList shown; // what the window handed to the file manager: "file PATH", "folder PATH"
 
     Sandbox()
     {
@@ -72,6 +73,10 @@ struct Sandbox
         MainWindowOptions options;
         options.store = SettingsStore(settingsPath());
         options.prompter = &prompter;
+        // Never the desktop's file manager from a test.
+        options.showInFileManager = [this](const QString& path, bool selectFile) {
+            shown << (selectFile ? QStringLiteral("file ") : QStringLiteral("folder ")) + path;
+        };
         auto w = std::make_unique<MainWindow>(std::move(options));
         w->fileActions().setDeleteDelay(std::chrono::milliseconds(0));
         return w;
@@ -96,7 +101,7 @@ inline QString labelText(QWidget& w, const char* name)
 inline void chooseFolder(MainWindow& w, const QString& folder)
 {
     auto* tree = child<QAbstractItemView>(w, "BoxDIR");
-    auto* model = qobject_cast<QFileSystemModel*>(tree->model());
+    auto* model = qobject_cast<FolderTreeModel*>(tree->model());
     tree->setCurrentIndex(model->index(QDir::cleanPath(folder)));
 }
 

@@ -26,6 +26,9 @@ private Q_SLOTS:
             QCOMPARE(version->text(), QStringLiteral("Versione " VELLORA_EXPECTED_VERSION));
             auto* image = box.findChild<QLabel*>(QStringLiteral("Image1"));
             QVERIFY(image && !image->pixmap().isNull());
+            // No address until the project has a real one.
+            for (const QLabel* label : box.findChildren<QLabel*>())
+                QVERIFY2(!label->text().contains(u'.') || label == version, qPrintable(label->text()));
             auto* ok = box.findChild<QPushButton*>(QStringLiteral("cmdOK"));
             QVERIFY(ok);
             box.show();

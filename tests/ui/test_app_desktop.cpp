@@ -126,7 +126,7 @@ private Q_SLOTS:
         QTest::newRow("F2") << "" << int(Qt::Key_F2) << renamed;
         QTest::newRow("Rimuovi") << "mnuRimuovi" << 0 << trashed;
         QTest::newRow("Del") << "" << int(Qt::Key_Delete) << trashed;
-        QTest::newRow("Apri cartella") << "mnuApriCartella" << 0 << "a.txt|file://%1";
+        QTest::newRow("Apri cartella") << "mnuApriCartella" << 0 << "a.txt|file %1a.txt";
         QTest::newRow("Copia percorso") << "mnuCopiaPercorso" << 0 << "a.txt|%1a.txt";
         QTest::newRow("Enter") << "" << int(Qt::Key_Return) << "a.txt";
     }
@@ -155,7 +155,7 @@ private Q_SLOTS:
         QStringList seen = QDir(box.tree()).entryList({QStringLiteral("[ac].txt")}, QDir::Files);
         if (QFile::exists(box.trashed(QStringLiteral("a.txt"))))
             seen << QStringLiteral("trash");
-        seen << QGuiApplication::clipboard()->text() << m_seen;
+        seen << QGuiApplication::clipboard()->text() << m_seen << box.shown;
         for (const auto& in : box.prompter.inputs)
             seen << in.prompt << in.title << in.defaultAnswer;
         for (const auto& m : box.prompter.messages)
@@ -196,7 +196,7 @@ private Q_SLOTS:
         else if (!drop)
             w->openFolder(parseWindowArguments({box.tree() + given}).path);
         auto* tree = child<QAbstractItemView>(*w, "BoxDIR");
-        QCOMPARE(qobject_cast<QFileSystemModel*>(tree->model())->filePath(tree->currentIndex()) + u'/',
+        QCOMPARE(qobject_cast<FolderTreeModel*>(tree->model())->filePath(tree->currentIndex()) + u'/',
                  folder);
         QCOMPARE(labelText(*w, "lblCurDir") + u' ' + labelText(*w, "lblTotFile"), folder + "*.* 0");
         QCOMPARE(child<QComboBox>(*w, "cboDRIVE")->currentData().toString(),

@@ -49,6 +49,20 @@ std::unique_ptr<QSettings> settings(Sandbox& box)
     return ini;
 }
 
+// Claims every key for the control it watches, before the control's own handling: under X11's
+// key bindings the pattern box's line claims Ctrl+U (to clear itself); offscreen has Windows'
+// bindings, where it claims none of the menus' keys.
+struct ClaimsKeys : QObject
+{
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() != QEvent::ShortcutOverride)
+            return false;
+        event->accept();
+        return true;
+    }
+};
+
 } // namespace
 
 class TestAppWindow : public QObject
@@ -68,6 +82,8 @@ private Q_SLOTS:
     void defaultWidthsFitTheirTexts();
     void numberColumnStaysInView();
     void dialogOpeners();
+    void menuKeysAnywhere_data();
+    void menuKeysAnywhere();
 };
 
 // Values left in the settings file that the window must not take at face value: a folder
@@ -347,7 +363,7 @@ void TestAppWindow::restartRestoresSettings()
     w->show();
     QVERIFY(QTest::qWaitForWindowExposed(w.get()));
     auto* tree = child<QTreeView>(*w, "BoxDIR");
-    auto* model = qobject_cast<QFileSystemModel*>(tree->model());
+    auto* model = qobject_cast<FolderTreeModel*>(tree->model());
     QCOMPARE(model->filePath(tree->currentIndex()), folder);
     for (QModelIndex up = tree->currentIndex().parent(); up.isValid(); up = up.parent())
         QVERIFY2(tree->isExpanded(up), qPrintable(model->filePath(up)));
@@ -431,6 +447,16 @@ void TestAppWindow::numberColumnStaysInView()
     QVERIFY(scan(*w));
     auto* grid = child<QTableView>(*w, "GRIGLIA");
     auto* numbers = child<QTableView>(*w, "GRIGLIA_Nr");
+    QHeaderView* header = grid->horizontalHeader();
+    // The folder column, the last, ends at the table's right edge (its sort arrow in view);
+    // the width it was given stays the one kept.
+    QTRY_COMPARE(header->sectionPosition(ColFolder) + header->sectionSize(ColFolder),
+                 grid->viewport()->width());
+    QCOMPARE(w->columnWidthsTwips()[ColFolder], MainWindow::kDefaultWidthsTwips[ColFolder]);
+    header->resizeSection(ColSize, header->sectionSize(ColSize) + 30);
+    QCOMPARE(header->sectionPosition(ColFolder) + header->sectionSize(ColFolder), grid->viewport()->width());
+    header->resizeSection(ColName, header->sectionSize(ColName) + 2000); // now the table scrolls
+    QTRY_VERIFY(grid->horizontalScrollBar()->maximum() > 0);
     grid->horizontalScrollBar()->setValue(grid->horizontalScrollBar()->maximum());
     grid->verticalScrollBar()->setValue(120);
     QVERIFY(grid->horizontalScrollBar()->value() > 0);
@@ -484,6 +510,53 @@ void TestAppWindow::dialogOpeners()
         if (profile)
             QCOMPARE(w->state().ProfiloColonne, *profile);
     }
+}
+
+// The menus' keys open their dialogs wherever the focus is: no control takes them for itself
+// (the pattern box's line would clear itself on Ctrl+U).
+void TestAppWindow::menuKeysAnywhere_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("dialog");
+    QTest::newRow("Ctrl+U, pattern box") << "cboPATTERN" << int(Qt::Key_U) << "frmColonne VEDI";
+    QTest::newRow("Ctrl+M, pattern box") << "cboPATTERN" << int(Qt::Key_M) << "frmColonne STAMPA";
+    QTest::newRow("Ctrl+I, pattern box") << "cboPATTERN" << int(Qt::Key_I) << "frmImpostaStampante";
+    QTest::newRow("Ctrl+U, table") << "GRIGLIA" << int(Qt::Key_U) << "frmColonne VEDI";
+    QTest::newRow("Ctrl+M, folder tree") << "BoxDIR" << int(Qt::Key_M) << "frmColonne STAMPA";
+    QTest::newRow("Ctrl+I, order box") << "cboORD" << int(Qt::Key_I) << "frmImpostaStampante";
+}
+
+void TestAppWindow::menuKeysAnywhere()
+{
+    QFETCH(QString, control);
+    QFETCH(int, key);
+    Sandbox box;
+    writeFile(box.tree() + QStringLiteral("a.txt"));
+    auto w = box.window();
+    chooseFolder(*w, box.tree());
+    w->show();
+    QApplication::setActiveWindow(w.get());
+    QVERIFY(QTest::qWaitForWindowActive(w.get()) && scan(*w));
+    setPattern(*w, QStringLiteral("*.txt"));
+    QStringList opened;
+    box.prompter.onDialog = [&](QDialog& d) {
+        const bool vedi = w->state().ProfiloColonne == ProfileKind::Vedi;
+        opened << d.objectName() + (d.objectName() != u"frmColonne" ? QString()
+                                    : vedi                          ? QStringLiteral(" VEDI")
+                                                                    : QStringLiteral(" STAMPA"));
+        return int(QDialog::Rejected);
+    };
+    auto* target = child<QWidget>(*w, qPrintable(control));
+    target->setFocus();
+    QTRY_VERIFY(target->hasFocus());
+    ClaimsKeys claims;
+    if (QGuiApplication::platformName() == u"offscreen")
+        QApplication::focusWidget()->installEventFilter(&claims);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), Qt::ControlModifier);
+    QFETCH(QString, dialog);
+    QCOMPARE(opened, QStringList{dialog});
+    QCOMPARE(child<QComboBox>(*w, "cboPATTERN")->currentText(), QStringLiteral("*.txt"));
 }
 
 QTEST_MAIN(TestAppWindow)
