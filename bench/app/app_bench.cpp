@@ -21,6 +21,7 @@
 
 #include "folder_churn.h"
 
+#include <memory>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -52,16 +53,24 @@ struct WindowRun
     QString files;
 };
 
+// The window on a settings file of its own, its questions answered by the prompter, shown.
+std::unique_ptr<MainWindow> shownWindow(ScriptedPrompter& prompter, const QString& settings)
+{
+    MainWindowOptions options;
+    options.store = SettingsStore(settings);
+    options.prompter = &prompter;
+    auto w = std::make_unique<MainWindow>(std::move(options));
+    w->show();
+    QCoreApplication::processEvents();
+    return w;
+}
+
 // The window compares two saved listings; the heartbeat measures its event loop meanwhile.
 int compareStall(const QString& before, const QString& after, const QString& settings)
 {
     ScriptedPrompter prompter;
-    MainWindowOptions options;
-    options.store = SettingsStore(settings);
-    options.prompter = &prompter;
-    MainWindow w(std::move(options));
-    w.show();
-    QCoreApplication::processEvents();
+    const std::unique_ptr<MainWindow> window = shownWindow(prompter, settings);
+    MainWindow& w = *window;
     QElapsedTimer clock;
     qint64 last = 0;
     double worst = 0;
@@ -111,12 +120,8 @@ int compareStall(const QString& before, const QString& after, const QString& set
 WindowRun runWindow(const QString& tree, const QString& settings)
 {
     ScriptedPrompter prompter;
-    MainWindowOptions options;
-    options.store = SettingsStore(settings);
-    options.prompter = &prompter;
-    MainWindow w(std::move(options));
-    w.show();
-    QCoreApplication::processEvents();
+    const std::unique_ptr<MainWindow> window = shownWindow(prompter, settings);
+    MainWindow& w = *window;
 
     auto* folder = w.findChild<QTreeView*>(QStringLiteral("BoxDIR"));
     auto* model = qobject_cast<FolderTreeModel*>(folder->model());
@@ -237,12 +242,8 @@ FillResult syntheticRows(std::size_t n)
 void scrollMillion(const QString& settings)
 {
     ScriptedPrompter prompter;
-    MainWindowOptions options;
-    options.store = SettingsStore(settings);
-    options.prompter = &prompter;
-    MainWindow w(std::move(options));
-    w.show();
-    QCoreApplication::processEvents();
+    const std::unique_ptr<MainWindow> window = shownWindow(prompter, settings);
+    MainWindow& w = *window;
     auto* grid = w.findChild<QTableView*>(QStringLiteral("GRIGLIA"));
 
     QElapsedTimer clock;
@@ -291,7 +292,8 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: app_bench TREE [--no-million] | --churn SECONDS | --compare BEFORE AFTER\n");
+        std::fprintf(stderr,
+                     "usage: app_bench TREE [--no-million] | --churn SECONDS | --compare BEFORE AFTER\n");
         return 2;
     }
     if (argc > 3 && QByteArray(argv[1]) == "--compare") {

@@ -160,6 +160,15 @@ private:
     int m_back;
 };
 
+// A usage error: exit 2, nothing on standard output, one line naming the fault.
+inline void expectUsageError(const QStringList& args, const QString& says)
+{
+    const Captured c = runList(args);
+    QCOMPARE(c.rc, kExitUsage);
+    QVERIFY(c.out.isEmpty());
+    QCOMPARE(c.err, QStringLiteral("vellora-list: ") + says + QLatin1Char('\n'));
+}
+
 inline void makeFile(const QString& path, qint64 size, qint64 mtime = 0)
 {
     QDir().mkpath(QFileInfo(path).path());

@@ -556,10 +556,7 @@ private Q_SLOTS:
     {
         QFETCH(QStringList, args);
         QFETCH(QString, says);
-        const Captured c = runList(args);
-        QCOMPARE(c.rc, kExitUsage);
-        QVERIFY(c.out.isEmpty());
-        QCOMPARE(c.err, QStringLiteral("vellora-list: ") + says + QLatin1Char('\n'));
+        expectUsageError(args, says);
     }
 
     void exitCodes()
