@@ -63,6 +63,11 @@ void Listing::collect()
         fill.beforeRow = m_hooks.beforeRow;
         fill.facts = m_facts;
         *m_fill = fillRows(std::move(found), fill, m_scan.interrupt);
+        // Ordered here, on the listing's thread: a million rows take longer to order than a
+        // window may stop answering, and the table only takes the rows as they come.
+        if (!m_fill->interrupted)
+            m_fill->ordered = sortRows(m_fill->rows, m_request.order, m_request.columns,
+                                       m_facts ? *m_facts : fileSystemFacts());
         m_summary.filled = true;
         m_summary.filledRows = m_fill->filledRows;
         m_summary.versionError = m_fill->versionError;

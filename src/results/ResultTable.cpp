@@ -153,7 +153,8 @@ void ResultTable::PopolaGriglia(FillResult&& fill, const QStringList& headings, 
     Q_EMIT headerDataChanged(Qt::Horizontal, 0, ColumnCount - 1);
     if (fill.interrupted)
         return;
-    OrdinaGriglia(order, optV);
+    if (!fill.ordered)
+        OrdinaGriglia(order, optV);
     NumeraGriglia(optV[ColNumber] == 1);
 }
 

@@ -38,6 +38,7 @@ struct FillResult
     qsizetype filledRows = 0;  // rows 1..filledRows were written
     bool interrupted = false;  // the fill stopped before row filledRows + 1
     bool versionError = false; // ErroreVersione: some cell could not be filled
+    bool ordered = false;      // rows are already in the order asked for (ordered off the UI thread)
 };
 
 // The fill of the table from the scan results, off the UI thread: rows in scan order; for
@@ -86,7 +87,8 @@ public:
 
     // Takes the filled rows (model reset) with the headings to show (Intestazioni; the
     // number heading is left empty when numberShown is false). When the fill completed, the
-    // rows are ordered by order and numbered; an interrupted fill stays as it came.
+    // rows are ordered by order (unless the fill says they already are) and numbered; an
+    // interrupted fill stays as it came.
     void PopolaGriglia(FillResult&& fill, const QStringList& headings, const ColumnProfile& optV,
                        Order order);
 
